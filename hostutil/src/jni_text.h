@@ -1,0 +1,15 @@
+#pragma once
+
+#include <jni.h>
+
+#include <string>
+
+namespace hostutil {
+
+// The characters of a Java string (GetStringChars); empty for a null reference.
+std::u16string javaChars(JNIEnv* env, jstring text);
+
+// A new Java string of exactly the text's characters (NewString), whatever its length.
+jstring javaString(JNIEnv* env, const std::u16string& text);
+
+}  // namespace hostutil

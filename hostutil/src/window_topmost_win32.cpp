@@ -1,0 +1,16 @@
+#include <windows.h>
+
+#include "system_backends.h"
+#include "win32/scoped_handle.h"
+
+namespace hostutil {
+
+bool setWindowAlwaysOnTop(const std::u16string& title, bool onTop) {
+  HWND window = FindWindowW(nullptr, win32::wide(title));
+  if (window == nullptr) return false;
+  SetWindowPos(window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE);
+  return true;
+}
+
+}  // namespace hostutil
