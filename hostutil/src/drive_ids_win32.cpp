@@ -106,14 +106,14 @@ std::u16string inquire(HANDLE device) {
   return inquiryCode(data, sizeof(data));
 }
 
-std::u16string interfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& interface) {
+std::u16string interfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& deviceInterface) {
   DWORD size = 0;
-  SetupDiGetDeviceInterfaceDetailW(set, &interface, nullptr, 0, &size, nullptr);
+  SetupDiGetDeviceInterfaceDetailW(set, &deviceInterface, nullptr, 0, &size, nullptr);
   if (size < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) return {};
   std::vector<DWORD> storage((size + sizeof(DWORD) - 1) / sizeof(DWORD));
   auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(storage.data());
   detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-  if (!SetupDiGetDeviceInterfaceDetailW(set, &interface, detail, size, nullptr, nullptr)) return {};
+  if (!SetupDiGetDeviceInterfaceDetailW(set, &deviceInterface, detail, size, nullptr, nullptr)) return {};
   return win32::fromWide(detail->DevicePath);
 }
 
@@ -127,13 +127,13 @@ class SetupApiDisks final : public DiskSource {
       std::printf("SetupDiGetClassDevs = %d\r\n", int(GetLastError()));
       return table;
     }
-    SP_DEVICE_INTERFACE_DATA interface{};
-    interface.cbSize = sizeof(interface);
+    SP_DEVICE_INTERFACE_DATA deviceInterface{};
+    deviceInterface.cbSize = sizeof(deviceInterface);
     for (DWORD i = 0;
-         SetupDiEnumDeviceInterfaces(set.get(), nullptr, &kDiskInterfaceClass, i, &interface);
+         SetupDiEnumDeviceInterfaces(set.get(), nullptr, &kDiskInterfaceClass, i, &deviceInterface);
          ++i) {
       DiskEntry entry;
-      entry.interfacePath = interfacePath(set.get(), interface);
+      entry.interfacePath = interfacePath(set.get(), deviceInterface);
       if (describe(entry)) table.push_back(std::move(entry));
     }
     return table;

@@ -62,11 +62,11 @@ class ScopedVariant {
 std::u16string throughAnsiCodePage(const wchar_t* name) {
   const int bytes = WideCharToMultiByte(CP_ACP, 0, name, -1, nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) return {};
-  std::vector<char> ansi(size_t(bytes));
+  std::vector<char> ansi(static_cast<size_t>(bytes));
   WideCharToMultiByte(CP_ACP, 0, name, -1, ansi.data(), bytes, nullptr, nullptr);
   const int chars = MultiByteToWideChar(CP_ACP, 0, ansi.data(), -1, nullptr, 0);
   if (chars <= 0) return {};
-  std::vector<wchar_t> back(size_t(chars));
+  std::vector<wchar_t> back(static_cast<size_t>(chars));
   MultiByteToWideChar(CP_ACP, 0, ansi.data(), -1, back.data(), chars);
   return win32::fromWide(back.data());
 }
