@@ -1,0 +1,51 @@
+# Test infrastructure: GoogleTest from Debian's sources, the clang used for fuzz targets, and on
+# win32 the Wine session (prefix, Xvfb, wineserver) that every test under Wine shares.
+
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+if(BREVAN_WIN32)
+  foreach(gtarget gtest gtest_main gmock gmock_main)
+    target_link_options(${gtarget} INTERFACE -static)
+  endforeach()
+endif()
+
+find_program(BREVAN_CLANGXX NAMES clang++ clang++-14)
+
+set(BREVAN_WINE_SESSION ${CMAKE_BINARY_DIR}/wine)
+if(BREVAN_WIN32)
+  # Tests of the win32 preset run their executables through Wine in a prefix of this build tree.
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${BREVAN_WINE_SESSION}
+      CACHE STRING "" FORCE)
+  add_test(NAME wine_session_start
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh start ${BREVAN_WINE_SESSION})
+  add_test(NAME wine_session_stop
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh stop ${BREVAN_WINE_SESSION})
+  set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300 LABELS wine)
+  set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60 LABELS wine)
+endif()
+
+# Labels and the Wine session for a test that runs one of the project's executables.
+function(brevan_test_properties test)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "LABELS" ${ARGN})
+  if(BREVAN_WIN32)
+    set(labels wine ${ARG_LABELS})
+    set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine)
+  else()
+    set(labels native ${ARG_LABELS})
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  set_tests_properties(${test} PROPERTIES LABELS "${labels}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# Checks over the finished deliverables, added after every subsystem.
+function(brevan_add_project_checks)
+  if(BREVAN_WIN32)
+    add_test(NAME dist_imports_only_system_dlls
+        COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_OBJDUMP} ${BREVAN_DIST_DIR})
+    set_tests_properties(dist_imports_only_system_dlls PROPERTIES LABELS "native;dist" TIMEOUT 60)
+  endif()
+endfunction()
