@@ -17,3 +17,22 @@ jstring javaString(JNIEnv* env, const std::u16string& text) {
 }
 
 }  // namespace hostutil
+
+namespace hostutil {
+
+std::u16string javaCharsInPieces(JNIEnv* env, jstring text) {
+  constexpr jsize kPiece = 1024;
+  std::u16string result;
+  if (text == nullptr) return result;
+  const jsize length = env->GetStringLength(text);
+  jchar piece[kPiece];
+  for (jsize start = 0; start < length; start += kPiece) {
+    const jsize count = length - start < kPiece ? length - start : kPiece;
+    env->GetStringRegion(text, start, count, piece);
+    if (env->ExceptionOccurred() != nullptr) break;
+    result.append(reinterpret_cast<const char16_t*>(piece), size_t(count));
+  }
+  return result;
+}
+
+}  // namespace hostutil
