@@ -97,6 +97,14 @@ jint JNICALL getJavaVM(JNIEnv* env, JavaVM** vm) {
   return JNI_OK;
 }
 
+// Ends a pin of a string's or an array's buffer.
+template <Kind kind>
+void releasePinned(JNIEnv* env, jobject object, const void* buffer, jint mode,
+                   const char* function) {
+  Env& e = State::enter(env, function);
+  e.state->store.release(e.state->store.get(object, kind, function), buffer, mode, function);
+}
+
 // ---- strings ----
 
 jstring JNICALL newString(JNIEnv* env, const jchar* chars, jsize length) {
@@ -140,9 +148,7 @@ const jchar* JNICALL getStringChars(JNIEnv* env, jstring str, jboolean* isCopy) 
 }
 
 void JNICALL releaseStringChars(JNIEnv* env, jstring str, const jchar* chars) {
-  Env& e = State::enter(env, "ReleaseStringChars");
-  e.state->store.release(e.state->store.get(str, Kind::String, "ReleaseStringChars"), chars, 0,
-                         "ReleaseStringChars");
+  releasePinned<Kind::String>(env, str, chars, 0, "ReleaseStringChars");
 }
 
 const char* JNICALL getStringUTFChars(JNIEnv* env, jstring str, jboolean* isCopy) {
@@ -152,9 +158,7 @@ const char* JNICALL getStringUTFChars(JNIEnv* env, jstring str, jboolean* isCopy
 }
 
 void JNICALL releaseStringUTFChars(JNIEnv* env, jstring str, const char* chars) {
-  Env& e = State::enter(env, "ReleaseStringUTFChars");
-  e.state->store.release(e.state->store.get(str, Kind::String, "ReleaseStringUTFChars"), chars,
-                         0, "ReleaseStringUTFChars");
+  releasePinned<Kind::String>(env, str, chars, 0, "ReleaseStringUTFChars");
 }
 
 // ---- arrays ----
@@ -179,30 +183,28 @@ jobject JNICALL getObjectArrayElement(JNIEnv* env, jobjectArray array, jsize ind
   return e.state->store.newRef(object->elements[index]);
 }
 
-jbyte* JNICALL getByteArrayElements(JNIEnv* env, jbyteArray array, jboolean* isCopy) {
-  Env& e = State::enter(env, "GetByteArrayElements");
+// Get/Release<Type>ArrayElements: copies, as the JVM hands them out.
+template <class Element, Kind kind>
+Element* arrayElements(JNIEnv* env, jarray array, jboolean* isCopy, const char* function) {
+  Env& e = State::enter(env, function);
   if (isCopy != nullptr) *isCopy = JNI_TRUE;
-  return static_cast<jbyte*>(e.state->store.pinElements(
-      e.state->store.get(array, Kind::ByteArray, "GetByteArrayElements")));
+  return static_cast<Element*>(e.state->store.pinElements(e.state->store.get(array, kind, function)));
+}
+
+jbyte* JNICALL getByteArrayElements(JNIEnv* env, jbyteArray array, jboolean* isCopy) {
+  return arrayElements<jbyte, Kind::ByteArray>(env, array, isCopy, "GetByteArrayElements");
 }
 
 void JNICALL releaseByteArrayElements(JNIEnv* env, jbyteArray array, jbyte* elems, jint mode) {
-  Env& e = State::enter(env, "ReleaseByteArrayElements");
-  e.state->store.release(e.state->store.get(array, Kind::ByteArray, "ReleaseByteArrayElements"),
-                         elems, mode, "ReleaseByteArrayElements");
+  releasePinned<Kind::ByteArray>(env, array, elems, mode, "ReleaseByteArrayElements");
 }
 
 jint* JNICALL getIntArrayElements(JNIEnv* env, jintArray array, jboolean* isCopy) {
-  Env& e = State::enter(env, "GetIntArrayElements");
-  if (isCopy != nullptr) *isCopy = JNI_TRUE;
-  return static_cast<jint*>(e.state->store.pinElements(
-      e.state->store.get(array, Kind::IntArray, "GetIntArrayElements")));
+  return arrayElements<jint, Kind::IntArray>(env, array, isCopy, "GetIntArrayElements");
 }
 
 void JNICALL releaseIntArrayElements(JNIEnv* env, jintArray array, jint* elems, jint mode) {
-  Env& e = State::enter(env, "ReleaseIntArrayElements");
-  e.state->store.release(e.state->store.get(array, Kind::IntArray, "ReleaseIntArrayElements"),
-                         elems, mode, "ReleaseIntArrayElements");
+  releasePinned<Kind::IntArray>(env, array, elems, mode, "ReleaseIntArrayElements");
 }
 
 ObjectPtr primitiveArray(State& state, jarray array, const char* function) {
