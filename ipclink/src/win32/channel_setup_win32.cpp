@@ -1,0 +1,357 @@
+// Channel creation, initialisation, pipe set-up and the admission handshake with the router.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <memory>
+#include <random>
+
+#include "channel_build_settings.h"
+#include "framing.h"
+#include "win32/channel_state_win32.h"
+
+using ipclink::win32::asUtf16;
+using ipclink::win32::ScopedHandle;
+namespace build = ipclink::build;
+
+namespace {
+
+const wchar_t kServiceId[] = L"BrevanService";
+const wchar_t kCreationMutexName[] = L"Global\\channelBeingCreatedMutex";
+
+// Security attributes whose descriptor has a present but empty access list: anyone may open.
+struct OpenSecurity {
+    SECURITY_DESCRIPTOR descriptor;
+    SECURITY_ATTRIBUTES attributes;
+    bool valid = false;
+
+    explicit OpenSecurity(bool inheritable) {
+        attributes.nLength = sizeof attributes;
+        attributes.lpSecurityDescriptor = &descriptor;
+        attributes.bInheritHandle = inheritable ? TRUE : FALSE;
+        valid = InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
+    }
+    SECURITY_ATTRIBUTES* get() { return valid ? &attributes : nullptr; }
+};
+
+// Set-up block of one pipe set-up thread; the thread owns and frees it.
+struct SetupBlock {
+    IPCChannelState* channel;
+    std::wstring pipeName;
+    bool service;  // one of the router's two admission pipes
+    unsigned generation;
+};
+
+HANDLE createMutexShared() {
+    OpenSecurity security(false);
+    SetLastError(0);
+    HANDLE mutex = CreateMutexW(security.get(), FALSE, kCreationMutexName);
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        mutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kCreationMutexName);
+    }
+    return mutex;
+}
+
+DWORD randomPauseMs() {
+    static std::mt19937 rng(GetCurrentProcessId() * 7919u + GetTickCount());
+    static std::mutex rngMutex;
+    std::lock_guard<std::mutex> guard(rngMutex);
+    return 20 + rng() % 230;
+}
+
+}  // namespace
+
+// ---- IPCChannel (exported) ----
+
+IPCChannel::IPCChannel() : channelState(nullptr) {}
+
+IPCChannel* IPCChannel::createChannel(const wchar_t* channelID, int direction, void* outputUser,
+                                      void (*outputFunction)(void*, const wchar_t*)) {
+    try {
+        if (!channelID) return nullptr;
+        ipclink::win32::createChannelGlobals();
+        auto& globals = ipclink::win32::channelGlobals();
+        static std::once_flag once;
+        std::call_once(once, [&] { globals.channelBeingCreatedMutexHandle = createMutexShared(); });
+        ipclink::win32::MutexLock lock(globals.channelBeingCreatedMutexHandle);
+        if (!lock.locked()) return nullptr;
+        std::unique_ptr<IPCChannel> channel(new IPCChannel());
+        channel->channelState =
+            new IPCChannelState(channel.get(), channelID, direction, outputUser, outputFunction, nullptr);
+        channel->channelState->init();
+        return channel.release();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+#if defined(IPCLINK_HOSTUTIL_BUILD)
+IPCChannel* IPCChannel::createHostChannel(const wchar_t* channelID, int direction, void* hostContext) {
+    try {
+        if (!channelID) return nullptr;
+        ipclink::win32::createChannelGlobals();
+        std::unique_ptr<IPCChannel> channel(new IPCChannel());
+        channel->channelState = new IPCChannelState(channel.get(), channelID, direction, nullptr, nullptr, hostContext);
+        channel->channelState->init();
+        return channel.release();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void* IPCChannel::getHostContext() { return channelState->hostContext; }
+
+bool IPCChannel::readyToTalk() { return channelState->readPipeReady && channelState->writePipeReady; }
+
+void IPCChannel::requestShutdown() { channelState->shutdownRequested = true; }
+#endif
+
+wchar_t* IPCChannel::getChannelID() { return channelState->channelID; }
+
+// ---- construction and init ----
+
+IPCChannelState::IPCChannelState(IPCChannel* owner_, const wchar_t* id, int direction_, void* outputUser_,
+                                 ipclink::win32::OutputFunction outputFunction_, void* hostContext_)
+    : owner(owner_),
+      direction(direction_),
+      hostContext(hostContext_),
+      outputEnabled(build::kStatusOutput && outputFunction_ != nullptr),
+      outputUser(outputUser_),
+      outputFunction(outputFunction_) {
+    std::swprintf(channelID, 1024, L"%ls", id);
+    std::swprintf(toRouterPipeName, 1024, L"\\\\.\\pipe\\toRouter\\%ls", channelID);
+    std::swprintf(toClientPipeName, 1024, L"\\\\.\\pipe\\toClient\\%ls", channelID);
+    outboundQueueMutexHandle.reset(CreateMutexW(nullptr, FALSE, nullptr));
+    buildMessageMutexHandle.reset(CreateMutexW(nullptr, FALSE, nullptr));
+    outboundQueueNotEmptyFlag.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    stopEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+}
+
+void IPCChannelState::init() {
+    status("%s: Initializing channel - Start  (direction:%s)",
+           {asUtf16(channelID), direction ? u"TO ROUTER" : u"FROM ROUTER"});
+    // A serving end needs no admission.
+    routerHasBeenNegotiatedWith = direction == 0;
+    threads.start(reaperThread, this);
+    setupPipesThreadHandle = threads.start(setupPipesThread, this);
+    dataQueueThreadHandle = threads.start(startDataQueueProcessingThread, this);
+    watcherThreadHandle = threads.start(PipeHandleWatcherThread, this);
+    status("%s: Initializing channel - Finished", {asUtf16(channelID)});
+}
+
+bool IPCChannelState::stopRetrying() const {
+    if (stopping()) return true;
+    return build::kSetupStopsAtShutdownRequest ? shutdownRequested.load() : shutdownFinished.load();
+}
+
+bool IPCChannelState::pause(DWORD ms) const { return WaitForSingleObject(stopEvent.get(), ms) == WAIT_OBJECT_0; }
+
+// ---- set-up threads ----
+
+void IPCChannelState::startPipeSetup() {
+    if (stopRetrying()) return;
+    HANDLE thread = threads.start(setupPipesThread, this);
+    if (thread) setupPipesThreadHandle = thread;
+}
+
+DWORD WINAPI IPCChannelState::setupPipesThread(void* argument) {
+    auto* self = static_cast<IPCChannelState*>(argument);
+    if (!self->routerHasBeenNegotiatedWith) {
+        self->status("%s: setupPipesThread (!routerHasBeenNegotiatedWith)", {asUtf16(self->channelID)});
+        self->negotiateFirstTimeConnectionWithRouter();
+        return 0;
+    }
+    self->status("%s: setupPipesThread (routerHasBeenNegotiatedWith)", {asUtf16(self->channelID)});
+    bool client = self->direction == 1;
+    self->startSetupWorkers(client ? self->toClientPipeName : self->toRouterPipeName,
+                            client ? self->toRouterPipeName : self->toClientPipeName, false);
+    return 0;
+}
+
+void IPCChannelState::startSetupWorkers(const wchar_t* readName, const wchar_t* writeName, bool service) {
+    unsigned generation = setupGeneration;
+    const std::pair<LPTHREAD_START_ROUTINE, const wchar_t*> workers[] = {{setupReadPipe, readName},
+                                                                         {setupWritePipe, writeName}};
+    for (const auto& [body, name] : workers) {
+        auto* block = new SetupBlock{this, name, service, generation};
+        ++activeSetupWorkers;
+        if (!threads.start(body, block)) {
+            --activeSetupWorkers;
+            delete block;
+        }
+    }
+    HANDLE reader = threads.start(PipeReadThread, this);
+    if (reader) pipeReadThreadHandle = reader;
+}
+
+namespace {
+
+HANDLE openClientEnd(const SetupBlock& block, bool inbound) {
+    return CreateFileW(block.pipeName.c_str(), inbound ? GENERIC_READ : GENERIC_WRITE, 0, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+}
+
+HANDLE createServingEnd(const SetupBlock& block, bool inbound) {
+    OpenSecurity security(true);
+    return CreateNamedPipeW(block.pipeName.c_str(),
+                            (inbound ? PIPE_ACCESS_INBOUND : PIPE_ACCESS_OUTBOUND) | FILE_FLAG_OVERLAPPED,
+                            PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 4096, 4096, 50, security.get());
+}
+
+bool leftBehind(const SetupBlock& block) {
+    return block.channel->stopRetrying() || block.generation != block.channel->setupGeneration;
+}
+
+// Waits for the client of a serving end; connect attempts are 100 ms apart, and each wait
+// looks at the generation so an abandoned set-up leaves.
+bool connectServingEnd(const SetupBlock& block, HANDLE pipe) {
+    IPCChannelState* self = block.channel;
+    ScopedHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    while (!leftBehind(block)) {
+        OVERLAPPED overlapped{};
+        overlapped.hEvent = event.get();
+        ResetEvent(event.get());
+        SetLastError(0);
+        if (ConnectNamedPipe(pipe, &overlapped)) return true;
+        DWORD error = GetLastError();
+        if (error == ERROR_PIPE_CONNECTED) return true;
+        if (error == ERROR_IO_PENDING) {
+            DWORD transferred = 0;
+            while (WaitForSingleObject(event.get(), 100) == WAIT_TIMEOUT) {
+                if (leftBehind(block)) break;
+            }
+            if (WaitForSingleObject(event.get(), 0) != WAIT_OBJECT_0) {
+                CancelIo(pipe);
+                WaitForSingleObject(event.get(), INFINITE);
+                return false;
+            }
+            if (GetOverlappedResult(pipe, &overlapped, &transferred, FALSE)) return true;
+        } else if (error == ERROR_NO_DATA) {
+            DisconnectNamedPipe(pipe);  // the client came and went before we looked
+        }
+        if (self->pause(100)) return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+void IPCChannelState::publishOwnPipe(bool inbound, HANDLE pipe) {
+    if (inbound) {
+        inboundPipe = pipe;
+        inboundConnectionStatus = 1;
+        readPipeReady = true;
+    } else {
+        outboundPipe = pipe;
+        outboundConnectionStatus = 1;
+        writePipeReady = true;
+    }
+}
+
+namespace {
+
+// The two service pipes have one instance each: a client holding one of them cannot keep it
+// for long while another client holds the other, or both would wait for ever. Whoever
+// completes the pair publishes both; a half pair is let go after a short bound.
+bool holdServicePipe(const SetupBlock& block, bool inbound, HANDLE pipe) {
+    IPCChannelState* self = block.channel;
+    {
+        std::lock_guard<std::mutex> guard(self->servicePairMutex);
+        (inbound ? self->serviceRead : self->serviceWrite) = pipe;
+        if (self->serviceRead && self->serviceWrite) {
+            self->servicePairPublished = true;
+            self->inboundPipe = self->serviceRead;
+            self->outboundPipe = self->serviceWrite;
+            self->inboundConnectionStatus = 1;
+            self->outboundConnectionStatus = 1;
+            return true;
+        }
+    }
+    DWORD started = GetTickCount();
+    while (GetTickCount() - started < ipclink::win32::kServicePairHoldLimitMs && !leftBehind(block)) {
+        {
+            std::lock_guard<std::mutex> guard(self->servicePairMutex);
+            if (self->servicePairPublished) return true;
+        }
+        if (self->pause(10)) break;
+    }
+    std::lock_guard<std::mutex> guard(self->servicePairMutex);
+    if (self->servicePairPublished) return true;
+    (inbound ? self->serviceRead : self->serviceWrite) = nullptr;
+    CloseHandle(pipe);
+    return false;
+}
+
+DWORD setupPipe(SetupBlock* rawBlock, bool inbound) {
+    std::unique_ptr<SetupBlock> block(rawBlock);
+    IPCChannelState* self = block->channel;
+    const char16_t* name = asUtf16(block->pipeName.c_str());
+    self->status(inbound ? "%s: setupReadPipe (%s) - Start" : "%s: setupWritePipe (%s) - Start",
+                 {asUtf16(self->channelID), name});
+    bool done = false;
+    HANDLE created = nullptr;
+    while (!done && !leftBehind(*block)) {
+        if (self->direction != 0) {
+            HANDLE pipe = openClientEnd(*block, inbound);
+            if (ScopedHandle::valid(pipe)) {
+                if (!block->service) {
+                    self->publishOwnPipe(inbound, pipe);
+                    done = true;
+                } else if (holdServicePipe(*block, inbound, pipe)) {
+                    done = true;
+                } else if (self->pause(randomPauseMs())) {
+                    break;
+                }
+                continue;
+            }
+        } else {
+            std::atomic<HANDLE>& slot = inbound ? self->inboundPipe : self->outboundPipe;
+            created = slot;
+            if (!ScopedHandle::valid(created)) {
+                created = createServingEnd(*block, inbound);
+                if (ScopedHandle::valid(created)) slot = created;
+            }
+            if (ScopedHandle::valid(created) && connectServingEnd(*block, created)) {
+                self->publishOwnPipe(inbound, created);
+                done = true;
+                continue;
+            }
+        }
+        if (self->pause(50)) break;
+    }
+    if (done) {
+        self->status(inbound ? "%s: setupReadPipe (%s) - Finished" : "%s: setupWritePipe (%s) - Finished",
+                     {asUtf16(self->channelID), name});
+    }
+    --self->activeSetupWorkers;
+    return 0;
+}
+
+}  // namespace
+
+DWORD WINAPI IPCChannelState::setupReadPipe(void* block) { return setupPipe(static_cast<SetupBlock*>(block), true); }
+
+DWORD WINAPI IPCChannelState::setupWritePipe(void* block) {
+    return setupPipe(static_cast<SetupBlock*>(block), false);
+}
+
+void IPCChannelState::negotiateFirstTimeConnectionWithRouter() {
+    status("%s: negotiateFirstTimeConnectionWithRouter - Start", {asUtf16(channelID)});
+    wchar_t requestPipe[1024];
+    wchar_t replyPipe[1024];
+    std::swprintf(requestPipe, 1024, L"\\\\.\\pipe\\toRouter\\%ls", kServiceId);
+    std::swprintf(replyPipe, 1024, L"\\\\.\\pipe\\toClient\\%ls", kServiceId);
+    {
+        std::lock_guard<std::mutex> guard(servicePairMutex);
+        serviceRead = serviceWrite = nullptr;
+        servicePairPublished = false;
+    }
+    startSetupWorkers(replyPipe, requestPipe, true);
+
+    IPCXMLMessage request(channelID, kServiceId, L"MayIConnectWithTheRouterPlease");
+    wchar_t* framed = request.toStringWithLengthPrefixWhichNeedsToBeDeleted();
+    if (framed) postData(asUtf16(framed));
+    IPCXMLMessage::deleteString(framed);
+}

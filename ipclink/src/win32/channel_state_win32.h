@@ -1,0 +1,184 @@
+// The inside of an IPCChannel: its pipes, queue, reassembly state and the threads that move
+// messages. Every thread a channel starts is tracked, so the destructor can stop all of them
+// (each blocking wait also watches stopEvent) before the state is freed.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "frame_assembler.h"
+#include "ipclink.h"
+#include "text_format.h"
+#include "win32/win_handle.h"
+
+namespace ipclink::win32 {
+
+using OutputFunction = void (*)(void*, const wchar_t*);
+
+// How long the channel waits for things that may never happen.
+inline constexpr DWORD kGoodbyeWaitLimitMs = 5000;     // Shutdown: the goodbye gets out or not
+inline constexpr DWORD kThreadStopLimitMs = 5000;      // destructor: threads end after stopEvent
+inline constexpr DWORD kServicePairHoldLimitMs = 300;  // admission: holding one service pipe alone
+inline constexpr DWORD kSetupHandOverLimitMs = 2000;   // repair: old set-up workers leave
+
+// Threads started by one channel; owns their handles.
+class ThreadGroup {
+public:
+    // Starts body(argument); false (and nothing started) once stopping() is set or on failure.
+    HANDLE start(LPTHREAD_START_ROUTINE body, void* argument);
+    void stop() { stopping_ = true; }
+    bool stopping() const { return stopping_; }
+    // Waits until every started thread has ended; false when the limit passed first.
+    bool joinAll(DWORD limitMs);
+    ~ThreadGroup();
+
+private:
+    void closeFinishedLocked();
+    std::mutex mutex_;
+    std::vector<HANDLE> handles_;  // guarded by mutex_
+    std::atomic<bool> stopping_{false};
+};
+
+}  // namespace ipclink::win32
+
+class IPCChannelState {
+public:
+    using ScopedHandle = ipclink::win32::ScopedHandle;
+
+    IPCChannelState(IPCChannel* owner, const wchar_t* id, int direction, void* outputUser,
+                    ipclink::win32::OutputFunction outputFunction, void* hostContext);
+    ~IPCChannelState();
+
+    // Creation and set-up.
+    void init();
+    static DWORD WINAPI setupPipesThread(void* state);
+    static DWORD WINAPI setupReadPipe(void* setupBlock);
+    static DWORD WINAPI setupWritePipe(void* setupBlock);
+    void negotiateFirstTimeConnectionWithRouter();
+
+    // Data flow.
+    void postData(const char16_t* text);
+    static DWORD WINAPI startDataQueueProcessingThread(void* state);
+    int PipeWrite(const std::u16string& text);
+    static DWORD WINAPI PipeReadThread(void* state);
+    int BuildMessage(int count, const uint8_t* bytes);
+    static DWORD WINAPI processMessageFromServer(void* serverBlock);
+    static DWORD WINAPI sendToListenerThread(void* deliveryBlock);
+
+    // Recovery and teardown.
+    void DisconnectClients();
+    void RebuildChannel();
+    static DWORD WINAPI DisconnectOutboundPipe(void* taskBlock);
+    static DWORD WINAPI DisconnectInboundPipe(void* taskBlock);
+    static DWORD WINAPI CloseOutboundPipe(void* taskBlock);
+    static DWORD WINAPI CloseInboundPipe(void* taskBlock);
+    void tellRouterToLetGo();
+    void Shutdown();
+    bool stopAllThreads();  // destructor: true when every thread has ended
+    static DWORD WINAPI reaperThread(void* state);
+    static void addToReaperList(HANDLE thread);
+    static void reapFinishedThreads(DWORD limitMs);
+    static DWORD WINAPI PipeHandleWatcherThread(void* state);
+
+    void status(const char* pattern, std::initializer_list<ipclink::FormatArg> args);
+    void outputStatus(const std::u16string& text);
+
+    IPCChannel* const owner;
+    wchar_t channelID[1024];
+    wchar_t toRouterPipeName[1024];
+    wchar_t toClientPipeName[1024];
+    const int direction;
+    void* const hostContext;
+
+    // Pipes: written by the set-up and repair threads, polled by the others.
+    std::atomic<HANDLE> inboundPipe{nullptr};
+    std::atomic<HANDLE> outboundPipe{nullptr};
+    std::atomic<int> inboundConnectionStatus{0};
+    std::atomic<int> outboundConnectionStatus{0};
+    std::atomic<int> routerHasBeenNegotiatedWith{0};
+    std::atomic<bool> readPipeReady{false};   // own inbound pipe up once
+    std::atomic<bool> writePipeReady{false};  // own outbound pipe up once
+
+    // Shutdown: requested at the start of Shutdown, finished once the goodbye is out (or the
+    // wait for it gave up); after that nothing repairs or retries.
+    std::atomic<bool> shutdownRequested{false};
+    std::atomic<bool> shutdownFinished{false};
+    bool stopRetrying() const;
+    bool stopping() const { return threads.stopping(); }
+    // Waits on stopEvent for up to ms; true when the channel is being destroyed.
+    bool pause(DWORD ms) const;
+
+    // Status output.
+    bool outputEnabled;
+    void* outputUser;
+    ipclink::win32::OutputFunction outputFunction;
+
+    // Outbound queue of framed texts, oldest first.
+    ScopedHandle outboundQueueMutexHandle;
+    ScopedHandle outboundQueueNotEmptyFlag;  // manual reset
+    std::deque<std::u16string> outboundQueue;  // guarded by outboundQueueMutexHandle
+    std::atomic<size_t> queuedCount{0};
+    std::atomic<bool> queueThreadEnded{false};
+
+    // Reassembly of inbound frames.
+    ScopedHandle buildMessageMutexHandle;
+    ipclink::FrameAssembler assembler;  // guarded by buildMessageMutexHandle
+    std::u16string completedMessage;    // guarded by buildMessageMutexHandle
+
+    std::vector<IPCListenerInterface*> listeners;  // added before traffic starts
+
+    // Pipe set-up generations: a repair starts a new one, and set-up workers and read threads of
+    // an older one leave, so two readers never share a pipe.
+    std::atomic<unsigned> setupGeneration{0};
+    std::atomic<int> activeSetupWorkers{0};
+
+    // Admission: the two service pipes are published together or let go together.
+    std::mutex servicePairMutex;
+    HANDLE serviceRead = nullptr;   // guarded by servicePairMutex
+    HANDLE serviceWrite = nullptr;  // guarded by servicePairMutex
+    bool servicePairPublished = false;  // guarded by servicePairMutex
+
+    // Threads (non-owning copies of handles the group owns; kept for the record).
+    HANDLE setupPipesThreadHandle = nullptr;
+    HANDLE dataQueueThreadHandle = nullptr;
+    HANDLE pipeReadThreadHandle = nullptr;
+    HANDLE listenerThreadHandle = nullptr;
+    HANDLE watcherThreadHandle = nullptr;
+    std::atomic<int> activeDeliveries{0};
+    ScopedHandle stopEvent;  // manual reset, set by the destructor
+    ipclink::win32::ThreadGroup threads;
+
+    // Helpers shared by the files of the channel.
+    void beginRepair();
+    void startPipeSetup();
+    void startSetupWorkers(const wchar_t* readName, const wchar_t* writeName, bool service);
+    void publishOwnPipe(bool inbound, HANDLE pipe);
+    void deliverToListeners(const std::u16string& text);
+    void dispatchCompletedMessage(bool* endReader);
+    bool readError(DWORD error);  // true when the read thread ends
+    void runPipeTasks(LPTHREAD_START_ROUTINE outbound, LPTHREAD_START_ROUTINE inbound);
+};
+
+namespace ipclink::win32 {
+
+// Process-wide objects shared by every channel.
+struct ChannelGlobals {
+    HANDLE channelBeingCreatedMutexHandle = nullptr;
+    HANDLE outputStatusMutexHandle = nullptr;
+    HANDLE reaperMutexHandle = nullptr;
+    HANDLE reaperListNotEmptyFlag = nullptr;
+    std::vector<HANDLE> reaperList;  // guarded by reaperMutexHandle
+};
+ChannelGlobals& channelGlobals();
+void createChannelGlobals();
+
+// Blocking pipe operations that give up when stopEvent is set. The error is GetLastError's.
+bool pipeRead(HANDLE pipe, void* buffer, DWORD size, DWORD* got, DWORD* error, HANDLE stopEvent);
+bool pipeWrite(HANDLE pipe, const void* data, DWORD size, DWORD* written, HANDLE stopEvent);
+
+}  // namespace ipclink::win32

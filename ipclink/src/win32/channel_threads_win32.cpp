@@ -1,0 +1,117 @@
+// Thread bookkeeping, process-wide channel objects and the overlapped pipe operations that let
+// every blocking channel wait end when the channel is destroyed.
+#include <windows.h>
+
+#include "win32/channel_state_win32.h"
+
+namespace ipclink::win32 {
+
+HANDLE ThreadGroup::start(LPTHREAD_START_ROUTINE body, void* argument) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (stopping_) return nullptr;
+    closeFinishedLocked();
+    HANDLE thread = CreateThread(nullptr, 0, body, argument, 0, nullptr);
+    if (thread) handles_.push_back(thread);
+    return thread;
+}
+
+void ThreadGroup::closeFinishedLocked() {
+    std::vector<HANDLE> running;
+    for (HANDLE thread : handles_) {
+        if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) {
+            CloseHandle(thread);
+        } else {
+            running.push_back(thread);
+        }
+    }
+    handles_.swap(running);
+}
+
+bool ThreadGroup::joinAll(DWORD limitMs) {
+    DWORD started = GetTickCount();
+    for (;;) {
+        std::vector<HANDLE> snapshot;
+        {
+            std::lock_guard<std::mutex> guard(mutex_);
+            closeFinishedLocked();
+            if (handles_.empty()) return true;
+            snapshot = handles_;
+        }
+        DWORD elapsed = GetTickCount() - started;
+        if (elapsed >= limitMs) return false;
+        // Ended threads can start others until stop() is seen, so look again after each wait.
+        WaitForSingleObject(snapshot.front(), limitMs - elapsed);
+    }
+}
+
+ThreadGroup::~ThreadGroup() {
+    for (HANDLE thread : handles_) CloseHandle(thread);
+}
+
+ChannelGlobals& channelGlobals() {
+    static ChannelGlobals globals;
+    return globals;
+}
+
+void createChannelGlobals() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        ChannelGlobals& g = channelGlobals();
+        g.outputStatusMutexHandle = CreateMutexW(nullptr, FALSE, nullptr);
+        g.reaperMutexHandle = CreateMutexW(nullptr, FALSE, nullptr);
+        g.reaperListNotEmptyFlag = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    });
+}
+
+namespace {
+
+// One overlapped operation: wait for it or for stopEvent; a stopped operation is cancelled and
+// waited for, so the OVERLAPPED never outlives this frame.
+bool finishOverlapped(HANDLE pipe, OVERLAPPED* overlapped, BOOL issued, DWORD* transferred,
+                      HANDLE stopEvent) {
+    if (!issued && GetLastError() != ERROR_IO_PENDING) return false;
+    if (!issued) {
+        HANDLE waits[2] = {overlapped->hEvent, stopEvent};
+        if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+            CancelIo(pipe);
+            WaitForSingleObject(overlapped->hEvent, INFINITE);
+            GetOverlappedResult(pipe, overlapped, transferred, FALSE);
+            SetLastError(ERROR_OPERATION_ABORTED);
+            return false;
+        }
+    }
+    return GetOverlappedResult(pipe, overlapped, transferred, FALSE) != FALSE;
+}
+
+class OverlappedEvent {
+public:
+    OverlappedEvent() {
+        ZeroMemory(&overlapped, sizeof overlapped);
+        overlapped.hEvent = event_.get();
+    }
+    OVERLAPPED overlapped;
+
+private:
+    ScopedHandle event_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+}  // namespace
+
+bool pipeRead(HANDLE pipe, void* buffer, DWORD size, DWORD* got, DWORD* error, HANDLE stopEvent) {
+    OverlappedEvent io;
+    *got = 0;
+    SetLastError(0);
+    BOOL issued = ReadFile(pipe, buffer, size, nullptr, &io.overlapped);
+    bool ok = finishOverlapped(pipe, &io.overlapped, issued, got, stopEvent);
+    *error = ok ? 0 : GetLastError();
+    return ok;
+}
+
+bool pipeWrite(HANDLE pipe, const void* data, DWORD size, DWORD* written, HANDLE stopEvent) {
+    OverlappedEvent io;
+    *written = 0;
+    BOOL issued = WriteFile(pipe, data, size, nullptr, &io.overlapped);
+    return finishOverlapped(pipe, &io.overlapped, issued, written, stopEvent);
+}
+
+}  // namespace ipclink::win32

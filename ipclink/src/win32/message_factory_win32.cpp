@@ -1,0 +1,407 @@
+#include "win32/message_factory_win32.h"
+
+#include <windows.h>
+#include <msxml2.h>
+
+#include <cstdio>
+#include <mutex>
+
+#include "win32/win_handle.h"
+#include "xml_text.h"
+
+struct IPCXMLDocument {
+    IXMLDOMDocument2* dom;
+};
+
+namespace ipclink::win32 {
+namespace {
+
+// The operating system's DOM document class and the interface the factory uses.
+const CLSID kDomDocumentClass = {
+    0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
+const IID kDomDocument2Interface = {
+    0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+enum Action {
+    kWakeUp = 0,
+    kCreateEmpty = 1,
+    kDestroy = 2,
+    kCreateFromText = 3,
+    kAddPiece = 4,
+    kGetPiece = 5,
+    kSerialise = 6,
+};
+
+const char16_t kEmptyMessageText[] = u"<BREVAN_IPC_MESSAGE></BREVAN_IPC_MESSAGE>";
+
+// The process-wide request block. Written by the requester holding requestMessageMutexHandle,
+// read and answered by the factory thread between the two events.
+struct RequestBlock {
+    HANDLE requestMessageMutexHandle = nullptr;
+    HANDLE messageRequestEvent = nullptr;   // manual reset: the block is filled
+    HANDLE messageCompleteEvent = nullptr;  // manual reset: the request is done
+    HANDLE factoryThread = nullptr;
+    volatile LONG requestedAction = kWakeUp;
+    IPCXMLDocument* newMessage = nullptr;
+    IPCXMLDocument* messageToModify = nullptr;
+    IPCXMLDocument* messageToDestroy = nullptr;
+    const char16_t* stringForMessageCreation = nullptr;
+    const char16_t* stringForAddingMessagePieceName = nullptr;
+    const char16_t* stringForAddingMessagePieceValue = nullptr;
+    const char16_t* stringForGettingMessagePieceName = nullptr;
+    bool gotMessagePieceValue = false;
+    std::u16string stringForGettingMessagePieceValue;
+    std::u16string serialisedText;
+    volatile bool shuttingDown = false;
+    volatile bool exitedMessageFactoryThread = false;
+    volatile LONG oneup = 0;
+};
+
+RequestBlock block;
+std::mutex lifecycleMutex;  // guards starting and stopping the factory
+bool everStarted = false;   // guarded by lifecycleMutex
+
+class Bstr {
+public:
+    explicit Bstr(const char16_t* text) : value_(SysAllocString(asWide(text ? text : u""))) {}
+    ~Bstr() { SysFreeString(value_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    operator BSTR() const { return value_; }
+
+private:
+    BSTR value_;
+};
+
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() {
+        if (p_) p_->Release();
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    T** out() { return &p_; }
+    T* operator->() const { return p_; }
+    T* get() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+
+private:
+    T* p_ = nullptr;
+};
+
+std::u16string takeBstr(BSTR text) {
+    std::u16string out = text ? std::u16string(asUtf16(text), SysStringLen(text)) : std::u16string();
+    SysFreeString(text);
+    return out;
+}
+
+std::u16string variantText(VARIANT* value) {
+    std::u16string out;
+    if (value->vt == VT_BSTR && value->bstrVal) out.assign(asUtf16(value->bstrVal), SysStringLen(value->bstrVal));
+    VariantClear(value);
+    return out;
+}
+
+IPCXMLDocument* createDocument(const char16_t* text) {
+    InterlockedIncrement(&block.oneup);
+    IXMLDOMDocument2* dom = nullptr;
+    if (FAILED(CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER, kDomDocument2Interface,
+                                reinterpret_cast<void**>(&dom))) ||
+        !dom) {
+        return nullptr;
+    }
+    if (text) {
+        VARIANT_BOOL loaded = VARIANT_FALSE;
+        Bstr source(text);
+        dom->loadXML(source, &loaded);  // text that does not parse leaves the document empty
+    }
+    return new IPCXMLDocument{dom};
+}
+
+void destroyDocument() {
+    if (!block.messageToDestroy) {
+        std::printf("Error: Request was made to destroy NULL message\n");
+        return;
+    }
+    block.messageToDestroy->dom->Release();
+    delete block.messageToDestroy;
+    block.messageToDestroy = nullptr;
+}
+
+void addPiece() {
+    IPCXMLDocument* document = block.messageToModify;
+    if (!document) return;
+    Bstr name(block.stringForAddingMessagePieceName);
+    ComPtr<IXMLDOMElement> element;
+    ComPtr<IXMLDOMElement> root;
+    if (FAILED(document->dom->createElement(name, element.out())) || !element) return;
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_BSTR;
+    value.bstrVal = SysAllocString(asWide(block.stringForAddingMessagePieceValue
+                                              ? block.stringForAddingMessagePieceValue
+                                              : u""));
+    element->setAttribute(name, value);
+    VariantClear(&value);
+    if (FAILED(document->dom->get_documentElement(root.out())) || !root) return;
+    ComPtr<IXMLDOMNode> appended;
+    root->appendChild(element.get(), appended.out());
+}
+
+bool getPiece(std::u16string* value) {
+    IPCXMLDocument* document = block.messageToModify;
+    if (!document) return false;
+    Bstr name(block.stringForGettingMessagePieceName);
+    ComPtr<IXMLDOMNodeList> elements;
+    ComPtr<IXMLDOMNode> first;
+    ComPtr<IXMLDOMNamedNodeMap> attributes;
+    ComPtr<IXMLDOMNode> attribute;
+    if (FAILED(document->dom->getElementsByTagName(name, elements.out())) || !elements) return false;
+    if (elements->get_item(0, first.out()) != S_OK || !first) return false;
+    if (FAILED(first->get_attributes(attributes.out())) || !attributes) return false;
+    if (attributes->getNamedItem(name, attribute.out()) != S_OK || !attribute) return false;
+    VARIANT text;
+    VariantInit(&text);
+    if (FAILED(attribute->get_nodeValue(&text)) || text.vt != VT_BSTR) {
+        VariantClear(&text);
+        return false;
+    }
+    *value = variantText(&text);
+    return true;
+}
+
+XmlNode treeOf(IXMLDOMNode* node);
+
+void addChildren(IXMLDOMNode* node, XmlNode* out) {
+    ComPtr<IXMLDOMNodeList> children;
+    if (FAILED(node->get_childNodes(children.out())) || !children) return;
+    LONG count = 0;
+    children->get_length(&count);
+    for (LONG i = 0; i < count; ++i) {
+        ComPtr<IXMLDOMNode> child;
+        if (children->get_item(i, child.out()) != S_OK || !child) continue;
+        DOMNodeType type = NODE_INVALID;
+        child->get_nodeType(&type);
+        if (type == NODE_ELEMENT || type == NODE_TEXT || type == NODE_CDATA_SECTION ||
+            type == NODE_COMMENT || type == NODE_PROCESSING_INSTRUCTION) {
+            out->children.push_back(treeOf(child.get()));
+        }
+    }
+}
+
+void addAttributes(IXMLDOMNode* node, XmlNode* out) {
+    ComPtr<IXMLDOMNamedNodeMap> attributes;
+    if (FAILED(node->get_attributes(attributes.out())) || !attributes) return;
+    LONG count = 0;
+    attributes->get_length(&count);
+    for (LONG i = 0; i < count; ++i) {
+        ComPtr<IXMLDOMNode> attribute;
+        if (attributes->get_item(i, attribute.out()) != S_OK || !attribute) continue;
+        BSTR name = nullptr;
+        attribute->get_nodeName(&name);
+        VARIANT value;
+        VariantInit(&value);
+        attribute->get_nodeValue(&value);
+        out->attributes.emplace_back(takeBstr(name), variantText(&value));
+    }
+}
+
+XmlNode treeOf(IXMLDOMNode* node) {
+    XmlNode out;
+    DOMNodeType type = NODE_INVALID;
+    node->get_nodeType(&type);
+    BSTR name = nullptr;
+    node->get_nodeName(&name);
+    out.name = takeBstr(name);
+    if (type == NODE_ELEMENT) {
+        addAttributes(node, &out);
+        addChildren(node, &out);
+        return out;
+    }
+    out.kind = type == NODE_TEXT          ? XmlNode::Kind::Text
+               : type == NODE_CDATA_SECTION ? XmlNode::Kind::CData
+               : type == NODE_COMMENT       ? XmlNode::Kind::Comment
+                                            : XmlNode::Kind::ProcessingInstruction;
+    VARIANT value;
+    VariantInit(&value);
+    node->get_nodeValue(&value);
+    out.text = variantText(&value);
+    return out;
+}
+
+std::u16string serialise() {
+    IPCXMLDocument* document = block.messageToModify;
+    if (!document) return std::u16string();
+    ComPtr<IXMLDOMElement> root;
+    if (FAILED(document->dom->get_documentElement(root.out())) || !root) return std::u16string();
+    XmlNode tree = treeOf(root.get());
+    return serialiseDocument(&tree);
+}
+
+void carryOut(LONG action) {
+    switch (action) {
+        case kWakeUp: break;
+        case kCreateEmpty: block.newMessage = createDocument(kEmptyMessageText); break;
+        case kCreateFromText: block.newMessage = createDocument(block.stringForMessageCreation); break;
+        case kDestroy: destroyDocument(); break;
+        case kAddPiece: addPiece(); break;
+        case kGetPiece:
+            block.gotMessagePieceValue = getPiece(&block.stringForGettingMessagePieceValue);
+            break;
+        case kSerialise: block.serialisedText = serialise(); break;
+        default: std::printf("Error: Event error in messageFactoryThread()\n"); break;
+    }
+}
+
+DWORD WINAPI messageFactoryThread(void*) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    while (!block.shuttingDown) {
+        WaitForSingleObject(block.messageRequestEvent, INFINITE);
+        carryOut(block.requestedAction);
+        ResetEvent(block.messageRequestEvent);
+        SetEvent(block.messageCompleteEvent);
+    }
+    CoUninitialize();
+    block.exitedMessageFactoryThread = true;
+    return 0;
+}
+
+void startLocked() {
+    if (block.factoryThread && !block.shuttingDown) return;
+    everStarted = true;
+    if (block.factoryThread) {
+        CloseHandle(block.factoryThread);
+        block.factoryThread = nullptr;
+    }
+    block.shuttingDown = false;
+    block.exitedMessageFactoryThread = false;
+    block.oneup = 0;
+    if (!block.requestMessageMutexHandle) block.requestMessageMutexHandle = CreateMutexW(nullptr, FALSE, nullptr);
+    if (!block.messageRequestEvent) block.messageRequestEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!block.messageCompleteEvent) block.messageCompleteEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    block.factoryThread = CreateThread(nullptr, 0, messageFactoryThread, nullptr, 0, nullptr);
+}
+
+// One round trip: fill the block under the request mutex, wake the factory, wait for it.
+template <typename Fill, typename Read>
+bool request(const char* operation, Fill fill, Read read) {
+    {
+        std::lock_guard<std::mutex> guard(lifecycleMutex);
+        if (!everStarted) startLocked();
+    }
+    if (block.shuttingDown) return false;
+    MutexLock lock(block.requestMessageMutexHandle);
+    if (!lock.locked()) {
+        std::printf("Error: Failed to get mutex handle during %s()\n", operation);
+        return false;
+    }
+    if (block.shuttingDown) return false;
+    fill();
+    SetEvent(block.messageRequestEvent);
+    WaitForSingleObject(block.messageCompleteEvent, INFINITE);
+    read();
+    ResetEvent(block.messageCompleteEvent);
+    return true;
+}
+
+}  // namespace
+
+void startMessageFactory() {
+    std::lock_guard<std::mutex> guard(lifecycleMutex);
+    startLocked();
+}
+
+void stopMessageFactory() {
+    std::lock_guard<std::mutex> guard(lifecycleMutex);
+    if (!block.factoryThread || block.shuttingDown) return;
+    block.shuttingDown = true;
+    {
+        MutexLock lock(block.requestMessageMutexHandle);
+        if (lock.locked()) {
+            block.requestedAction = kWakeUp;
+            SetEvent(block.messageRequestEvent);
+            WaitForSingleObject(block.messageCompleteEvent, INFINITE);
+            ResetEvent(block.messageCompleteEvent);
+        } else {
+            std::printf("Error: Failed to get mutex handle during shutdownMessageProcessing()\n");
+        }
+    }
+    while (!block.exitedMessageFactoryThread) Sleep(100);
+}
+
+IPCXMLDocument* requestMessageCreation() {
+    IPCXMLDocument* created = nullptr;
+    request(
+        "requestMessageCreation", [] { block.requestedAction = kCreateEmpty; },
+        [&] { created = block.newMessage; });
+    return created;
+}
+
+IPCXMLDocument* requestMessageCreation(const char16_t* text) {
+    IPCXMLDocument* created = nullptr;
+    request(
+        "requestMessageCreation",
+        [&] {
+            block.stringForMessageCreation = text;
+            block.requestedAction = kCreateFromText;
+        },
+        [&] { created = block.newMessage; });
+    return created;
+}
+
+void requestMessageDestruction(IPCXMLDocument* document) {
+    request(
+        "requestMessageDestruction",
+        [&] {
+            block.messageToDestroy = document;
+            block.requestedAction = kDestroy;
+        },
+        [] {});
+}
+
+void requestAddMessagePiece(IPCXMLDocument* document, const char16_t* name, const char16_t* value) {
+    if (!document || !name) return;
+    request(
+        "requestAddMessagePiece",
+        [&] {
+            block.messageToModify = document;
+            block.stringForAddingMessagePieceName = name;
+            block.stringForAddingMessagePieceValue = value;
+            block.requestedAction = kAddPiece;
+        },
+        [] {});
+}
+
+bool requestGetMessagePiece(IPCXMLDocument* document, const char16_t* name, std::u16string* value) {
+    if (!document || !name) return false;
+    bool found = false;
+    request(
+        "requestGetMessagePieceWhichNeedsToBeDeleted",
+        [&] {
+            block.messageToModify = document;
+            block.stringForGettingMessagePieceName = name;
+            block.requestedAction = kGetPiece;
+        },
+        [&] {
+            found = block.gotMessagePieceValue;
+            if (found) value->swap(block.stringForGettingMessagePieceValue);
+        });
+    return found;
+}
+
+std::u16string requestSerialisation(IPCXMLDocument* document) {
+    std::u16string text;
+    if (!document) return text;
+    request(
+        "requestSerialisation",
+        [&] {
+            block.messageToModify = document;
+            block.requestedAction = kSerialise;
+        },
+        [&] { text.swap(block.serialisedText); });
+    return text;
+}
+
+}  // namespace ipclink::win32
