@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+// The Java types have fixed sizes whatever the platform's jni_md.h says.
+static_assert(sizeof(jint) == 4 && sizeof(jlong) == 8 && sizeof(jchar) == 2,
+              "jni_md.h does not match the Java types");
+
 // BREVAN_JNI(jint) Java_zemtra_nativeCode_<Class>_<method>(JNIEnv* env, jclass, ...) { ... }
 // On win32 the build adds both the decorated stdcall name and the plain name to the export table.
 #define BREVAN_JNI(rettype) extern "C" JNIEXPORT rettype JNICALL
