@@ -1,0 +1,73 @@
+// The native methods of zemtra.nativeCode.DifferenceCompression.
+#include <optional>
+
+#include "file_operations.h"
+#include "jni_export.h"
+
+namespace {
+
+using brevan::delta::FileName;
+
+std::optional<FileName> fileName(JNIEnv* env, jstring name) {
+  if (!name) return std::nullopt;
+  jsize length = env->GetStringLength(name);
+  const jchar* chars = env->GetStringChars(name, nullptr);
+  if (!chars) return std::nullopt;
+  // Copied whole: names longer than any fixed buffer are kept as they are.
+  FileName copy(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(length));
+  env->ReleaseStringChars(name, chars);
+  return copy;
+}
+
+using FileOperation = int (*)(const FileName&, const FileName&, const FileName&);
+
+jint onNames(JNIEnv* env, jstring first, jstring second, jstring output, FileOperation operation) {
+  try {
+    std::optional<FileName> a = fileName(env, first), b = fileName(env, second);
+    if (!a || !b) return brevan::delta::kCannotOpen;
+    std::optional<FileName> c = fileName(env, output);
+    if (!c) return brevan::delta::kFailed;
+    return operation(*a, *b, *c);
+  } catch (...) {
+    return brevan::delta::kFailed;
+  }
+}
+
+}  // namespace
+
+BREVAN_JNI(jint)
+Java_zemtra_nativeCode_DifferenceCompression_subtractAbsFromAbs(JNIEnv* env, jclass, jstring target,
+                                                                jstring base, jstring delta) {
+  return onNames(env, target, base, delta, brevan::delta::subtractAbsFromAbs);
+}
+
+BREVAN_JNI(jint)
+Java_zemtra_nativeCode_DifferenceCompression_addDeltaToAbs(JNIEnv* env, jclass, jstring base, jstring delta,
+                                                           jstring result) {
+  return onNames(env, base, delta, result, brevan::delta::addDeltaToAbs);
+}
+
+BREVAN_JNI(jint)
+Java_zemtra_nativeCode_DifferenceCompression_addDeltaToDelta(JNIEnv* env, jclass, jstring first,
+                                                             jstring second, jstring result) {
+  return onNames(env, first, second, result, brevan::delta::addDeltaToDelta);
+}
+
+BREVAN_JNI(jint)
+Java_zemtra_nativeCode_DifferenceCompression_inverseDelta(JNIEnv* env, jclass, jstring base, jstring delta,
+                                                          jstring result) {
+  return onNames(env, base, delta, result, brevan::delta::inverseDelta);
+}
+
+// Single-file application was never offered.
+BREVAN_JNI(jboolean) Java_zemtra_nativeCode_DifferenceCompression_canUseSingleFile(JNIEnv*, jclass, jint) {
+  return JNI_FALSE;
+}
+
+BREVAN_JNI(jint)
+Java_zemtra_nativeCode_DifferenceCompression_addDeltaToAbsSingle(JNIEnv*, jclass, jint, jint) {
+  return -1;
+}
+
+// Lets the Java side check that the library loaded.
+BREVAN_JNI(jint) Java_zemtra_nativeCode_DifferenceCompression_test(JNIEnv*, jclass) { return 45; }
