@@ -34,7 +34,7 @@ enum Action {
 
 const char16_t kEmptyMessageText[] = u"<BREVAN_IPC_MESSAGE></BREVAN_IPC_MESSAGE>";
 
-// The process-wide request block. Written by the requester holding requestMessageMutexHandle,
+// The process-wide request theBlock(). Written by the requester holding requestMessageMutexHandle,
 // read and answered by the factory thread between the two events.
 struct RequestBlock {
     HANDLE requestMessageMutexHandle = nullptr;
@@ -57,7 +57,11 @@ struct RequestBlock {
     volatile LONG oneup = 0;
 };
 
-RequestBlock block;
+// Function-local, so the block exists before any static initialiser of the library asks.
+RequestBlock& theBlock() {
+    static RequestBlock block;
+    return block;
+}
 std::mutex lifecycleMutex;  // guards starting and stopping the factory
 bool everStarted = false;   // guarded by lifecycleMutex
 
@@ -105,7 +109,7 @@ std::u16string variantText(VARIANT* value) {
 }
 
 IPCXMLDocument* createDocument(const char16_t* text) {
-    InterlockedIncrement(&block.oneup);
+    InterlockedIncrement(&theBlock().oneup);
     IXMLDOMDocument2* dom = nullptr;
     if (FAILED(CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER, kDomDocument2Interface,
                                 reinterpret_cast<void**>(&dom))) ||
@@ -121,27 +125,27 @@ IPCXMLDocument* createDocument(const char16_t* text) {
 }
 
 void destroyDocument() {
-    if (!block.messageToDestroy) {
+    if (!theBlock().messageToDestroy) {
         std::printf("Error: Request was made to destroy NULL message\n");
         return;
     }
-    block.messageToDestroy->dom->Release();
-    delete block.messageToDestroy;
-    block.messageToDestroy = nullptr;
+    theBlock().messageToDestroy->dom->Release();
+    delete theBlock().messageToDestroy;
+    theBlock().messageToDestroy = nullptr;
 }
 
 void addPiece() {
-    IPCXMLDocument* document = block.messageToModify;
+    IPCXMLDocument* document = theBlock().messageToModify;
     if (!document) return;
-    Bstr name(block.stringForAddingMessagePieceName);
+    Bstr name(theBlock().stringForAddingMessagePieceName);
     ComPtr<IXMLDOMElement> element;
     ComPtr<IXMLDOMElement> root;
     if (FAILED(document->dom->createElement(name, element.out())) || !element) return;
     VARIANT value;
     VariantInit(&value);
     value.vt = VT_BSTR;
-    value.bstrVal = SysAllocString(asWide(block.stringForAddingMessagePieceValue
-                                              ? block.stringForAddingMessagePieceValue
+    value.bstrVal = SysAllocString(asWide(theBlock().stringForAddingMessagePieceValue
+                                              ? theBlock().stringForAddingMessagePieceValue
                                               : u""));
     element->setAttribute(name, value);
     VariantClear(&value);
@@ -151,9 +155,9 @@ void addPiece() {
 }
 
 bool getPiece(std::u16string* value) {
-    IPCXMLDocument* document = block.messageToModify;
+    IPCXMLDocument* document = theBlock().messageToModify;
     if (!document) return false;
-    Bstr name(block.stringForGettingMessagePieceName);
+    Bstr name(theBlock().stringForGettingMessagePieceName);
     ComPtr<IXMLDOMNodeList> elements;
     ComPtr<IXMLDOMNode> first;
     ComPtr<IXMLDOMNamedNodeMap> attributes;
@@ -232,7 +236,7 @@ XmlNode treeOf(IXMLDOMNode* node) {
 }
 
 std::u16string serialise() {
-    IPCXMLDocument* document = block.messageToModify;
+    IPCXMLDocument* document = theBlock().messageToModify;
     if (!document) return std::u16string();
     ComPtr<IXMLDOMElement> root;
     if (FAILED(document->dom->get_documentElement(root.out())) || !root) return std::u16string();
@@ -243,45 +247,45 @@ std::u16string serialise() {
 void carryOut(LONG action) {
     switch (action) {
         case kWakeUp: break;
-        case kCreateEmpty: block.newMessage = createDocument(kEmptyMessageText); break;
-        case kCreateFromText: block.newMessage = createDocument(block.stringForMessageCreation); break;
+        case kCreateEmpty: theBlock().newMessage = createDocument(kEmptyMessageText); break;
+        case kCreateFromText: theBlock().newMessage = createDocument(theBlock().stringForMessageCreation); break;
         case kDestroy: destroyDocument(); break;
         case kAddPiece: addPiece(); break;
         case kGetPiece:
-            block.gotMessagePieceValue = getPiece(&block.stringForGettingMessagePieceValue);
+            theBlock().gotMessagePieceValue = getPiece(&theBlock().stringForGettingMessagePieceValue);
             break;
-        case kSerialise: block.serialisedText = serialise(); break;
+        case kSerialise: theBlock().serialisedText = serialise(); break;
         default: std::printf("Error: Event error in messageFactoryThread()\n"); break;
     }
 }
 
 DWORD WINAPI messageFactoryThread(void*) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    while (!block.shuttingDown) {
-        WaitForSingleObject(block.messageRequestEvent, INFINITE);
-        carryOut(block.requestedAction);
-        ResetEvent(block.messageRequestEvent);
-        SetEvent(block.messageCompleteEvent);
+    while (!theBlock().shuttingDown) {
+        WaitForSingleObject(theBlock().messageRequestEvent, INFINITE);
+        carryOut(theBlock().requestedAction);
+        ResetEvent(theBlock().messageRequestEvent);
+        SetEvent(theBlock().messageCompleteEvent);
     }
     CoUninitialize();
-    block.exitedMessageFactoryThread = true;
+    theBlock().exitedMessageFactoryThread = true;
     return 0;
 }
 
 void startLocked() {
-    if (block.factoryThread && !block.shuttingDown) return;
+    if (theBlock().factoryThread && !theBlock().shuttingDown) return;
     everStarted = true;
-    if (block.factoryThread) {
-        CloseHandle(block.factoryThread);
-        block.factoryThread = nullptr;
+    if (theBlock().factoryThread) {
+        CloseHandle(theBlock().factoryThread);
+        theBlock().factoryThread = nullptr;
     }
-    block.shuttingDown = false;
-    block.exitedMessageFactoryThread = false;
-    block.oneup = 0;
-    if (!block.requestMessageMutexHandle) block.requestMessageMutexHandle = CreateMutexW(nullptr, FALSE, nullptr);
-    if (!block.messageRequestEvent) block.messageRequestEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!block.messageCompleteEvent) block.messageCompleteEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    block.factoryThread = CreateThread(nullptr, 0, messageFactoryThread, nullptr, 0, nullptr);
+    theBlock().shuttingDown = false;
+    theBlock().exitedMessageFactoryThread = false;
+    theBlock().oneup = 0;
+    if (!theBlock().requestMessageMutexHandle) theBlock().requestMessageMutexHandle = CreateMutexW(nullptr, FALSE, nullptr);
+    if (!theBlock().messageRequestEvent) theBlock().messageRequestEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!theBlock().messageCompleteEvent) theBlock().messageCompleteEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    theBlock().factoryThread = CreateThread(nullptr, 0, messageFactoryThread, nullptr, 0, nullptr);
 }
 
 // One round trip: fill the block under the request mutex, wake the factory, wait for it.
@@ -291,18 +295,18 @@ bool request(const char* operation, Fill fill, Read read) {
         std::lock_guard<std::mutex> guard(lifecycleMutex);
         if (!everStarted) startLocked();
     }
-    if (block.shuttingDown) return false;
-    MutexLock lock(block.requestMessageMutexHandle);
+    if (theBlock().shuttingDown) return false;
+    MutexLock lock(theBlock().requestMessageMutexHandle);
     if (!lock.locked()) {
         std::printf("Error: Failed to get mutex handle during %s()\n", operation);
         return false;
     }
-    if (block.shuttingDown) return false;
+    if (theBlock().shuttingDown) return false;
     fill();
-    SetEvent(block.messageRequestEvent);
-    WaitForSingleObject(block.messageCompleteEvent, INFINITE);
+    SetEvent(theBlock().messageRequestEvent);
+    WaitForSingleObject(theBlock().messageCompleteEvent, INFINITE);
     read();
-    ResetEvent(block.messageCompleteEvent);
+    ResetEvent(theBlock().messageCompleteEvent);
     return true;
 }
 
@@ -315,27 +319,27 @@ void startMessageFactory() {
 
 void stopMessageFactory() {
     std::lock_guard<std::mutex> guard(lifecycleMutex);
-    if (!block.factoryThread || block.shuttingDown) return;
-    block.shuttingDown = true;
+    if (!theBlock().factoryThread || theBlock().shuttingDown) return;
+    theBlock().shuttingDown = true;
     {
-        MutexLock lock(block.requestMessageMutexHandle);
+        MutexLock lock(theBlock().requestMessageMutexHandle);
         if (lock.locked()) {
-            block.requestedAction = kWakeUp;
-            SetEvent(block.messageRequestEvent);
-            WaitForSingleObject(block.messageCompleteEvent, INFINITE);
-            ResetEvent(block.messageCompleteEvent);
+            theBlock().requestedAction = kWakeUp;
+            SetEvent(theBlock().messageRequestEvent);
+            WaitForSingleObject(theBlock().messageCompleteEvent, INFINITE);
+            ResetEvent(theBlock().messageCompleteEvent);
         } else {
             std::printf("Error: Failed to get mutex handle during shutdownMessageProcessing()\n");
         }
     }
-    while (!block.exitedMessageFactoryThread) Sleep(100);
+    while (!theBlock().exitedMessageFactoryThread) Sleep(100);
 }
 
 IPCXMLDocument* requestMessageCreation() {
     IPCXMLDocument* created = nullptr;
     request(
-        "requestMessageCreation", [] { block.requestedAction = kCreateEmpty; },
-        [&] { created = block.newMessage; });
+        "requestMessageCreation", [] { theBlock().requestedAction = kCreateEmpty; },
+        [&] { created = theBlock().newMessage; });
     return created;
 }
 
@@ -344,10 +348,10 @@ IPCXMLDocument* requestMessageCreation(const char16_t* text) {
     request(
         "requestMessageCreation",
         [&] {
-            block.stringForMessageCreation = text;
-            block.requestedAction = kCreateFromText;
+            theBlock().stringForMessageCreation = text;
+            theBlock().requestedAction = kCreateFromText;
         },
-        [&] { created = block.newMessage; });
+        [&] { created = theBlock().newMessage; });
     return created;
 }
 
@@ -355,8 +359,8 @@ void requestMessageDestruction(IPCXMLDocument* document) {
     request(
         "requestMessageDestruction",
         [&] {
-            block.messageToDestroy = document;
-            block.requestedAction = kDestroy;
+            theBlock().messageToDestroy = document;
+            theBlock().requestedAction = kDestroy;
         },
         [] {});
 }
@@ -366,10 +370,10 @@ void requestAddMessagePiece(IPCXMLDocument* document, const char16_t* name, cons
     request(
         "requestAddMessagePiece",
         [&] {
-            block.messageToModify = document;
-            block.stringForAddingMessagePieceName = name;
-            block.stringForAddingMessagePieceValue = value;
-            block.requestedAction = kAddPiece;
+            theBlock().messageToModify = document;
+            theBlock().stringForAddingMessagePieceName = name;
+            theBlock().stringForAddingMessagePieceValue = value;
+            theBlock().requestedAction = kAddPiece;
         },
         [] {});
 }
@@ -380,13 +384,13 @@ bool requestGetMessagePiece(IPCXMLDocument* document, const char16_t* name, std:
     request(
         "requestGetMessagePieceWhichNeedsToBeDeleted",
         [&] {
-            block.messageToModify = document;
-            block.stringForGettingMessagePieceName = name;
-            block.requestedAction = kGetPiece;
+            theBlock().messageToModify = document;
+            theBlock().stringForGettingMessagePieceName = name;
+            theBlock().requestedAction = kGetPiece;
         },
         [&] {
-            found = block.gotMessagePieceValue;
-            if (found) value->swap(block.stringForGettingMessagePieceValue);
+            found = theBlock().gotMessagePieceValue;
+            if (found) value->swap(theBlock().stringForGettingMessagePieceValue);
         });
     return found;
 }
@@ -397,10 +401,10 @@ std::u16string requestSerialisation(IPCXMLDocument* document) {
     request(
         "requestSerialisation",
         [&] {
-            block.messageToModify = document;
-            block.requestedAction = kSerialise;
+            theBlock().messageToModify = document;
+            theBlock().requestedAction = kSerialise;
         },
-        [&] { text.swap(block.serialisedText); });
+        [&] { text.swap(theBlock().serialisedText); });
     return text;
 }
 

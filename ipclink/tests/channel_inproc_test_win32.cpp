@@ -1,0 +1,229 @@
+// Channels inside this test process: the serving end, Shutdown's bound, the creation mutex
+// across processes, and channels that leave nothing behind.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "ipclink.h"
+#include "support/child_process_win32.h"
+
+namespace ipclink::test {
+namespace {
+
+std::wstring widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+struct Lines {
+    std::mutex mutex;
+    std::vector<std::wstring> lines;
+    static void collect(void* user, const wchar_t* line) {
+        auto* self = static_cast<Lines*>(user);
+        std::lock_guard<std::mutex> guard(self->mutex);
+        self->lines.emplace_back(line);
+    }
+    bool has(const std::wstring& prefix) {
+        std::lock_guard<std::mutex> guard(mutex);
+        for (const auto& line : lines)
+            if (line.rfind(prefix, 0) == 0) return true;
+        return false;
+    }
+    std::wstring last(const std::wstring& prefix) {
+        std::lock_guard<std::mutex> guard(mutex);
+        for (auto it = lines.rbegin(); it != lines.rend(); ++it)
+            if (it->rfind(prefix, 0) == 0) return *it;
+        return L"";
+    }
+};
+
+void quiet(void*, const wchar_t*) {}
+
+struct Inbox : IPCListenerInterface {
+    std::atomic<int> received{0};
+    std::mutex mutex;
+    std::wstring lastAction;
+    void messageReceived(IPCChannel*, IPCXMLMessage* message) override {
+        wchar_t* action = message->getActionWhichNeedsToBeDeleted();
+        {
+            std::lock_guard<std::mutex> guard(mutex);
+            lastAction = action ? action : L"";
+        }
+        IPCXMLMessage::deleteString(action);
+        IPCXMLMessage::deleteMessage(message);
+        ++received;
+    }
+};
+
+template <typename Condition>
+bool eventually(DWORD limitMs, Condition condition) {
+    DWORD started = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - started > limitMs) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+HANDLE openPipe(const std::wstring& name, DWORD access) {
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    eventually(10000, [&] {
+        pipe = CreateFileW(name.c_str(), access, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        return pipe != INVALID_HANDLE_VALUE;
+    });
+    return pipe;
+}
+
+// A raw client of a serving end: opens both pipes and writes framed messages.
+struct RawClient {
+    HANDLE up = INVALID_HANDLE_VALUE;
+    HANDLE down = INVALID_HANDLE_VALUE;
+    explicit RawClient(const std::wstring& id) {
+        up = openPipe(L"\\\\.\\pipe\\toRouter\\" + id, GENERIC_WRITE);
+        down = openPipe(L"\\\\.\\pipe\\toClient\\" + id, GENERIC_READ);
+    }
+    ~RawClient() {
+        if (up != INVALID_HANDLE_VALUE) CloseHandle(up);
+        if (down != INVALID_HANDLE_VALUE) CloseHandle(down);
+    }
+    bool send(const std::wstring& action) {
+        IPCXMLMessage message(L"raw", L"x", action.c_str());
+        wchar_t* framed = message.toStringWithLengthPrefixWhichNeedsToBeDeleted();
+        DWORD bytes = static_cast<DWORD>(2 * (wcslen(framed) + 1)), written = 0;
+        BOOL ok = WriteFile(up, framed, bytes, &written, nullptr);
+        IPCXMLMessage::deleteString(framed);
+        return ok && written == bytes;
+    }
+};
+
+TEST(InProcess, ServingEndMakesItsPipesAndTakesItsClientBackOnThem) {
+    std::wstring id = widen(uniqueId("abc"));
+    Lines lines;
+    Inbox inbox;
+    IPCChannel* channel = IPCChannel::createChannel(id.c_str(), IPC_FROM_ROUTER, &lines, Lines::collect);
+    ASSERT_NE(channel, nullptr);
+    channel->addIPCListener(&inbox);
+    std::wstring handlesBefore;
+    {
+        RawClient client(id);
+        ASSERT_NE(client.up, INVALID_HANDLE_VALUE);
+        ASSERT_NE(client.down, INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(client.send(L"one"));
+        ASSERT_TRUE(eventually(10000, [&] { return inbox.received == 1; }));
+        Sleep(1100);  // one watcher line with both pipes set up
+        handlesBefore = lines.last(L"This->inboundPipe: ");
+    }
+    // The client went away: the serving end disconnects and waits on the same pipes.
+    ASSERT_TRUE(eventually(10000, [&] { return lines.has(id + L": DisconnectClients() - Finish"); }));
+    {
+        RawClient again(id);
+        ASSERT_TRUE(again.send(L"two"));
+        ASSERT_TRUE(eventually(10000, [&] { return inbox.received == 2; }));
+        Sleep(1100);
+        EXPECT_EQ(lines.last(L"This->inboundPipe: "), handlesBefore);
+    }
+    EXPECT_NE(handlesBefore.find(L"\r\nThis->outboundPipe: "), std::wstring::npos);
+    EXPECT_TRUE(lines.has(id + L": Initializing channel - Start  (direction:FROM ROUTER)"));
+    EXPECT_TRUE(lines.has(id + L": PipeReadThread() - BROKEN PIPE (FROM ROUTER), disconnecting..."));
+    EXPECT_FALSE(lines.has(id + L": negotiateFirstTimeConnectionWithRouter"));
+    delete channel;
+}
+
+TEST(InProcess, ShutdownWithTheRouterAwayEndsWithinItsBound) {
+    std::wstring id = widen(uniqueId("lonely"));
+    Lines lines;
+    IPCChannel* channel = IPCChannel::createChannel(id.c_str(), IPC_TO_ROUTER, &lines, Lines::collect);
+    ASSERT_NE(channel, nullptr);
+    Sleep(300);
+    DWORD started = GetTickCount();
+    channel->Shutdown();
+    DWORD took = GetTickCount() - started;
+    EXPECT_GE(took, 4000u);
+    EXPECT_LT(took, 9000u);
+    EXPECT_TRUE(lines.has(L"Shutdown() - (channel " + id + L") - Finish"));
+    // Nothing retries after Shutdown.
+    Sleep(300);
+    size_t settled = 0;
+    {
+        std::lock_guard<std::mutex> guard(lines.mutex);
+        settled = lines.lines.size();
+    }
+    Sleep(600);
+    size_t later = 0;
+    {
+        std::lock_guard<std::mutex> guard(lines.mutex);
+        for (size_t i = settled; i < lines.lines.size(); ++i)
+            if (lines.lines[i].rfind(L"This->", 0) != 0) ++later;
+    }
+    EXPECT_EQ(later, 0u);
+    delete channel;
+}
+
+TEST(InProcess, CreationMutexSerialisesCreateChannelAcrossProcesses) {
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Global\\channelBeingCreatedMutex");
+    ASSERT_NE(mutex, nullptr);
+    ASSERT_EQ(WaitForSingleObject(mutex, 5000), WAIT_OBJECT_0);
+    std::string report = scratchPath("blocked.txt");
+    ChildProcess child("ipclink_test_client.exe", {uniqueId("blocked"), report});
+    Sleep(2500);
+    EXPECT_TRUE(child.running());
+    ReleaseMutex(mutex);
+    EXPECT_EQ(child.wait(20000), 0);
+    CloseHandle(mutex);
+}
+
+DWORD threadCount() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+DWORD handleCount() {
+    DWORD count = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &count);
+    return count;
+}
+
+void useAndDestroyChannel(int i) {
+    std::wstring id = widen(uniqueId("many")) + L"_" + std::to_wstring(i);
+    Inbox inbox;
+    IPCChannel* channel = IPCChannel::createChannel(id.c_str(), IPC_FROM_ROUTER, nullptr, quiet);
+    ASSERT_NE(channel, nullptr);
+    channel->addIPCListener(&inbox);
+    {
+        RawClient client(id);
+        ASSERT_TRUE(client.send(L"hello"));
+        ASSERT_TRUE(eventually(10000, [&] { return inbox.received == 1; }));
+        channel->postData(L"<LENGTH>6</LENGTH>reply");
+        char buffer[64];
+        DWORD got = 0;
+        ReadFile(client.down, buffer, sizeof buffer, &got, nullptr);
+        EXPECT_EQ(got, 2u * 24);
+    }
+    delete channel;
+}
+
+TEST(InProcess, TwoHundredChannelsLeaveHandleAndThreadCountsWhereTheyWere) {
+    useAndDestroyChannel(-1);  // process-wide objects are made once
+    Sleep(200);
+    DWORD handles = handleCount();
+    DWORD threadsBefore = threadCount();
+    for (int i = 0; i < 200 && !HasFatalFailure(); ++i) useAndDestroyChannel(i);
+    // Threads that have been joined may take a moment to leave the snapshot.
+    EXPECT_TRUE(eventually(3000, [&] { return threadCount() <= threadsBefore; }))
+        << threadCount() << " threads, were " << threadsBefore;
+    EXPECT_TRUE(eventually(3000, [&] { return handleCount() <= handles; }))
+        << handleCount() << " handles, were " << handles;
+}
+
+}  // namespace
+}  // namespace ipclink::test
