@@ -1,0 +1,72 @@
+#include "block_coder.h"
+
+#include "coeff_table.h"
+
+namespace videnc {
+namespace {
+
+inline int32_t clampToEscape(int32_t v) {
+    if (v > kEscapeMaxLevel) return kEscapeMaxLevel;
+    if (v < -kEscapeMaxLevel) return -kEscapeMaxLevel;
+    return v;
+}
+
+// Escape code bits in packet order, followed by last, run, |level|, sign.
+inline uint32_t escapeWord(uint32_t last, uint32_t run, uint32_t magnitude, uint32_t positive) {
+    static const uint32_t kEscape = packetOrderBits(kEscapeBits);
+    return kEscape | last << 7 | run << 8 | magnitude << 14 | positive << 23;
+}
+
+inline void writeLevel(BitWriter& out, const CoeffLookup& lookup, int last, int run, int32_t level) {
+    const uint32_t positive = level > 0 ? 1u : 0u;
+    const uint32_t magnitude = static_cast<uint32_t>(level > 0 ? level : -level);
+    if (magnitude < 32) {
+        const int index = lookupIndex(last, run, static_cast<int>(magnitude));
+        const int32_t length = lookup.length[index];
+        if (length > 0) {
+            out.put(static_cast<uint32_t>(lookup.code[index]) | positive << length, static_cast<unsigned>(length) + 1);
+            return;
+        }
+    }
+    out.put(escapeWord(static_cast<uint32_t>(last), static_cast<uint32_t>(run), magnitude, positive), kEscapeTotalBits);
+}
+
+}  // namespace
+
+void writeBlock(BitWriter& out, int32_t* levels, int32_t& dcPrediction) {
+    const int32_t dc = clampToEscape(static_cast<int32_t>(static_cast<uint32_t>(levels[0]) - static_cast<uint32_t>(dcPrediction)));
+    levels[0] = static_cast<int32_t>(static_cast<uint32_t>(dcPrediction) + static_cast<uint32_t>(dc));
+    dcPrediction = levels[0];
+
+    int lastIndex = -1;
+    for (int i = 63; i > 0; --i) {
+        if (levels[i] != 0) {
+            lastIndex = i;
+            break;
+        }
+    }
+    if (lastIndex < 0 && dc != 0) lastIndex = 0;
+    if (lastIndex < 0) {
+        out.putBit(false);
+        return;
+    }
+    out.putBit(true);
+
+    const CoeffLookup& lookup = coeffLookup();
+    int run = 0;
+    for (int i = 0; i <= lastIndex; ++i) {
+        int32_t level = dc;
+        if (i > 0) {
+            level = clampToEscape(levels[i]);
+            levels[i] = level;
+        }
+        if (level == 0) {
+            ++run;
+            continue;
+        }
+        writeLevel(out, lookup, i == lastIndex ? 1 : 0, run, level);
+        run = 0;
+    }
+}
+
+}  // namespace videnc

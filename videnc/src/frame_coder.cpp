@@ -1,0 +1,87 @@
+#include "frame_coder.h"
+
+#include <cstdlib>
+
+#include "block_coder.h"
+#include "reconstruction.h"
+#include "transform.h"
+
+namespace videnc {
+namespace {
+
+void loadBlock(const uint8_t* src, int stride, int32_t bias, int32_t* samples) {
+    for (int row = 0; row < 8; ++row) {
+        for (int x = 0; x < 8; ++x) samples[8 * row + x] = static_cast<int32_t>(src[x]) - bias;
+        src += stride;
+    }
+}
+
+void subtractReference(const int32_t* reference, int stride, int32_t* samples) {
+    for (int row = 0; row < 8; ++row) {
+        for (int x = 0; x < 8; ++x) {
+            samples[8 * row + x] = static_cast<int32_t>(static_cast<uint32_t>(samples[8 * row + x]) -
+                                                        static_cast<uint32_t>(reference[x]));
+        }
+        reference += stride;
+    }
+}
+
+}  // namespace
+
+bool chooseIntra(const int32_t* samples, const int32_t* reference, int stride) {
+    int64_t sad = 0;
+    int32_t sum = 0;
+    for (int row = 0; row < 8; row += 2) {
+        for (int x = 0; x < 8; x += 2) {
+            sad += std::llabs(static_cast<int64_t>(samples[8 * row + x]) - reference[row * stride + x]);
+            sum += samples[8 * row + x];
+        }
+    }
+    const int32_t mean = sum / 16;
+    int32_t deviation = 0;
+    for (int row = 0; row < 8; row += 2) {
+        for (int x = 0; x < 8; x += 2) deviation += std::abs(samples[8 * row + x] - mean);
+    }
+    return deviation < sad - 32 && deviation > 10;
+}
+
+FrameCoder::FrameCoder(int width, int height) : width_(width), height_(height) { reference_.reset(width, height); }
+
+void FrameCoder::code(PacketKind kind, const uint8_t* frame, int quant, BitWriter& out) {
+    if (kind == PacketKind::Absolute) {
+        out.put(1, 1);
+        out.put(static_cast<uint32_t>(width_ / 8), 8);
+        out.put(static_cast<uint32_t>(height_ / 8), 8);
+    } else {
+        out.put(0, 1);
+        out.put(1, 1);
+    }
+    out.put(static_cast<uint32_t>(quant), 5);
+    const QuantSteps steps(quant);
+    for (int p = 0; p < kPlaneCount; ++p) codePlane(kind, p, frame, steps, out);
+}
+
+void FrameCoder::codePlane(PacketKind kind, int plane, const uint8_t* frame, const QuantSteps& steps, BitWriter& out) {
+    const PlaneGeometry g = planeGeometry(plane, width_, height_);
+    Plane& ref = reference_.plane[plane];
+    int32_t samples[64];
+    int32_t coeff[64];
+    int32_t levels[64];
+    int32_t dcPrediction = 0;
+    for (int by = 0; by < g.height / 8; ++by) {
+        for (int bx = 0; bx < g.width / 8; ++bx) {
+            const uint8_t* src = frame + g.offset + static_cast<size_t>(by) * 8 * g.width + bx * 8;
+            int32_t* reference = ref.blockAt(bx, by);
+            loadBlock(src, g.width, g.bias, samples);
+            const bool intra = kind == PacketKind::Absolute || chooseIntra(samples, reference, g.width);
+            if (!intra) subtractReference(reference, g.width, samples);
+            forwardDct(samples, coeff);
+            quantiseBlock(coeff, steps, levels);
+            if (kind == PacketKind::Relative) out.putBit(intra);
+            writeBlock(out, levels, dcPrediction);
+            updateReference(intra, levels, steps, reference, g.width);
+        }
+    }
+}
+
+}  // namespace videnc

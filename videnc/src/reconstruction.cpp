@@ -1,0 +1,53 @@
+#include "reconstruction.h"
+
+#include "transform.h"
+
+namespace videnc {
+namespace {
+
+void fillBlock(int32_t* block, int stride, int32_t value) {
+    for (int row = 0; row < 8; ++row, block += stride) {
+        for (int x = 0; x < 8; ++x) block[x] = value;
+    }
+}
+
+void addToBlock(int32_t* block, int stride, int32_t value) {
+    for (int row = 0; row < 8; ++row, block += stride) {
+        for (int x = 0; x < 8; ++x) {
+            block[x] = static_cast<int32_t>(static_cast<uint32_t>(block[x]) + static_cast<uint32_t>(value));
+        }
+    }
+}
+
+bool acAllZero(const int32_t* levels) {
+    for (int i = 1; i < 64; ++i) {
+        if (levels[i] != 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void updateReference(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* reference, int stride) {
+    // Most blocks of natural pictures carry a DC level at most; their
+    // inverse is flat and needs no transform.
+    if (acAllZero(levels)) {
+        const int32_t value =
+            inverseDcOnly(static_cast<int32_t>(static_cast<uint32_t>(levels[0]) * static_cast<uint32_t>(steps.dc.step)));
+        if (replace) {
+            fillBlock(reference, stride, value);
+        } else if (value != 0) {
+            addToBlock(reference, stride, value);
+        }
+        return;
+    }
+    int32_t recon[64];
+    reconstructBlock(levels, steps, recon);
+    if (replace) {
+        inverseDct(recon, reference, stride);
+    } else {
+        inverseDctAdd(recon, reference, stride);
+    }
+}
+
+}  // namespace videnc

@@ -1,0 +1,15 @@
+// The reference update that coder and viewer both apply per block.
+#pragma once
+
+#include <cstdint>
+
+#include "quantiser.h"
+
+namespace videnc {
+
+// Rebuilds an 8x8 reference block from its levels (scan order, DC
+// prediction already added back): replaced for blocks coded by themselves,
+// added to for difference blocks.
+void updateReference(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* reference, int stride);
+
+}  // namespace videnc

@@ -1,0 +1,108 @@
+#include "transform.h"
+
+namespace videnc {
+namespace {
+
+// Wrapping 32-bit arithmetic: unsigned operations, arithmetic right shift
+// on the signed reinterpretation.
+using u32 = uint32_t;
+inline int32_t sar(u32 v, int s) { return static_cast<int32_t>(v) >> s; }
+
+// One 1-D forward pass over 8 values at in[0], in[step], ...: the sums of
+// products split into even and odd halves (K(k, 7-x) = +-K(k, x)), which
+// gives the same exact sums with half the products.
+template <int Shift>
+inline void forward1d(const u32* in, int inStep, u32* out, int outStep) {
+    const u32 s0 = in[0] + in[7 * inStep], d0 = in[0] - in[7 * inStep];
+    const u32 s1 = in[inStep] + in[6 * inStep], d1 = in[inStep] - in[6 * inStep];
+    const u32 s2 = in[2 * inStep] + in[5 * inStep], d2 = in[2 * inStep] - in[5 * inStep];
+    const u32 s3 = in[3 * inStep] + in[4 * inStep], d3 = in[3 * inStep] - in[4 * inStep];
+    out[0] = static_cast<u32>(sar(kCos4 * (s0 + s1 + s2 + s3), Shift));
+    out[4 * outStep] = static_cast<u32>(sar(kCos4 * (s0 - s1 - s2 + s3), Shift));
+    out[2 * outStep] = static_cast<u32>(sar(kCos2 * (s0 - s3) + kCos6 * (s1 - s2), Shift));
+    out[6 * outStep] = static_cast<u32>(sar(kCos6 * (s0 - s3) - kCos2 * (s1 - s2), Shift));
+    out[1 * outStep] = static_cast<u32>(sar(kCos1 * d0 + kCos3 * d1 + kCos5 * d2 + kCos7 * d3, Shift));
+    out[3 * outStep] = static_cast<u32>(sar(kCos3 * d0 - kCos7 * d1 - kCos1 * d2 - kCos5 * d3, Shift));
+    out[5 * outStep] = static_cast<u32>(sar(kCos5 * d0 - kCos1 * d1 + kCos7 * d2 + kCos3 * d3, Shift));
+    out[7 * outStep] = static_cast<u32>(sar(kCos7 * d0 - kCos5 * d1 + kCos3 * d2 - kCos1 * d3, Shift));
+}
+
+// The viewer's 1-D inverse on F0..F7 = in[0], in[step], ...
+template <int Shift>
+inline void inverse1d(const u32* in, int step, u32* out, int outStep) {
+    const u32 f0 = in[0], f1 = in[step], f2 = in[2 * step], f3 = in[3 * step];
+    const u32 f4 = in[4 * step], f5 = in[5 * step], f6 = in[6 * step], f7 = in[7 * step];
+    const u32 a = kCos3 * f3 + kCos5 * f5;
+    const u32 b = kCos1 * f1 + kCos7 * f7;
+    const u32 c = kCos2 * f2 + kCos6 * f6;
+    const u32 d = kCos4 * (f0 + f4);
+    const u32 a2 = kCos3 * f5 - kCos5 * f3;
+    const u32 b2 = kCos7 * f1 - kCos1 * f7;
+    const u32 c2 = kCos6 * f2 - kCos2 * f6;
+    const u32 d2 = kCos4 * (f0 - f4);
+    const u32 o1 = static_cast<u32>(sar((b + b2 - a - a2) * kCos4, 10));
+    const u32 o2 = static_cast<u32>(sar((b + a2 - a - b2) * kCos4, 10));
+    out[0] = static_cast<u32>(sar(a + b + c + d, Shift));
+    out[7 * outStep] = static_cast<u32>(sar(c + d - a - b, Shift));
+    out[1 * outStep] = static_cast<u32>(sar(d2 + c2 + o1, Shift));
+    out[6 * outStep] = static_cast<u32>(sar(d2 + c2 - o1, Shift));
+    out[2 * outStep] = static_cast<u32>(sar(d2 - c2 + o2, Shift));
+    out[5 * outStep] = static_cast<u32>(sar(d2 - c2 - o2, Shift));
+    out[3 * outStep] = static_cast<u32>(sar(d - c + a2 + b2, Shift));
+    out[4 * outStep] = static_cast<u32>(sar(d - c - a2 - b2, Shift));
+}
+
+// Columns first, then rows; result row by row in a dense 8x8 array.
+inline void inverse2d(const int32_t* coeff, u32* rows) {
+    const u32* in = reinterpret_cast<const u32*>(coeff);
+    u32 mid[64];
+    for (int col = 0; col < 8; ++col) inverse1d<10>(in + col, 8, mid + col, 8);
+    for (int row = 0; row < 8; ++row) inverse1d<12>(mid + 8 * row, 1, rows + 8 * row, 1);
+}
+
+}  // namespace
+
+int32_t forwardBasis(int k, int x) {
+    static const int32_t kBasis[8][4] = {
+        {kCos4, kCos4, kCos4, kCos4},     {kCos1, kCos3, kCos5, kCos7},
+        {kCos2, kCos6, -kCos6, -kCos2},   {kCos3, -kCos7, -kCos1, -kCos5},
+        {kCos4, -kCos4, -kCos4, kCos4},   {kCos5, -kCos1, kCos7, kCos3},
+        {kCos6, -kCos2, kCos2, -kCos6},   {kCos7, -kCos5, kCos3, -kCos1},
+    };
+    // Even rows are symmetric about the middle, odd rows antisymmetric.
+    if (x < 4) return kBasis[k][x];
+    return (k % 2 == 0 ? 1 : -1) * kBasis[k][7 - x];
+}
+
+void forwardDct(const int32_t* in, int32_t* out) {
+    const u32* src = reinterpret_cast<const u32*>(in);
+    u32* dst = reinterpret_cast<u32*>(out);
+    u32 mid[64];
+    for (int row = 0; row < 8; ++row) forward1d<9>(src + 8 * row, 1, mid + 8 * row, 1);
+    for (int col = 0; col < 8; ++col) forward1d<13>(mid + col, 8, dst + col, 8);
+}
+
+int32_t inverseDcOnly(int32_t dc) {
+    // Column pass: D = D' = 724 F0 and nothing else; row pass likewise.
+    const u32 column = static_cast<u32>(sar(kCos4 * static_cast<u32>(dc), 10));
+    return sar(kCos4 * column, 12);
+}
+
+void inverseDct(const int32_t* coeff, int32_t* out, int stride) {
+    u32 rows[64];
+    inverse2d(coeff, rows);
+    for (int row = 0; row < 8; ++row) {
+        for (int x = 0; x < 8; ++x) out[row * stride + x] = static_cast<int32_t>(rows[8 * row + x]);
+    }
+}
+
+void inverseDctAdd(const int32_t* coeff, int32_t* out, int stride) {
+    u32 rows[64];
+    inverse2d(coeff, rows);
+    for (int row = 0; row < 8; ++row) {
+        u32* line = reinterpret_cast<u32*>(out + row * stride);
+        for (int x = 0; x < 8; ++x) line[x] += rows[8 * row + x];
+    }
+}
+
+}  // namespace videnc

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "quantiser.h"
+
+namespace videnc {
+namespace {
+
+TEST(Quantiser, DividerTruncatesTowardZeroForEveryStep) {
+    std::set<int32_t> steps(kDcStep, kDcStep + kQuantCount);
+    steps.insert(kAcStep, kAcStep + kQuantCount);
+    for (int32_t step : steps) {
+        const StepDivider divider(step);
+        for (int32_t n = -70000; n <= 70000; ++n) ASSERT_EQ(divider.divide(n), n / step) << n << "/" << step;
+        for (int32_t n : {INT32_MIN, INT32_MIN + 1, INT32_MAX, 1 << 20, -(1 << 24) - 5}) {
+            ASSERT_EQ(divider.divide(n), n == INT32_MIN ? -static_cast<int32_t>(2147483648u / step) : n / step);
+        }
+    }
+}
+
+TEST(Quantiser, ZigzagVisitsEveryPositionInTheStandardOrder) {
+    const uint8_t start[10] = {0, 1, 8, 16, 9, 2, 3, 10, 17, 24};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(kZigzag[i], start[i]);
+    EXPECT_EQ(kZigzag[61], 55);
+    EXPECT_EQ(kZigzag[62], 62);
+    EXPECT_EQ(kZigzag[63], 63);
+    std::set<int> seen(kZigzag, kZigzag + 64);
+    EXPECT_EQ(seen.size(), 64u);
+    // Each step moves to a neighbour, diagonal included.
+    for (int i = 1; i < 64; ++i) {
+        EXPECT_LE(std::abs(kZigzag[i] % 8 - kZigzag[i - 1] % 8), 1);
+        EXPECT_LE(std::abs(kZigzag[i] / 8 - kZigzag[i - 1] / 8), 1);
+    }
+}
+
+struct SmallBlockCase {
+    const char* label;
+    std::vector<std::pair<int, int32_t>> levels;  // scan position, level
+    std::vector<std::pair<int, int32_t>> kept;
+};
+
+TEST(Quantiser, SmallBlockRuleZeroesLoneAndPairedSmallLevels) {
+    const SmallBlockCase cases[] = {
+        {"lone +2", {{5, 2}}, {}},
+        {"lone -2 at DC", {{0, -2}}, {}},
+        {"lone 3", {{9, 3}}, {{9, 3}}},
+        {"pair of ones", {{0, 1}, {3, -1}}, {}},
+        {"pair one and two", {{1, 1}, {2, 2}}, {{2, 2}}},
+        {"pair of twos", {{1, -2}, {2, 2}}, {{1, -2}, {2, 2}}},
+        {"three ones", {{1, 1}, {2, 1}, {3, -1}}, {{1, 1}, {2, 1}, {3, -1}}},
+    };
+    const int q = 19;  // steps 8 and 8
+    const QuantSteps steps(q);
+    for (const SmallBlockCase& c : cases) {
+        int32_t coeff[64] = {};
+        for (auto [scan, level] : c.levels) coeff[kZigzag[scan]] = level * 8 + (level > 0 ? 7 : -7);
+        int32_t levels[64];
+        quantiseBlock(coeff, steps, levels);
+        int32_t expected[64] = {};
+        for (auto [scan, level] : c.kept) expected[scan] = level;
+        for (int i = 0; i < 64; ++i) EXPECT_EQ(levels[i], expected[i]) << c.label << " at " << i;
+    }
+}
+
+TEST(Quantiser, ReconstructionIsLevelTimesStepInNaturalOrder) {
+    const QuantSteps steps(0);
+    int32_t levels[64] = {};
+    levels[0] = 3;
+    levels[2] = -2;  // natural position 8
+    int32_t recon[64];
+    reconstructBlock(levels, steps, recon);
+    EXPECT_EQ(recon[0], 3 * 96);
+    EXPECT_EQ(recon[8], -2 * 96);
+    EXPECT_EQ(recon[1], 0);
+}
+
+}  // namespace
+}  // namespace videnc

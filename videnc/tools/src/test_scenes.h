@@ -1,0 +1,36 @@
+// Frame sequences for tests, benchmarks and demonstrations: a synthetic
+// moving scene, and a camera pan over a natural picture of this machine.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "png_io.h"
+
+namespace videnc {
+
+// Planar 4:2:0 frame `index` of a scene with a drifting gradient, a moving
+// textured disc, moving bars and fine stripes.
+std::vector<uint8_t> syntheticFrame(int width, int height, int index);
+
+// A slow pan with a gentle zoom across a picture, bilinearly sampled.
+class PanSequence {
+public:
+    PanSequence(const RgbImage& picture, int width, int height);
+    std::vector<uint8_t> frame(int index) const;
+
+private:
+    double sample(const std::vector<float>& plane, int w, int h, double x, double y) const;
+
+    int width_, height_;
+    int pictureWidth_, pictureHeight_;
+    std::vector<float> y_, u_, v_;  // full resolution
+    double scale_;                  // picture pixels per frame pixel
+};
+
+// The first readable picture among the VIDENC_PICTURE environment variable
+// and a few photographs that this machine's packages ship; false if none.
+bool loadMachinePicture(RgbImage& picture, std::string& path);
+
+}  // namespace videnc
