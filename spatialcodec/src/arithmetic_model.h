@@ -1,0 +1,58 @@
+// The adaptive frequency model of the arithmetic coder.
+#pragma once
+
+#include <cstdint>
+
+namespace spatial {
+
+constexpr uint32_t kMaxFrequency = 16383;  // keeps range * total below 2^31
+constexpr int kSymbolCount = 257;          // 256 bytes at 1..256, end symbol 257
+constexpr int kEndSymbol = 257;
+
+// Symbols are kept sorted by falling frequency, so frequent bytes have small
+// symbol numbers and both the update and the decoder's search stay short.
+struct ArithmeticModel {
+  int charToSymbol[256];
+  uint8_t symbolToChar[kSymbolCount + 1];
+  uint32_t freq[kSymbolCount + 1];
+  uint32_t cumFreq[kSymbolCount + 1];  // total frequency of the symbols above s
+
+  ArithmeticModel() {
+    for (int c = 0; c < 256; ++c) {
+      charToSymbol[c] = c + 1;
+      symbolToChar[c + 1] = static_cast<uint8_t>(c);
+    }
+    symbolToChar[0] = 0;
+    for (int s = 0; s <= kSymbolCount; ++s) {
+      freq[s] = s == 0 ? 0 : 1;
+      cumFreq[s] = uint32_t(kSymbolCount - s);
+    }
+  }
+
+  void update(int symbol) {
+    if (cumFreq[0] == kMaxFrequency) halve();
+    int i = symbol;
+    while (freq[i] == freq[i - 1]) --i;
+    if (i < symbol) {
+      const uint8_t atI = symbolToChar[i];
+      const uint8_t atSymbol = symbolToChar[symbol];
+      symbolToChar[i] = atSymbol;
+      symbolToChar[symbol] = atI;
+      charToSymbol[atI] = symbol;
+      charToSymbol[atSymbol] = i;
+    }
+    ++freq[i];
+    for (int s = 0; s < i; ++s) ++cumFreq[s];
+  }
+
+  void halve() {
+    uint32_t sum = 0;
+    for (int s = kSymbolCount; s >= 0; --s) {
+      freq[s] = (freq[s] + 1) / 2;
+      cumFreq[s] = sum;
+      sum += freq[s];
+    }
+  }
+};
+
+}  // namespace spatial

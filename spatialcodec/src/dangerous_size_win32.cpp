@@ -1,0 +1,11 @@
+#include <windows.h>
+
+#include "dangerous_size.h"
+
+namespace spatial {
+
+void platformSizeNotifier(const char* text, const char* caption) {
+  MessageBoxA(nullptr, text, caption, MB_OK);
+}
+
+}  // namespace spatial

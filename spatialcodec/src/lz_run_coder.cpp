@@ -1,0 +1,213 @@
+#include "lz_run_coder.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace spatial {
+namespace {
+
+constexpr int kItemsPerGroup = 16;
+constexpr size_t kMinMatch = 3;
+constexpr size_t kMaxMatch = 18;          // 4-bit length field + 3
+constexpr int32_t kMaxDistance = 0xDFF;   // 0xE00 and above mark the run codes
+constexpr size_t kMinRun = 16;            // shorter runs go to the matcher
+constexpr size_t kShortRunLimit = 32;
+constexpr size_t kMaxRun = 4111;          // 12-bit count + 16
+constexpr int kBuckets = 4096;
+constexpr int16_t kEmptySlot = -1;
+constexpr uint32_t kHashMultiplier = 40543;
+
+struct Candidates {
+  int16_t slot[3][kBuckets];
+  Candidates() { std::memset(slot, 0xFF, sizeof slot); }
+};
+
+// Bytes past the end hash as 0; no match can reach them anyway.
+inline uint32_t bucketAt(const uint8_t* src, size_t p, size_t n) {
+  const uint32_t a = src[p];
+  const uint32_t b = p + 1 < n ? src[p + 1] : 0;
+  const uint32_t c = p + 2 < n ? src[p + 2] : 0;
+  const uint32_t v = (((a << 4) ^ b) << 4) ^ c;
+  return ((v * kHashMultiplier) >> 4) & 0xFFF;
+}
+
+inline size_t runAt(const uint8_t* src, size_t p, size_t n) {
+  if (p + 1 >= n || src[p + 1] != src[p]) return 1;
+  const size_t limit = std::min(n - p, kMaxRun);
+  size_t r = 2;
+  while (r < limit && src[p + r] == src[p]) ++r;
+  return r;
+}
+
+inline size_t matchLength(const uint8_t* src, size_t q, size_t p, size_t n) {
+  const size_t limit = std::min(n - p, kMaxMatch);
+  size_t len = 0;
+  while (len < limit && src[q + len] == src[p + len]) ++len;
+  return len;
+}
+
+class GroupWriter {
+ public:
+  explicit GroupWriter(uint8_t* dst) : start_(dst), out_(dst + 2), control_(dst) {}
+
+  void beginItem() {
+    if (items_ < kItemsPerGroup) return;
+    closeGroup();
+    control_ = out_;
+    out_ += 2;
+    bits_ = 0;
+    items_ = 0;
+  }
+  void literal(uint8_t b) {
+    *out_++ = b;
+    mark(0);
+  }
+  void reference(uint32_t distance, size_t length) {
+    out_[0] = uint8_t(distance >> 4);
+    out_[1] = uint8_t(((distance & 0xF) << 4) | (length - kMinMatch));
+    out_ += 2;
+    mark(1);
+  }
+  void run(uint8_t b, size_t length) {
+    const size_t extra = length - kMinRun;
+    if (length < kShortRunLimit) {
+      *out_++ = uint8_t(0xF0 + extra);
+    } else {
+      *out_++ = uint8_t(0xE0 + (extra >> 8));
+      *out_++ = uint8_t(extra & 0xFF);
+    }
+    *out_++ = b;
+    mark(1);
+  }
+  size_t finish() {
+    bits_ <<= kItemsPerGroup - items_;
+    closeGroup();
+    return size_t(out_ - start_);
+  }
+
+ private:
+  void mark(uint32_t bit) {
+    bits_ = (bits_ << 1) | bit;
+    ++items_;
+  }
+  void closeGroup() {
+    control_[0] = uint8_t(bits_ >> 8);
+    control_[1] = uint8_t(bits_);
+  }
+
+  uint8_t* start_;
+  uint8_t* out_;
+  uint8_t* control_;
+  uint32_t bits_ = 0;
+  int items_ = 0;
+};
+
+}  // namespace
+
+size_t lzCompressBound(size_t n) { return n + 2 * ((n + kItemsPerGroup - 1) / kItemsPerGroup) + 2; }
+
+size_t lzCompress(const uint8_t* src, size_t n, uint8_t* dst) {
+  Candidates table;
+  GroupWriter out(dst);
+  size_t p = 0;
+  while (p < n) {
+    out.beginItem();
+    const size_t run = runAt(src, p, n);
+    if (run >= kMinRun) {
+      out.run(src[p], run);
+      p += run;
+      continue;
+    }
+    const uint32_t h = bucketAt(src, p, n);
+    int best = -1;
+    size_t bestLength = kMinMatch - 1;
+    int16_t q[3];
+    for (int k = 0; k < 3; ++k) {
+      q[k] = table.slot[k][h];
+      if (q[k] == kEmptySlot || int64_t(p) - q[k] > kMaxDistance) continue;
+      const size_t length = matchLength(src, size_t(q[k]), p, n);
+      if (length > bestLength) {
+        bestLength = length;
+        best = k;
+      }
+    }
+    // Slot 0 always takes the new position; the others keep the candidates
+    // that were not used, most recent first.
+    const int16_t here = static_cast<int16_t>(static_cast<uint16_t>(p));
+    table.slot[0][h] = here;
+    if (best == 2) {
+      table.slot[1][h] = q[2];
+      table.slot[2][h] = q[0];
+    } else if (best == 1) {
+      table.slot[2][h] = q[0];
+    } else {
+      table.slot[1][h] = q[0];
+      table.slot[2][h] = q[1];
+    }
+    if (best < 0) {
+      out.literal(src[p]);
+      ++p;
+    } else {
+      out.reference(uint32_t(int64_t(p) - q[best]), bestLength);
+      p += bestLength;
+    }
+  }
+  return out.finish();
+}
+
+CodecStatus lzDecompress(const uint8_t* src, size_t n, uint8_t* dst, size_t capacity,
+                          size_t& written) {
+  written = 0;
+  size_t at = 0;
+  size_t out = 0;
+  uint32_t control = 0;
+  int items = kItemsPerGroup;
+  while (at < n) {
+    if (items == kItemsPerGroup) {
+      if (n - at < 2) return CodecStatus::badInput;
+      control = uint32_t(src[at]) << 8 | src[at + 1];
+      at += 2;
+      items = 0;
+      if (at == n) break;
+    }
+    const bool code = (control & 0x8000) != 0;
+    control <<= 1;
+    ++items;
+    if (!code) {
+      if (out == capacity) return CodecStatus::tooLarge;
+      dst[out++] = src[at++];
+      continue;
+    }
+    if (n - at < 2) return CodecStatus::badInput;
+    const uint32_t first = src[at];
+    const uint32_t second = src[at + 1];
+    const uint32_t x = (first << 4) | (second >> 4);
+    at += 2;
+    if ((x & 0xF00) >= 0xE00) {
+      size_t length;
+      uint8_t value;
+      if ((x & 0xF00) == 0xE00) {
+        if (at == n) return CodecStatus::badInput;
+        length = ((first & 0xF) << 8) + second + kMinRun;
+        value = src[at++];
+      } else {
+        length = (first & 0xF) + kMinRun;
+        value = uint8_t(second);
+      }
+      if (capacity - out < length) return CodecStatus::tooLarge;
+      std::memset(dst + out, value, length);
+      out += length;
+      continue;
+    }
+    const size_t length = (second & 0xF) + kMinMatch;
+    if (x == 0 || x > out) return CodecStatus::badInput;
+    if (capacity - out < length) return CodecStatus::tooLarge;
+    const uint8_t* from = dst + out - x;
+    for (size_t i = 0; i < length; ++i) dst[out + i] = from[i];
+    out += length;
+  }
+  written = out;
+  return CodecStatus::ok;
+}
+
+}  // namespace spatial

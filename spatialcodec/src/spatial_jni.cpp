@@ -1,0 +1,141 @@
+// JNI exports of zemtra.nativeCode.SpatialCompression. Every export checks
+// its arrays and ranges, never throws and reports failure by its result.
+#include <cstdint>
+#include <optional>
+
+#include "dangerous_size.h"
+#include "filter_table.h"
+#include "image_codec.h"
+#include "jni_arrays.h"
+#include "jni_export.h"
+#include "range_codec.h"
+
+namespace {
+
+using spatial::jni::CriticalArray;
+using spatial::jni::PinnedBytes;
+using spatial::jni::PinnedInts;
+
+using RangeCoder = spatial::RangeOutcome (*)(const spatial::RangeCall&);
+
+jint runRange(JNIEnv* env, RangeCoder coder, jbyteArray src, jint start, jint end, jbyteArray dst,
+              jint offset, jint capacity) {
+  spatial::RangeOutcome outcome{-1, false};
+  try {
+    PinnedBytes source(env, src);
+    PinnedBytes destination(env, dst);
+    if (!source || !destination) return -1;
+    outcome = coder({reinterpret_cast<const uint8_t*>(source.get()), source.length(), start, end,
+                     reinterpret_cast<uint8_t*>(destination.get()), destination.length(), offset,
+                     capacity});
+    source.release();
+    destination.release();
+  } catch (...) {
+    return -1;
+  }
+  // The warning waits for the user, so it comes after the arrays are released.
+  if (outcome.dangerousSize) spatial::notifyDangerousSize();
+  return outcome.result;
+}
+
+// An int result that fits: the image exports return 32-bit values.
+jint toJint(int64_t value) { return static_cast<jint>(static_cast<uint32_t>(value)); }
+
+}  // namespace
+
+BREVAN_JNI(jint)
+Java_zemtra_nativeCode_SpatialCompression_encode(JNIEnv* env, jobject, jbyteArray src, jint start,
+                                                 jint end, jbyteArray dst, jint offset,
+                                                 jint capacity, jint, jint) {
+  // The capacity check comes before the arrays are touched.
+  if (spatial::capacityBelowInput(start, end, capacity)) return -1;
+  return runRange(env, spatial::encodeRange, src, start, end, dst, offset, capacity);
+}
+
+BREVAN_JNI(jint)
+Java_zemtra_nativeCode_SpatialCompression_decode(JNIEnv* env, jobject, jbyteArray src, jint start,
+                                                 jint end, jbyteArray dst, jint offset,
+                                                 jint capacity, jint, jint) {
+  return runRange(env, spatial::decodeRange, src, start, end, dst, offset, capacity);
+}
+
+BREVAN_JNI(jint) Java_zemtra_nativeCode_SpatialCompression_getImageFilterIndex(JNIEnv*, jobject) {
+  try {
+    return spatial::FilterTable::process().acquire();
+  } catch (...) {
+    return -1;
+  }
+}
+
+BREVAN_JNI(void)
+Java_zemtra_nativeCode_SpatialCompression_resetImageFilterIndex(JNIEnv*, jobject, jint index) {
+  spatial::FilterTable::process().reset(index);
+}
+
+BREVAN_JNI(jboolean)
+Java_zemtra_nativeCode_SpatialCompression_releaseImageFilterIndex(JNIEnv*, jobject, jint index) {
+  return spatial::FilterTable::process().release(index) ? JNI_TRUE : JNI_FALSE;
+}
+
+BREVAN_JNI(void)
+Java_zemtra_nativeCode_SpatialCompression_setBitsPerColor(JNIEnv*, jobject, jint bits,
+                                                          jint index) {
+  spatial::FilterTable::process().setBitsPerColor(bits, index);
+}
+
+BREVAN_JNI(jint)
+Java_zemtra_nativeCode_SpatialCompression_encodeImageFilterFull(
+    JNIEnv* env, jobject, jintArray pixels, jint offset, jint width, jint height, jint scanline,
+    jbyteArray out, jint outPos, jint workSize, jint index) {
+  try {
+    PinnedInts source(env, pixels);
+    PinnedBytes target(env, out);
+    if (!source || !target) return spatial::kImageFailure;
+    const int64_t length = spatial::encodeImage(
+        spatial::FilterTable::process(), index,
+        {reinterpret_cast<const uint32_t*>(source.get()), source.length()},
+        {offset, width, height, scanline},
+        {reinterpret_cast<uint8_t*>(target.get()), target.length()}, workSize);
+    source.release();
+    target.release();
+    return length < 0 ? spatial::kImageFailure : toJint(int64_t(outPos) + length);
+  } catch (...) {
+    return spatial::kImageFailure;
+  }
+}
+
+BREVAN_JNI(jint)
+Java_zemtra_nativeCode_SpatialCompression_decodeImageFilterFull(
+    JNIEnv* env, jobject, jbyteArray coded, jint start, jint end, jintArray pixels, jint offset,
+    jint width, jint height, jint scanline, jint index) {
+  try {
+    const size_t codedLength = spatial::jni::arrayLength(env, coded);
+    const size_t pixelCount = spatial::jni::arrayLength(env, pixels);
+    // The pixel array is taken last so that it is released first.
+    CriticalArray source(env, coded, codedLength);
+    CriticalArray target(env, pixels, pixelCount);
+    if (!source || !target) return spatial::kImageFailure;
+    return toJint(spatial::decodeImage(spatial::FilterTable::process(), index,
+                                       {source.as<const uint8_t>(), source.length()}, start, end,
+                                       {target.as<uint32_t>(), target.length()},
+                                       {offset, width, height, scanline}));
+  } catch (...) {
+    return spatial::kImageFailure;
+  }
+}
+
+// The block-set calls are kept for callers that still make them; they do nothing.
+BREVAN_JNI(jboolean)
+Java_zemtra_nativeCode_SpatialCompression_initializeBlockSet(JNIEnv*, jobject, jint, jint, jint) {
+  return JNI_TRUE;
+}
+
+BREVAN_JNI(jboolean)
+Java_zemtra_nativeCode_SpatialCompression_doesBlockSetExist(JNIEnv*, jobject, jint, jint) {
+  return JNI_FALSE;
+}
+
+BREVAN_JNI(void)
+Java_zemtra_nativeCode_SpatialCompression_terminateBlockSet(JNIEnv*, jobject, jint, jint) {}
+
+BREVAN_JNI(void) Java_zemtra_nativeCode_SpatialCompression_terminateAllBlockSets(JNIEnv*, jobject) {}

@@ -1,0 +1,21 @@
+// Suffix sorting for the block transform.
+//
+// Blocks order their suffixes with the end of the block acting as a symbol
+// greater than every byte. That order is the reverse of the usual one (end
+// smallest) over the complemented bytes, which the induced-sorting algorithm
+// of Nong, Zhang and Chan (SA-IS, 2009) computes in linear time, so runs and
+// other repetitive blocks cost no more than random ones.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace spatial {
+
+// Fills `rows` with the n + 1 suffix starts 0..n of block[0..n) in block
+// order (start n, the empty suffix, comes last). `scratch` is reused across calls.
+void sortBlockSuffixes(const uint8_t* block, int32_t n, std::vector<int32_t>& rows,
+                       std::vector<int32_t>& scratch);
+
+}  // namespace spatial
