@@ -3,7 +3,9 @@
 //   HOSTUTIL_PROBE_CMDLINE_OUT=<file>  writes its command line (UTF-16) to the file and exits 0;
 //   "... linger"                       stays alive for 60 s (an image name for the snapshot);
 //   "... ready"                        loads HostUtil.dll and exits with 1 when the service-ready
-//                                      flag is set, 0 when not, 2 when the export is missing.
+//                                      flag is set, 0 when not, 2 when the export is missing;
+//   "... ipcclient ID"                 opens a client channel ID through HostUtil.dll and waits
+//                                      30 s, then exits 5 (the router is to end it sooner).
 #include <windows.h>
 
 #include <cstdio>
@@ -12,6 +14,7 @@
 
 #include <jni.h>
 
+#include "jnitest/fake_jvm.h"
 #include "jnitest/library.h"
 
 namespace {
@@ -36,6 +39,22 @@ int readyFlag() {
   }
 }
 
+int ipcClient(const std::wstring& id) {
+  try {
+    static jnitest::FakeJvm jvm;
+    static jnitest::Library library("HostUtil");
+    auto create = library.get<jlong(JNICALL*)(JNIEnv*, jclass, jstring, jint)>(
+        "Java_zemtra_nativeCode_HostUtil_ipcChannelCreateNew");
+    if (create(jvm.env(), nullptr, jvm.newString(std::u16string(id.begin(), id.end())), 1) == 0) {
+      return 6;
+    }
+    Sleep(30000);
+    return 5;
+  } catch (...) {
+    return 2;
+  }
+}
+
 }  // namespace
 
 int main() {
@@ -49,5 +68,7 @@ int main() {
     return 0;
   }
   if (line.find(L"ready") != std::wstring::npos) return readyFlag();
+  const size_t client = line.find(L"ipcclient ");
+  if (client != std::wstring::npos) return ipcClient(line.substr(client + 10));
   return 4;
 }
