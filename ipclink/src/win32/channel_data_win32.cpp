@@ -195,7 +195,10 @@ DWORD WINAPI IPCChannelState::PipeReadThread(void* argument) {
 
 bool IPCChannelState::readError(DWORD error) {
     const char16_t* id = asUtf16(channelID);
-    bool repairs = error == ERROR_BROKEN_PIPE || (build::kFileNotFoundRepairs && error == ERROR_FILE_NOT_FOUND);
+    // A client whose router disconnects it (rather than closing) would otherwise be left
+    // without a reader for good; it repairs as for a broken pipe.
+    bool repairs = error == ERROR_BROKEN_PIPE || (build::kFileNotFoundRepairs && error == ERROR_FILE_NOT_FOUND) ||
+                   (direction == 1 && error == ERROR_PIPE_NOT_CONNECTED);
     if (repairs) {
         // After Shutdown the channel stays down: no repair, no retries.
         if (stopRetrying()) return true;

@@ -22,6 +22,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <algorithm>
 #include <mutex>
@@ -207,6 +208,7 @@ int main(int argc, char** argv) {
     if (!client.channel) return 3;
     client.listeners.push_back(new Listener);
     client.channel->addIPCListener(client.listeners.back());
+    for (int i = 3; i < argc; ++i) client.dumpLines |= std::strcmp(argv[i], "dump-lines") == 0;
     int failed = 0;
     for (int i = 3; i < argc && !failed; ++i) {
         if (!client.step(argv[i])) {

@@ -52,7 +52,7 @@ public:
     Router(const char* logPath, bool wire) : wire_(wire) { log_ = std::fopen(logPath, "a"); }
 
     void start(const std::vector<std::wstring>& serve) {
-        service_ = IPCChannel::createChannel(L"BrevanService", IPC_FROM_ROUTER, this, &Router::status);
+        service_ = IPCChannel::createChannel(L"BrevanService", IPC_FROM_ROUTER, this, output());
         service_->addIPCListener(this);
         for (const auto& id : serve) pairOf(id);
         log(L"ready");
@@ -71,6 +71,9 @@ public:
     }
 
 private:
+    // Status lines are read only for the wire order; without --wire the channels have none.
+    void (*output())(void*, const wchar_t*) { return wire_ ? &Router::status : nullptr; }
+
     static void status(void* user, const wchar_t* line) {
         auto* self = static_cast<Router*>(user);
         if (!self->wire_) return;
@@ -92,7 +95,7 @@ private:
         std::lock_guard<std::mutex> guard(mutex_);
         IPCChannel*& channel = clients_[id];
         if (!channel) {
-            channel = IPCChannel::createChannel(id.c_str(), IPC_FROM_ROUTER, this, &Router::status);
+            channel = IPCChannel::createChannel(id.c_str(), IPC_FROM_ROUTER, this, output());
             channel->addIPCListener(this);
             for (const auto& held : held_[id]) channel->postData(held.c_str());
             held_.erase(id);
