@@ -1,6 +1,7 @@
 #include "block_coder.h"
 
 #include "coeff_table.h"
+#include "quantiser.h"
 
 namespace videnc {
 namespace {
@@ -38,34 +39,29 @@ void writeBlock(BitWriter& out, int32_t* levels, int32_t& dcPrediction) {
     levels[0] = static_cast<int32_t>(static_cast<uint32_t>(dcPrediction) + static_cast<uint32_t>(dc));
     dcPrediction = levels[0];
 
-    int lastIndex = -1;
-    for (int i = 63; i > 0; --i) {
-        if (levels[i] != 0) {
-            lastIndex = i;
-            break;
-        }
-    }
-    if (lastIndex < 0 && dc != 0) lastIndex = 0;
-    if (lastIndex < 0) {
+    // Bit i set for a level to send at scan position i, so that the loop
+    // below visits only the nonzero levels.
+    uint64_t nonzero = dc != 0 ? 1u : 0u;
+    for (int i = 1; i < 64; ++i) nonzero |= static_cast<uint64_t>(levels[kZigzag[i]] != 0) << i;
+    if (nonzero == 0) {
         out.putBit(false);
         return;
     }
     out.putBit(true);
 
     const CoeffLookup& lookup = coeffLookup();
-    int run = 0;
-    for (int i = 0; i <= lastIndex; ++i) {
+    int previous = -1;
+    while (nonzero != 0) {
+        const int i = __builtin_ctzll(nonzero);
+        nonzero &= nonzero - 1;
         int32_t level = dc;
         if (i > 0) {
-            level = clampToEscape(levels[i]);
-            levels[i] = level;
+            int32_t& stored = levels[kZigzag[i]];
+            stored = clampToEscape(stored);
+            level = stored;
         }
-        if (level == 0) {
-            ++run;
-            continue;
-        }
-        writeLevel(out, lookup, i == lastIndex ? 1 : 0, run, level);
-        run = 0;
+        writeLevel(out, lookup, nonzero == 0 ? 1 : 0, i - previous - 1, level);
+        previous = i;
     }
 }
 

@@ -1,4 +1,5 @@
-// Run-level coding of one block's levels (scan order) with DC prediction.
+// Run-level coding of one block's levels (natural order, sent in scan
+// order) with DC prediction.
 #pragma once
 
 #include <cstdint>

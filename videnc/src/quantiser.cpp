@@ -15,21 +15,30 @@ const uint8_t kZigzag[64] = {
 };
 
 StepDivider::StepDivider(int32_t s) : step(s) {
-    // Round-up reciprocal: with l = ceil(log2 s) and m = ceil(2^(16+l) / s),
-    // floor(n * m / 2^(16+l)) == floor(n / s) for every n < 2^16.
+    // Round-up reciprocal: with l = ceil(log2 s) and m = ceil(2^(15+l) / s),
+    // floor(n * m / 2^(15+l)) == floor(n / s) for every n < 2^15, and
+    // n * m < 2^32.
     int l = 0;
     while ((1 << l) < s) ++l;
-    shift = 16 + l;
+    shift = 15 + l;
     multiplier = static_cast<uint32_t>(((uint64_t{1} << shift) + static_cast<uint64_t>(s) - 1) / static_cast<uint64_t>(s));
 }
 
 void quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* levels) {
-    levels[0] = steps.dc.divide(coeff[0]);
-    int nonzero = levels[0] != 0;
-    for (int i = 1; i < 64; ++i) {
-        levels[i] = steps.ac.divide(coeff[kZigzag[i]]);
-        nonzero += levels[i] != 0;
+    uint32_t largest = 0;
+    for (int i = 0; i < 64; ++i) {
+        const uint32_t sign = static_cast<uint32_t>(coeff[i] >> 31);
+        largest |= (static_cast<uint32_t>(coeff[i]) ^ sign) - sign;
     }
+    int nonzero = 0;
+    if (largest < kFastDivideLimit) {
+        levels[0] = steps.dc.divideSmall(coeff[0]);
+        for (int i = 1; i < 64; ++i) levels[i] = steps.ac.divideSmall(coeff[i]);
+    } else {
+        levels[0] = steps.dc.divide(coeff[0]);
+        for (int i = 1; i < 64; ++i) levels[i] = steps.ac.divide(coeff[i]);
+    }
+    for (int i = 0; i < 64; ++i) nonzero += levels[i] != 0;
     if (nonzero == 0 || nonzero > 2) return;
     const int32_t limit = nonzero == 1 ? 2 : 1;
     for (int i = 0; i < 64; ++i) {
@@ -41,7 +50,7 @@ void reconstructBlock(const int32_t* levels, const QuantSteps& steps, int32_t* r
     // Levels can be anything a packet carries; multiply modulo 2^32 like the viewer.
     recon[0] = static_cast<int32_t>(static_cast<uint32_t>(levels[0]) * static_cast<uint32_t>(steps.dc.step));
     for (int i = 1; i < 64; ++i) {
-        recon[kZigzag[i]] = static_cast<int32_t>(static_cast<uint32_t>(levels[i]) * static_cast<uint32_t>(steps.ac.step));
+        recon[i] = static_cast<int32_t>(static_cast<uint32_t>(levels[i]) * static_cast<uint32_t>(steps.ac.step));
     }
 }
 

@@ -15,22 +15,29 @@ extern const int32_t kAcStep[kQuantCount];
 // (8 * row + column).
 extern const uint8_t kZigzag[64];
 
-// Truncating division by a step through a multiply: exact for |n| < 2^16,
-// which covers every coefficient of 8-bit pictures; larger ones divide.
+// Truncating division by a step. Coefficients of 8-bit pictures and of
+// their differences stay below 2^15, where a 32-bit multiply and shift is
+// exact; larger values (only from pathological references) divide.
+constexpr uint32_t kFastDivideLimit = 1u << 15;
+
 struct StepDivider {
     int32_t step;
-    uint32_t multiplier;  // ceil(2^(16 + shiftExtra) / step)
-    int shift;
+    uint32_t multiplier;  // ceil(2^shift / step)
+    int shift;            // 15 + ceil(log2 step)
 
     explicit StepDivider(int32_t s);
+
+    // |n| < kFastDivideLimit.
+    int32_t divideSmall(int32_t n) const {
+        const uint32_t sign = static_cast<uint32_t>(n >> 31);  // all ones when negative
+        const uint32_t magnitude = (static_cast<uint32_t>(n) ^ sign) - sign;
+        const uint32_t q = (magnitude * multiplier) >> shift;
+        return static_cast<int32_t>((q ^ sign) - sign);
+    }
     int32_t divide(int32_t n) const {
         const uint32_t magnitude = n < 0 ? 0u - static_cast<uint32_t>(n) : static_cast<uint32_t>(n);
-        uint32_t q;
-        if (magnitude < (1u << 16)) {
-            q = static_cast<uint32_t>((static_cast<uint64_t>(magnitude) * multiplier) >> shift);
-        } else {
-            q = magnitude / static_cast<uint32_t>(step);
-        }
+        if (magnitude < kFastDivideLimit) return divideSmall(n);
+        const uint32_t q = magnitude / static_cast<uint32_t>(step);
         return n < 0 ? -static_cast<int32_t>(q) : static_cast<int32_t>(q);
     }
 };
@@ -41,12 +48,12 @@ struct QuantSteps {
     explicit QuantSteps(int q) : dc(kDcStep[q]), ac(kAcStep[q]) {}
 };
 
-// Levels of a transformed block (coefficients in natural order) in scan
-// order, with the small-block rule applied: a lone nonzero level in -2..2,
+// Levels of a transformed block, both in natural order, with the
+// small-block rule applied: a lone nonzero level in -2..2,
 // or each of exactly two nonzero levels that lies in -1..1, becomes 0.
 void quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* levels);
 
-// Reconstruction values (natural order) of levels in scan order.
+// Reconstruction values of levels, both in natural order.
 void reconstructBlock(const int32_t* levels, const QuantSteps& steps, int32_t* recon);
 
 }  // namespace videnc

@@ -7,7 +7,7 @@
 
 namespace videnc {
 
-// Rebuilds an 8x8 reference block from its levels (scan order, DC
+// Rebuilds an 8x8 reference block from its levels (natural order, DC
 // prediction already added back): replaced for blocks coded by themselves,
 // added to for difference blocks.
 void updateReference(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* reference, int stride);

@@ -58,7 +58,7 @@ TEST(Quantiser, SmallBlockRuleZeroesLoneAndPairedSmallLevels) {
         int32_t levels[64];
         quantiseBlock(coeff, steps, levels);
         int32_t expected[64] = {};
-        for (auto [scan, level] : c.kept) expected[scan] = level;
+        for (auto [scan, level] : c.kept) expected[kZigzag[scan]] = level;
         for (int i = 0; i < 64; ++i) EXPECT_EQ(levels[i], expected[i]) << c.label << " at " << i;
     }
 }
@@ -67,7 +67,7 @@ TEST(Quantiser, ReconstructionIsLevelTimesStepInNaturalOrder) {
     const QuantSteps steps(0);
     int32_t levels[64] = {};
     levels[0] = 3;
-    levels[2] = -2;  // natural position 8
+    levels[8] = -2;
     int32_t recon[64];
     reconstructBlock(levels, steps, recon);
     EXPECT_EQ(recon[0], 3 * 96);

@@ -8,7 +8,7 @@
 namespace videnc {
 namespace {
 
-// Reads one block's coded bit and coefficients into levels (scan order),
+// Reads one block's coded bit and coefficients into levels (natural order),
 // adding the DC prediction back.
 DecodeStatus readBlock(BitReader& in, int32_t* levels, int32_t& dcPrediction) {
     for (int i = 0; i < 64; ++i) levels[i] = 0;
@@ -29,7 +29,7 @@ DecodeStatus readBlock(BitReader& in, int32_t* levels, int32_t& dcPrediction) {
             if (in.failed()) return DecodeStatus::Truncated;
             position += static_cast<int>(run);
             if (position > 63 || magnitude == 0) return DecodeStatus::BadCode;
-            levels[position++] = positive ? static_cast<int32_t>(magnitude) : -static_cast<int32_t>(magnitude);
+            levels[kZigzag[position++]] = positive ? static_cast<int32_t>(magnitude) : -static_cast<int32_t>(magnitude);
             if (last != 0) break;
         }
     }
