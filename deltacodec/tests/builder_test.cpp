@@ -64,7 +64,9 @@ void expectLaws(const Bytes& target, const Bytes& base, const std::string& label
   Bytes d = build(target, base);
   ASSERT_EQ(patch(base, d), target);
   for (const ParsedOp& op : operations(d)) {
-    if (op.code == 0x01) ASSERT_GT(op.length, 0u);
+    if (op.code == 0x01) {
+      ASSERT_GT(op.length, 0u);
+    }
   }
   EXPECT_EQ(build(target, base), d) << "the same files give the same delta";
   Bytes back = build(base, target);

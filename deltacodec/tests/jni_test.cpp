@@ -74,15 +74,17 @@ TEST_F(DeltaCodecExports, NamesWithSpacesAndNonAsciiCharacters) {
 }
 
 TEST_F(DeltaCodecExports, NamesLongerThan513Units) {
-  // Several folders of 200 units each make a name of over 600 units.
-  std::u16string folder(200, u'n');
+  // Two folders of 80 units, then "./" steps: a name of over 800 units for a file whose path the
+  // file system also takes without its long-name form, so that the scratch folder can be removed.
+  std::u16string folder(80, u'n');
   FileName dir = scratch.path(u"");
   std::u16string relative;
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 2; ++i) {
     relative += folder + static_cast<char16_t>(u'0' + i) + u"/";
     ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::path(dir + relative))) << "folder " << i;
   }
-  ASSERT_GT((dir + relative).size(), 600u);
+  for (int i = 0; i < 300; ++i) relative += u"./";
+  ASSERT_GT((dir + relative).size(), 800u);
   roundTrip(relative + u"long \u00e9");
 }
 

@@ -140,8 +140,11 @@ Bytes realFile(const std::vector<std::string>& candidates, size_t minSize) {
 }
 
 Scratch::Scratch() {
-  dir_ = std::string(BREVAN_BINARY_DIR) + "/deltacodec_scratch_" + std::to_string(getpid());
-  std::filesystem::remove_all(dir_);
+  static int made = 0;
+  dir_ = std::string(BREVAN_BINARY_DIR) + "/deltacodec_scratch_" + std::to_string(getpid()) + "_" +
+         std::to_string(++made);
+  std::error_code ignored;
+  std::filesystem::remove_all(dir_, ignored);
   std::filesystem::create_directories(dir_);
 }
 
