@@ -28,9 +28,15 @@ class HostUtilAdmin : public ::testing::Test {
 
   std::u16string text(jstring value) { return value ? jvm.stringValue(value) : u"<null>"; }
 
+  // Loaded once and kept, as the JVM does: the library's process-wide threads outlive calls.
+  static jnitest::Library& hostUtil() {
+    static jnitest::Library* loaded = new jnitest::Library("HostUtil");
+    return *loaded;
+  }
+
   jnitest::FakeJvm jvm;
   JNIEnv* env = jvm.env();
-  jnitest::Library library{"HostUtil"};
+  jnitest::Library& library = hostUtil();
 };
 
 std::wstring probePath() { return widened(jnitest::windowsPathOf(HOSTUTIL_PROBE)); }
