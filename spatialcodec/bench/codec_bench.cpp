@@ -20,20 +20,13 @@
 #include "image_filter.h"
 #include "image_test_support.h"
 #include "lz_run_coder.h"
+#include "test_support.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes readFile(const std::string& path, size_t maxBytes) {
-  Bytes out;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    out.resize(maxBytes);
-    out.resize(std::fread(out.data(), 1, maxBytes, f));
-    std::fclose(f);
-  }
-  return out;
-}
+using spatial::testing::readFile;
 
 // C headers of this machine, concatenated: plenty of real text.
 Bytes headerText(size_t bytes) {
