@@ -85,28 +85,34 @@ void IPCChannelState::runPipeTasks(LPTHREAD_START_ROUTINE outbound, LPTHREAD_STA
     while (!outTask.done || !inTask.done) Sleep(100);
 }
 
-void IPCChannelState::DisconnectClients() {
+// The two repairs differ only in their pipe tasks and status lines.
+void IPCChannelState::repair(const RepairLines& lines, LPTHREAD_START_ROUTINE outbound,
+                             LPTHREAD_START_ROUTINE inbound) {
     const char16_t* id = asUtf16(channelID);
-    status("%s: DisconnectClients() - Start", {id});
+    status(lines.start, {id});
     beginRepair();
-    status("%s: DisconnectClients() - Waiting for Inbound & Outbound to disconnect", {id});
-    runPipeTasks(DisconnectOutboundPipe, DisconnectInboundPipe);
-    status("%s: DisconnectClients() - Inbound & Outbound Disconnected", {id});
-    status("%s: DisconnectClients() - Starting pipes again...", {id});
+    status(lines.waiting, {id});
+    runPipeTasks(outbound, inbound);
+    status(lines.done, {id});
+    status(lines.again, {id});
     startPipeSetup();
-    status("%s: DisconnectClients() - Finish", {id});
+    status(lines.finish, {id});
+}
+
+void IPCChannelState::DisconnectClients() {
+    static const RepairLines kLines = {
+        "%s: DisconnectClients() - Start", "%s: DisconnectClients() - Waiting for Inbound & Outbound to disconnect",
+        "%s: DisconnectClients() - Inbound & Outbound Disconnected", "%s: DisconnectClients() - Starting pipes again...",
+        "%s: DisconnectClients() - Finish"};
+    repair(kLines, DisconnectOutboundPipe, DisconnectInboundPipe);
 }
 
 void IPCChannelState::RebuildChannel() {
-    const char16_t* id = asUtf16(channelID);
-    status("%s: RebuildChannel() - Start", {id});
-    beginRepair();
-    status("%s: RebuildChannel() - Waiting for Inbound & Outbound to close...", {id});
-    runPipeTasks(CloseOutboundPipe, CloseInboundPipe);
-    status("%s: RebuildChannel() - Inbound & Outbound Closed", {id});
-    status("%s: RebuildChannel() - Starting pipes again...", {id});
-    startPipeSetup();
-    status("%s: RebuildChannel() - Finish", {id});
+    static const RepairLines kLines = {
+        "%s: RebuildChannel() - Start", "%s: RebuildChannel() - Waiting for Inbound & Outbound to close...",
+        "%s: RebuildChannel() - Inbound & Outbound Closed", "%s: RebuildChannel() - Starting pipes again...",
+        "%s: RebuildChannel() - Finish"};
+    repair(kLines, CloseOutboundPipe, CloseInboundPipe);
 }
 
 namespace {

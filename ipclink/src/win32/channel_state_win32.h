@@ -162,6 +162,14 @@ public:
     void dispatchCompletedMessage(bool* endReader);
     bool readError(DWORD error);  // true when the read thread ends
     void runPipeTasks(LPTHREAD_START_ROUTINE outbound, LPTHREAD_START_ROUTINE inbound);
+    struct RepairLines {
+        const char* start;
+        const char* waiting;
+        const char* done;
+        const char* again;
+        const char* finish;
+    };
+    void repair(const RepairLines& lines, LPTHREAD_START_ROUTINE outbound, LPTHREAD_START_ROUTINE inbound);
 };
 
 namespace ipclink::win32 {
