@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <cstdio>
 
 #include "station_name.h"
 #include "system_backends.h"

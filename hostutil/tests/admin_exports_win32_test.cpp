@@ -11,11 +11,13 @@
 #include "jnitest/fake_jvm.h"
 #include "jnitest/library.h"
 #include "win32/child_process.h"
+#include "win32/polling.h"
 
 namespace {
 
 using hostutil::testing::ChildProcess;
 using hostutil::testing::widened;
+using hostutil::testing::within;
 
 constexpr char kExportPrefix[] = "Java_zemtra_nativeCode_HostUtil_";
 
@@ -49,15 +51,6 @@ std::wstring tempFolder() {
 
 std::u16string asU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
-template <class Condition>
-bool eventually(Condition condition, int timeoutMs = 10000) {
-  for (int waited = 0; waited < timeoutMs; waited += 50) {
-    if (condition()) return true;
-    Sleep(50);
-  }
-  return condition();
-}
-
 TEST_F(HostUtilAdmin, SessionQueriesAnswerForThisProcess) {
   auto active = exported<jint(JNICALL*)(JNIEnv*, jclass)>("getActiveSessionId");
   auto own = exported<jlong(JNICALL*)(JNIEnv*, jclass)>("getUserSessionID");
@@ -86,7 +79,7 @@ TEST_F(HostUtilAdmin, CreateProcessStartsTheProgramWithOneSpaceBeforeTheArgument
   ASSERT_EQ(created, 1);
 
   std::u16string seen;
-  ASSERT_TRUE(eventually([&] {
+  ASSERT_TRUE(within(10000, [&] {
     FILE* file = _wfopen(out.c_str(), L"rb");
     if (file == nullptr) return false;
     char16_t buffer[256] = {};
@@ -141,7 +134,7 @@ TEST_F(HostUtilAdmin, RunningFirewallIsReportedOnlyWhileAllItsProgramsRun) {
     ChildProcess a(tempFolder() + imageA, L"linger");
     ChildProcess b(tempFolder() + imageB, L"linger");
     ASSERT_TRUE(a.started() && b.started());
-    EXPECT_TRUE(eventually([&] { return report() == u"FW,ALWAYS"; }));
+    EXPECT_TRUE(within(10000, [&] { return report() == u"FW,ALWAYS"; }));
     b.terminate();
     EXPECT_EQ(report(), u"ALWAYS");
   }

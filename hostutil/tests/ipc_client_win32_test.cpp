@@ -6,6 +6,7 @@
 
 #include "win32/child_process.h"
 #include "win32/ipc_exports.h"
+#include "win32/polling.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ using hostutil::testing::IpcHost;
 using hostutil::testing::u16;
 using hostutil::testing::uniqueId;
 using hostutil::testing::widened;
+using hostutil::testing::within;
 
 std::wstring routerLog() {
   wchar_t folder[MAX_PATH] = {};
@@ -26,15 +28,6 @@ std::u16string message(const std::wstring& source, const std::wstring& destinati
   return u"<BREVAN_IPC_MESSAGE><SOURCE_ID SOURCE_ID=\"" + u16(source) +
          u"\"/><DESTINATION_ID DESTINATION_ID=\"" + u16(destination) + u"\"/><ACTION ACTION=\"" +
          action + u"\"/>" + extra + u"</BREVAN_IPC_MESSAGE>";
-}
-
-template <class Condition>
-bool within(DWORD timeoutMs, Condition condition) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
-    if (condition()) return true;
-    Sleep(20);
-  }
-  return condition();
 }
 
 class ClientEnd : public ::testing::Test {

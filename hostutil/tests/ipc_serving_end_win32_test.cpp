@@ -8,6 +8,7 @@
 
 #include "win32/ipc_exports.h"
 #include "win32/pipe_peer.h"
+#include "win32/polling.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ using hostutil::testing::IpcHost;
 using hostutil::testing::PipePeer;
 using hostutil::testing::u16;
 using hostutil::testing::uniqueId;
+using hostutil::testing::within;
 
 class ServingEnd : public ::testing::Test {
  protected:
@@ -125,19 +127,10 @@ DWORD handlesOfThisProcess() {
   return count;
 }
 
-template <class Condition>
-bool settles(Condition condition, DWORD timeoutMs = 10000) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-    if (condition()) return true;
-    Sleep(50);
-  }
-  return condition();
-}
-
 TEST_F(ServingEnd, ClosingAHundredChannelsLeavesNoThreadOrHandleBehind) {
   // One channel first, so that process-wide parts (message factory, first-use handles) exist.
   ipc.closeExisting(env, nullptr, create(uniqueId(L"warm")));
-  ASSERT_TRUE(settles([&] { return threadsOfThisProcess() > 0; }));
+  ASSERT_TRUE(within(10000, [&] { return threadsOfThisProcess() > 0; }));
   const int threadsBefore = threadsOfThisProcess();
   const DWORD handlesBefore = handlesOfThisProcess();
 
@@ -162,9 +155,9 @@ TEST_F(ServingEnd, ClosingAHundredChannelsLeavesNoThreadOrHandleBehind) {
       ipc.closeExisting(env, nullptr, channel);
     }
   }
-  EXPECT_TRUE(settles([&] { return threadsOfThisProcess() <= threadsBefore; }))
+  EXPECT_TRUE(within(10000, [&] { return threadsOfThisProcess() <= threadsBefore; }))
       << threadsOfThisProcess() << " threads, " << threadsBefore << " before";
-  EXPECT_TRUE(settles([&] { return handlesOfThisProcess() <= handlesBefore + 4; }))
+  EXPECT_TRUE(within(10000, [&] { return handlesOfThisProcess() <= handlesBefore + 4; }))
       << handlesOfThisProcess() << " handles, " << handlesBefore << " before";
 }
 
