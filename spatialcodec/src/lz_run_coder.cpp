@@ -16,14 +16,20 @@ constexpr size_t kMaxRun = 4111;          // 12-bit count + 16
 constexpr int kBuckets = 4096;
 constexpr int16_t kEmptySlot = -1;
 constexpr uint32_t kHashMultiplier = 40543;
+constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 
+// The three slots of a bucket sit together: one cache line per lookup.
 struct Candidates {
-  int16_t slot[3][kBuckets];
+  int16_t slot[kBuckets][3];
   Candidates() { std::memset(slot, 0xFF, sizeof slot); }
 };
 
 // Bytes past the end hash as 0; no match can reach them anyway.
 inline uint32_t bucketAt(const uint8_t* src, size_t p, size_t n) {
+  if (p + 2 < n) {
+    const uint32_t v = (((uint32_t(src[p]) << 4) ^ src[p + 1]) << 4) ^ src[p + 2];
+    return ((v * kHashMultiplier) >> 4) & 0xFFF;
+  }
   const uint32_t a = src[p];
   const uint32_t b = p + 1 < n ? src[p + 1] : 0;
   const uint32_t c = p + 2 < n ? src[p + 2] : 0;
@@ -39,9 +45,24 @@ inline size_t runAt(const uint8_t* src, size_t p, size_t n) {
   return r;
 }
 
+inline uint64_t load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// Compares eight bytes at a time; the first differing byte ends the match.
 inline size_t matchLength(const uint8_t* src, size_t q, size_t p, size_t n) {
   const size_t limit = std::min(n - p, kMaxMatch);
   size_t len = 0;
+  while (len + 8 <= limit) {
+    const uint64_t diff = load64(src + q + len) ^ load64(src + p + len);
+    if (diff != 0) {
+      if constexpr (kLittleEndian) return len + size_t(__builtin_ctzll(diff) / 8);
+      break;
+    }
+    len += 8;
+  }
   while (len < limit && src[q + len] == src[p + len]) ++len;
   return len;
 }
@@ -123,7 +144,7 @@ size_t lzCompress(const uint8_t* src, size_t n, uint8_t* dst) {
     size_t bestLength = kMinMatch - 1;
     int16_t q[3];
     for (int k = 0; k < 3; ++k) {
-      q[k] = table.slot[k][h];
+      q[k] = table.slot[h][k];
       if (q[k] == kEmptySlot || int64_t(p) - q[k] > kMaxDistance) continue;
       const size_t length = matchLength(src, size_t(q[k]), p, n);
       if (length > bestLength) {
@@ -134,15 +155,15 @@ size_t lzCompress(const uint8_t* src, size_t n, uint8_t* dst) {
     // Slot 0 always takes the new position; the others keep the candidates
     // that were not used, most recent first.
     const int16_t here = static_cast<int16_t>(static_cast<uint16_t>(p));
-    table.slot[0][h] = here;
+    table.slot[h][0] = here;
     if (best == 2) {
-      table.slot[1][h] = q[2];
-      table.slot[2][h] = q[0];
+      table.slot[h][1] = q[2];
+      table.slot[h][2] = q[0];
     } else if (best == 1) {
-      table.slot[2][h] = q[0];
+      table.slot[h][2] = q[0];
     } else {
-      table.slot[1][h] = q[0];
-      table.slot[2][h] = q[1];
+      table.slot[h][1] = q[0];
+      table.slot[h][2] = q[1];
     }
     if (best < 0) {
       out.literal(src[p]);
@@ -203,7 +224,11 @@ CodecStatus lzDecompress(const uint8_t* src, size_t n, uint8_t* dst, size_t capa
     if (x == 0 || x > out) return CodecStatus::badInput;
     if (capacity - out < length) return CodecStatus::tooLarge;
     const uint8_t* from = dst + out - x;
-    for (size_t i = 0; i < length; ++i) dst[out + i] = from[i];
+    if (x >= length) {
+      std::memcpy(dst + out, from, length);
+    } else {  // the copy overlaps what it writes: byte by byte
+      for (size_t i = 0; i < length; ++i) dst[out + i] = from[i];
+    }
     out += length;
   }
   written = out;
