@@ -13,7 +13,7 @@ namespace {
 
 const char kRouter[] = "ipclink_test_router.exe";
 const char kClient[] = "ipclink_test_client.exe";
-const DWORD kClientLimitMs = 100000;
+const DWORD kClientLimitMs = 120000;
 
 int count(const std::vector<std::string>& lines, const std::string& line) {
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));

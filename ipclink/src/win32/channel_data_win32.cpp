@@ -187,7 +187,7 @@ DWORD WINAPI IPCChannelState::PipeReadThread(void* argument) {
         }
         if (self->shutdownRequested) {
             if (dispatched) self->status("%s: PipeReadThread() - shutting down so returning...", {id});
-            return 0;
+            return build::kHostBuild ? 1 : 0;
         }
         if (!ok && self->pause(10)) return 0;  // an unlisted error: do not spin on it
     }

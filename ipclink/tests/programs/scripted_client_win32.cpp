@@ -34,7 +34,7 @@
 
 namespace {
 
-const DWORD kStepLimitMs = 60000;
+const DWORD kStepLimitMs = 110000;
 
 struct Output {
     std::mutex mutex;
