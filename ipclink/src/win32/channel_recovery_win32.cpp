@@ -307,10 +307,6 @@ void IPCChannelState::status(const char* pattern, std::initializer_list<ipclink:
 
 void IPCChannelState::outputStatus(const std::u16string& text) {
     if (!outputEnabled) return;
-    MutexLock lock(channelGlobals().outputStatusMutexHandle);
-    if (!lock.locked()) {
-        std::printf("Failed to get output status mutex handle\n");
-        return;
-    }
+    std::lock_guard<std::mutex> lock(channelGlobals().outputStatusMutexHandle);
     outputFunction(outputUser, asWide(text.c_str()));
 }

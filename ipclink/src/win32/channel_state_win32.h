@@ -177,7 +177,9 @@ namespace ipclink::win32 {
 // Process-wide objects shared by every channel.
 struct ChannelGlobals {
     HANDLE channelBeingCreatedMutexHandle = nullptr;
-    HANDLE outputStatusMutexHandle = nullptr;
+    // Status lines of every channel one at a time. A process-local lock: it is taken for
+    // every line, and a kernel mutex costs a server round trip per line under Wine.
+    std::mutex outputStatusMutexHandle;
     HANDLE reaperMutexHandle = nullptr;
     HANDLE reaperListNotEmptyFlag = nullptr;
     std::vector<HANDLE> reaperList;  // guarded by reaperMutexHandle

@@ -57,7 +57,6 @@ void createChannelGlobals() {
     static std::once_flag once;
     std::call_once(once, [] {
         ChannelGlobals& g = channelGlobals();
-        g.outputStatusMutexHandle = CreateMutexW(nullptr, FALSE, nullptr);
         g.reaperMutexHandle = CreateMutexW(nullptr, FALSE, nullptr);
         g.reaperListNotEmptyFlag = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     });
