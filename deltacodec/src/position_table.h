@@ -13,25 +13,26 @@ class PositionTable {
   static constexpr uint32_t kBuckets = 65536;
   static constexpr int32_t kEmpty = -1;
 
-  PositionTable() : positions_(kBuckets, kEmpty), hashes_(kBuckets, 0) {}
+  PositionTable() : buckets_(kBuckets, Bucket{kEmpty, 0}) {}
 
   static uint32_t bucketOf(uint32_t hash) { return hash & (kBuckets - 1); }
 
   void enter(int32_t position, uint32_t hash) {
     uint32_t b = bucketOf(hash);
-    if (positions_[b] == kEmpty || (b & 0xFF) < 128) {
-      positions_[b] = position;
-      hashes_[b] = hash;
-    }
+    if (buckets_[b].position == kEmpty || (b & 0xFF) < 128) buckets_[b] = {position, hash};
   }
 
-  int32_t position(uint32_t bucket) const { return positions_[bucket]; }
-  uint32_t hash(uint32_t bucket) const { return hashes_[bucket]; }
-  void clear(uint32_t bucket) { positions_[bucket] = kEmpty; }
+  int32_t position(uint32_t bucket) const { return buckets_[bucket].position; }
+  uint32_t hash(uint32_t bucket) const { return buckets_[bucket].hash; }
+  void clear(uint32_t bucket) { buckets_[bucket].position = kEmpty; }
 
  private:
-  std::vector<int32_t> positions_;
-  std::vector<uint32_t> hashes_;
+  // Position and hash side by side: a lookup touches one cache line.
+  struct Bucket {
+    int32_t position;
+    uint32_t hash;
+  };
+  std::vector<Bucket> buckets_;
 };
 
 }  // namespace brevan::delta
