@@ -107,10 +107,10 @@ struct Client {
         return seenLines.count(line) != 0;
     }
 
-    void post(const std::string& spec) {
+    void post(const std::string& request) {
         char dest[256];
         int count = 0, size = 0, first = 0;
-        if (std::sscanf(spec.c_str(), "%255[^:]:%d:%d:%d", dest, &count, &size, &first) < 3) return;
+        if (std::sscanf(request.c_str(), "%255[^:]:%d:%d:%d", dest, &count, &size, &first) < 3) return;
         std::wstring payload(size > 150 ? size - 150 : 1, L'p');
         for (int i = 0; i < count; ++i) {
             IPCXMLMessage message(id.c_str(), widen(dest).c_str(), L"Data");
