@@ -32,17 +32,38 @@ inline void writeLevel(BitWriter& out, const CoeffLookup& lookup, int last, int 
     out.put(escapeWord(static_cast<uint32_t>(last), static_cast<uint32_t>(run), magnitude, positive), kEscapeTotalBits);
 }
 
+// Natural position -> scan position.
+struct ScanPositions {
+    uint8_t of[64];
+    ScanPositions() {
+        for (int i = 0; i < 64; ++i) of[kZigzag[i]] = static_cast<uint8_t>(i);
+    }
+};
+
+// The AC bits of a natural-order mask, moved to their scan positions.
+uint64_t acInScanOrder(uint64_t natural) {
+    static const ScanPositions scan;
+    uint64_t mask = 0;
+    for (uint64_t rest = natural & ~uint64_t{1}; rest != 0; rest &= rest - 1) {
+        mask |= uint64_t{1} << scan.of[__builtin_ctzll(rest)];
+    }
+    return mask;
+}
+
 }  // namespace
 
 void writeBlock(BitWriter& out, int32_t* levels, int32_t& dcPrediction) {
+    writeBlock(out, levels, nonzeroMask(levels), dcPrediction);
+}
+
+void writeBlock(BitWriter& out, int32_t* levels, uint64_t natural, int32_t& dcPrediction) {
     const int32_t dc = clampToEscape(static_cast<int32_t>(static_cast<uint32_t>(levels[0]) - static_cast<uint32_t>(dcPrediction)));
     levels[0] = static_cast<int32_t>(static_cast<uint32_t>(dcPrediction) + static_cast<uint32_t>(dc));
     dcPrediction = levels[0];
 
     // Bit i set for a level to send at scan position i, so that the loop
     // below visits only the nonzero levels.
-    uint64_t nonzero = dc != 0 ? 1u : 0u;
-    for (int i = 1; i < 64; ++i) nonzero |= static_cast<uint64_t>(levels[kZigzag[i]] != 0) << i;
+    uint64_t nonzero = acInScanOrder(natural) | (dc != 0 ? 1u : 0u);
     if (nonzero == 0) {
         out.putBit(false);
         return;

@@ -18,4 +18,8 @@ constexpr unsigned kMaxBlockBits = 2 + 64 * 24;
 // clamped so encoder and viewer stay in step); dcPrediction becomes it.
 void writeBlock(BitWriter& out, int32_t* levels, int32_t& dcPrediction);
 
+// Same, given the nonzero levels as bits by natural position (what
+// quantiseBlock returns), which spares the scan over all 64 levels.
+void writeBlock(BitWriter& out, int32_t* levels, uint64_t nonzero, int32_t& dcPrediction);
+
 }  // namespace videnc

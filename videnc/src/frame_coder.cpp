@@ -76,9 +76,9 @@ void FrameCoder::codePlane(PacketKind kind, int plane, const uint8_t* frame, con
             const bool intra = kind == PacketKind::Absolute || chooseIntra(samples, reference, g.width);
             if (!intra) subtractReference(reference, g.width, samples);
             forwardDct(samples, coeff);
-            quantiseBlock(coeff, steps, levels);
+            const uint64_t nonzero = quantiseBlock(coeff, steps, levels);
             if (kind == PacketKind::Relative) out.putBit(intra);
-            writeBlock(out, levels, dcPrediction);
+            writeBlock(out, levels, nonzero, dcPrediction);
             updateReference(intra, levels, steps, reference, g.width);
         }
     }

@@ -1,5 +1,7 @@
 #include "quantiser.h"
 
+#include <cstring>
+
 namespace videnc {
 
 const int32_t kDcStep[kQuantCount] = {96, 80, 72, 64, 56, 48, 40, 24, 24, 24,
@@ -24,26 +26,53 @@ StepDivider::StepDivider(int32_t s) : step(s) {
     multiplier = static_cast<uint32_t>(((uint64_t{1} << shift) + static_cast<uint64_t>(s) - 1) / static_cast<uint64_t>(s));
 }
 
-void quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* levels) {
-    uint32_t largest = 0;
+namespace {
+
+// Bit i set where |coeff[i]| >= its step, i.e. where the level is nonzero.
+// The comparisons fill bytes so that they vectorise; a multiply gathers
+// eight 0/1 bytes (little-endian) into eight bits.
+uint64_t reachesStep(const int32_t* coeff, int32_t dcStep, int32_t acStep) {
+    uint8_t flags[64];
     for (int i = 0; i < 64; ++i) {
-        const uint32_t sign = static_cast<uint32_t>(coeff[i] >> 31);
-        largest |= (static_cast<uint32_t>(coeff[i]) ^ sign) - sign;
+        const int32_t step = i == 0 ? dcStep : acStep;
+        flags[i] = static_cast<uint8_t>((coeff[i] >= step) | (coeff[i] <= -step));
     }
-    int nonzero = 0;
-    if (largest < kFastDivideLimit) {
-        levels[0] = steps.dc.divideSmall(coeff[0]);
-        for (int i = 1; i < 64; ++i) levels[i] = steps.ac.divideSmall(coeff[i]);
-    } else {
-        levels[0] = steps.dc.divide(coeff[0]);
-        for (int i = 1; i < 64; ++i) levels[i] = steps.ac.divide(coeff[i]);
+    uint64_t mask = 0;
+    for (int group = 0; group < 8; ++group) {
+        uint64_t bytes;
+        std::memcpy(&bytes, flags + 8 * group, 8);
+        mask |= ((bytes * 0x0102040810204080ull) >> 56) << (8 * group);
     }
-    for (int i = 0; i < 64; ++i) nonzero += levels[i] != 0;
-    if (nonzero == 0 || nonzero > 2) return;
+    return mask;
+}
+
+}  // namespace
+
+uint64_t nonzeroMask(const int32_t* levels) {
+    uint64_t mask = 0;
+    for (int i = 0; i < 64; ++i) mask |= static_cast<uint64_t>(levels[i] != 0) << i;
+    return mask;
+}
+
+uint64_t quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* levels) {
+    // Levels are mostly zero: divide only where a level results.
+    uint64_t mask = reachesStep(coeff, steps.dc.step, steps.ac.step);
+    std::memset(levels, 0, 64 * sizeof(int32_t));
+    for (uint64_t rest = mask; rest != 0; rest &= rest - 1) {
+        const int i = __builtin_ctzll(rest);
+        levels[i] = (i == 0 ? steps.dc : steps.ac).divide(coeff[i]);
+    }
+    const int nonzero = __builtin_popcountll(mask);
+    if (nonzero == 0 || nonzero > 2) return mask;
     const int32_t limit = nonzero == 1 ? 2 : 1;
-    for (int i = 0; i < 64; ++i) {
-        if (levels[i] >= -limit && levels[i] <= limit) levels[i] = 0;
+    for (uint64_t rest = mask; rest != 0; rest &= rest - 1) {
+        const int i = __builtin_ctzll(rest);
+        if (levels[i] >= -limit && levels[i] <= limit) {
+            levels[i] = 0;
+            mask &= ~(uint64_t{1} << i);
+        }
     }
+    return mask;
 }
 
 void reconstructBlock(const int32_t* levels, const QuantSteps& steps, int32_t* recon) {

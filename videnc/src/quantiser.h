@@ -51,7 +51,11 @@ struct QuantSteps {
 // Levels of a transformed block, both in natural order, with the
 // small-block rule applied: a lone nonzero level in -2..2,
 // or each of exactly two nonzero levels that lies in -1..1, becomes 0.
-void quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* levels);
+// Returns the nonzero levels as bits, bit i for natural position i.
+uint64_t quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* levels);
+
+// Bit i set where levels[i] != 0.
+uint64_t nonzeroMask(const int32_t* levels);
 
 // Reconstruction values of levels, both in natural order.
 void reconstructBlock(const int32_t* levels, const QuantSteps& steps, int32_t* recon);

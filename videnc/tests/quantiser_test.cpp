@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 
 #include "quantiser.h"
@@ -60,6 +61,39 @@ TEST(Quantiser, SmallBlockRuleZeroesLoneAndPairedSmallLevels) {
         int32_t expected[64] = {};
         for (auto [scan, level] : c.kept) expected[kZigzag[scan]] = level;
         for (int i = 0; i < 64; ++i) EXPECT_EQ(levels[i], expected[i]) << c.label << " at " << i;
+    }
+}
+
+// Plain per-coefficient division and small-block rule, to hold the
+// block quantiser's shortcuts against.
+void plainQuantise(const int32_t* coeff, const QuantSteps& steps, int32_t* levels) {
+    int nonzero = 0;
+    for (int i = 0; i < 64; ++i) {
+        levels[i] = (i == 0 ? steps.dc : steps.ac).divide(coeff[i]);
+        nonzero += levels[i] != 0;
+    }
+    if (nonzero == 0 || nonzero > 2) return;
+    for (int i = 0; i < 64; ++i) {
+        if (std::abs(levels[i]) <= (nonzero == 1 ? 2 : 1)) levels[i] = 0;
+    }
+}
+
+TEST(Quantiser, BlockQuantiserMatchesPlainDivisionOnRandomBlocks) {
+    std::mt19937 random(7);
+    const int32_t spans[] = {4, 40, 200, 4000, 1 << 16, INT32_MAX};
+    for (int trial = 0; trial < 60000; ++trial) {
+        const QuantSteps steps(trial % kQuantCount);
+        const int32_t span = spans[trial % 6];
+        std::uniform_int_distribution<int32_t> value(-span, span);
+        const int used = static_cast<int>(random() % 65);  // nonzero coefficients
+        int32_t coeff[64] = {};
+        for (int k = 0; k < used; ++k) coeff[random() % 64] = value(random);
+        if (trial % 97 == 0) coeff[random() % 64] = INT32_MIN;
+        int32_t levels[64], expected[64];
+        const uint64_t mask = quantiseBlock(coeff, steps, levels);
+        plainQuantise(coeff, steps, expected);
+        for (int i = 0; i < 64; ++i) ASSERT_EQ(levels[i], expected[i]) << "trial " << trial << " at " << i;
+        ASSERT_EQ(mask, nonzeroMask(expected)) << "trial " << trial;
     }
 }
 
