@@ -33,10 +33,8 @@ namespace {
 // eight 0/1 bytes (little-endian) into eight bits.
 uint64_t reachesStep(const int32_t* coeff, int32_t dcStep, int32_t acStep) {
     uint8_t flags[64];
-    for (int i = 0; i < 64; ++i) {
-        const int32_t step = i == 0 ? dcStep : acStep;
-        flags[i] = static_cast<uint8_t>((coeff[i] >= step) | (coeff[i] <= -step));
-    }
+    for (int i = 0; i < 64; ++i) flags[i] = static_cast<uint8_t>((coeff[i] >= acStep) | (coeff[i] <= -acStep));
+    flags[0] = static_cast<uint8_t>((coeff[0] >= dcStep) | (coeff[0] <= -dcStep));
     uint64_t mask = 0;
     for (int group = 0; group < 8; ++group) {
         uint64_t bytes;
@@ -62,9 +60,10 @@ uint64_t quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* l
         const int i = __builtin_ctzll(rest);
         levels[i] = (i == 0 ? steps.dc : steps.ac).divide(coeff[i]);
     }
-    const int nonzero = __builtin_popcountll(mask);
-    if (nonzero == 0 || nonzero > 2) return mask;
-    const int32_t limit = nonzero == 1 ? 2 : 1;
+    // The rule needs only whether one, two or more levels are nonzero.
+    const uint64_t afterFirst = mask & (mask - 1);
+    if (mask == 0 || (afterFirst & (afterFirst - 1)) != 0) return mask;
+    const int32_t limit = afterFirst == 0 ? 2 : 1;
     for (uint64_t rest = mask; rest != 0; rest &= rest - 1) {
         const int i = __builtin_ctzll(rest);
         if (levels[i] >= -limit && levels[i] <= limit) {
