@@ -52,11 +52,24 @@ inline void inverse1d(const u32* in, int step, u32* out, int outStep) {
     out[4 * outStep] = static_cast<u32>(sar(d - c - a2 - b2, Shift));
 }
 
+inline bool columnIsZero(const u32* in) {
+    u32 any = 0;
+    for (int y = 0; y < 8; ++y) any |= in[8 * y];
+    return any == 0;
+}
+
 // Columns first, then rows; result row by row in a dense 8x8 array.
 inline void inverse2d(const int32_t* coeff, u32* rows) {
     const u32* in = reinterpret_cast<const u32*>(coeff);
     u32 mid[64];
-    for (int col = 0; col < 8; ++col) inverse1d<10>(in + col, 8, mid + col, 8);
+    for (int col = 0; col < 8; ++col) {
+        // Sparse blocks: a column of zeros transforms to zeros.
+        if (columnIsZero(in + col)) {
+            for (int y = 0; y < 8; ++y) mid[8 * y + col] = 0;
+        } else {
+            inverse1d<10>(in + col, 8, mid + col, 8);
+        }
+    }
     for (int row = 0; row < 8; ++row) inverse1d<12>(mid + 8 * row, 1, rows + 8 * row, 1);
 }
 
