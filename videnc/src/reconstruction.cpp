@@ -29,9 +29,14 @@ bool acAllZero(const int32_t* levels) {
 }  // namespace
 
 void updateReference(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* reference, int stride) {
+    updateReference(replace, levels, acAllZero(levels), steps, reference, stride);
+}
+
+void updateReference(bool replace, const int32_t* levels, bool acZero, const QuantSteps& steps, int32_t* reference,
+                     int stride) {
     // Most blocks of natural pictures carry a DC level at most; their
     // inverse is flat and needs no transform.
-    if (acAllZero(levels)) {
+    if (acZero) {
         const int32_t value =
             inverseDcOnly(static_cast<int32_t>(static_cast<uint32_t>(levels[0]) * static_cast<uint32_t>(steps.dc.step)));
         if (replace) {

@@ -12,4 +12,8 @@ namespace videnc {
 // added to for difference blocks.
 void updateReference(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* reference, int stride);
 
+// Same, for a caller that already knows whether every AC level is 0.
+void updateReference(bool replace, const int32_t* levels, bool acZero, const QuantSteps& steps, int32_t* reference,
+                     int stride);
+
 }  // namespace videnc
