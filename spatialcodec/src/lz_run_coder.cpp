@@ -17,6 +17,9 @@ constexpr int kBuckets = 4096;
 constexpr int16_t kEmptySlot = -1;
 constexpr uint32_t kHashMultiplier = 40543;
 constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+// Positions are kept in 16 bits, so from here on every stored candidate lies
+// more than kMaxDistance back: only runs and literals remain.
+constexpr size_t kMatchesEnd = 32768 + kMaxDistance;
 
 // The three slots of a bucket sit together: one cache line per lookup.
 struct Candidates {
@@ -79,6 +82,14 @@ class GroupWriter {
     bits_ = 0;
     items_ = 0;
   }
+  bool atGroupStart() const { return items_ == 0; }
+  // A whole group of literals: its control word stays zero.
+  void literalGroup(const uint8_t* from) {
+    std::memcpy(out_, from, kItemsPerGroup);
+    out_ += kItemsPerGroup;
+    bits_ = 0;
+    items_ = kItemsPerGroup;
+  }
   void literal(uint8_t b) {
     *out_++ = b;
     mark(0);
@@ -123,6 +134,49 @@ class GroupWriter {
   int items_ = 0;
 };
 
+// Codes the item at p through the candidate table; returns the bytes it covers.
+size_t codeFromTable(Candidates& table, const uint8_t* src, size_t p, size_t n, GroupWriter& out) {
+  const uint32_t h = bucketAt(src, p, n);
+  int best = -1;
+  size_t bestLength = kMinMatch - 1;
+  int16_t q[3];
+  for (int k = 0; k < 3; ++k) {
+    q[k] = table.slot[h][k];
+    if (q[k] == kEmptySlot || int64_t(p) - q[k] > kMaxDistance) continue;
+    const size_t length = matchLength(src, size_t(q[k]), p, n);
+    if (length > bestLength) {
+      bestLength = length;
+      best = k;
+    }
+  }
+  // Slot 0 always takes the new position; the others keep the candidates
+  // that were not used, most recent first.
+  const int16_t here = static_cast<int16_t>(static_cast<uint16_t>(p));
+  table.slot[h][0] = here;
+  if (best == 2) {
+    table.slot[h][1] = q[2];
+    table.slot[h][2] = q[0];
+  } else if (best == 1) {
+    table.slot[h][2] = q[0];
+  } else {
+    table.slot[h][1] = q[0];
+    table.slot[h][2] = q[1];
+  }
+  if (best < 0) {
+    out.literal(src[p]);
+    return 1;
+  }
+  out.reference(uint32_t(int64_t(p) - q[best]), bestLength);
+  return bestLength;
+}
+
+// Whether no run of kMinRun starts in the kItemsPerGroup positions from p: any
+// such run would hold p+15 together with p+14 or p+16. Needs p+16 < n.
+inline bool noRunStartsInGroup(const uint8_t* p) {
+  static_assert(kMinRun == kItemsPerGroup, "the test relies on runs as long as a group");
+  return p[15] != p[14] && p[15] != p[16];
+}
+
 }  // namespace
 
 size_t lzCompressBound(size_t n) { return n + 2 * ((n + kItemsPerGroup - 1) / kItemsPerGroup) + 2; }
@@ -133,44 +187,20 @@ size_t lzCompress(const uint8_t* src, size_t n, uint8_t* dst) {
   size_t p = 0;
   while (p < n) {
     out.beginItem();
+    if (p >= kMatchesEnd && out.atGroupStart() && p + kItemsPerGroup < n &&
+        noRunStartsInGroup(src + p)) {
+      out.literalGroup(src + p);
+      p += kItemsPerGroup;
+      continue;
+    }
     const size_t run = runAt(src, p, n);
     if (run >= kMinRun) {
       out.run(src[p], run);
       p += run;
-      continue;
-    }
-    const uint32_t h = bucketAt(src, p, n);
-    int best = -1;
-    size_t bestLength = kMinMatch - 1;
-    int16_t q[3];
-    for (int k = 0; k < 3; ++k) {
-      q[k] = table.slot[h][k];
-      if (q[k] == kEmptySlot || int64_t(p) - q[k] > kMaxDistance) continue;
-      const size_t length = matchLength(src, size_t(q[k]), p, n);
-      if (length > bestLength) {
-        bestLength = length;
-        best = k;
-      }
-    }
-    // Slot 0 always takes the new position; the others keep the candidates
-    // that were not used, most recent first.
-    const int16_t here = static_cast<int16_t>(static_cast<uint16_t>(p));
-    table.slot[h][0] = here;
-    if (best == 2) {
-      table.slot[h][1] = q[2];
-      table.slot[h][2] = q[0];
-    } else if (best == 1) {
-      table.slot[h][2] = q[0];
+    } else if (p < kMatchesEnd) {
+      p += codeFromTable(table, src, p, n, out);
     } else {
-      table.slot[h][1] = q[0];
-      table.slot[h][2] = q[1];
-    }
-    if (best < 0) {
-      out.literal(src[p]);
-      ++p;
-    } else {
-      out.reference(uint32_t(int64_t(p) - q[best]), bestLength);
-      p += bestLength;
+      out.literal(src[p++]);
     }
   }
   return out.finish();

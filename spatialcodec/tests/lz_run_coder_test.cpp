@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "lz_run_coder.h"
 #include "test_support.h"
 
@@ -26,6 +28,63 @@ CodecStatus decompress(const Bytes& coded, Bytes& out, size_t capacity) {
 Bytes roundTrip(const Bytes& in) {
   Bytes out;
   EXPECT_EQ(decompress(compress(in), out, in.size()), CodecStatus::ok);
+  return out;
+}
+
+// The coder item by item, with every candidate looked up: the form the
+// encoder's shortcuts past position 36,351 must keep.
+Bytes plainCompress(const Bytes& in) {
+  const size_t n = in.size();
+  std::vector<int16_t> slots(4096 * 3, -1);
+  Bytes out(2, 0);
+  size_t control = 0;
+  uint32_t bits = 0;
+  int items = 0;
+  const auto mark = [&](uint32_t bit) {
+    if (items == 16) {
+      out[control] = uint8_t(bits >> 8), out[control + 1] = uint8_t(bits);
+      control = out.size(), out.resize(out.size() + 2), bits = 0, items = 0;
+    }
+    bits = bits << 1 | bit, ++items;
+  };
+  const auto at = [&](size_t i) -> uint32_t { return i < n ? in[i] : 0; };
+  for (size_t p = 0; p < n;) {
+    size_t run = 1;
+    while (p + run < n && run < 4111 && in[p + run] == in[p]) ++run;
+    if (run >= 16) {
+      mark(1);
+      if (run < 32) out.push_back(uint8_t(0xF0 + run - 16));
+      else out.insert(out.end(), {uint8_t(0xE0 + ((run - 16) >> 8)), uint8_t(run - 16)});
+      out.push_back(in[p]);
+      p += run;
+      continue;
+    }
+    const uint32_t h = ((((at(p) << 4 ^ at(p + 1)) << 4 ^ at(p + 2)) * 40543) >> 4) & 0xFFF;
+    int16_t* slot = &slots[h * 3];
+    int best = -1;
+    size_t bestLength = 2;
+    const int16_t q[3] = {slot[0], slot[1], slot[2]};
+    for (int k = 0; k < 3; ++k) {
+      if (q[k] == -1 || int64_t(p) - q[k] > 0xDFF) continue;
+      size_t length = 0;
+      while (length < 18 && p + length < n && in[q[k] + length] == in[p + length]) ++length;
+      if (length > bestLength) bestLength = length, best = k;
+    }
+    slot[0] = int16_t(uint16_t(p));
+    if (best == 2) slot[1] = q[2], slot[2] = q[0];
+    else if (best == 1) slot[2] = q[0];
+    else slot[1] = q[0], slot[2] = q[1];
+    mark(best >= 0);
+    if (best < 0) {
+      out.push_back(in[p++]);
+      continue;
+    }
+    const uint32_t distance = uint32_t(int64_t(p) - q[best]);
+    out.insert(out.end(), {uint8_t(distance >> 4), uint8_t((distance & 0xF) << 4 | (bestLength - 3))});
+    p += bestLength;
+  }
+  bits <<= 16 - items;
+  out[control] = uint8_t(bits >> 8), out[control + 1] = uint8_t(bits);
   return out;
 }
 
@@ -92,6 +151,21 @@ TEST(LzRunCoder, RoundTripsRealAndSeededData) {
     inputs.push_back(testing::randomBytes(seed * 1531, seed, 1 + seed % 3));
   for (size_t n = 1; n < 40; ++n) inputs.push_back(Bytes(n, uint8_t(n)));
   for (const Bytes& in : inputs) EXPECT_EQ(roundTrip(in), in) << in.size();
+}
+
+TEST(LzRunCoder, MatchesThePlainCoderOnSeededInputs) {
+  // Runs of 13..19 bytes scattered at random, so some fall across group edges.
+  for (uint32_t seed = 1; seed <= 24; ++seed) {
+    std::mt19937 rng(seed);
+    Bytes in = testing::randomBytes(30000 + seed * 1777, seed, seed % 4 == 0 ? 3 : 256);
+    for (int r = 0; r < 600; ++r) {
+      const size_t start = rng() % (in.size() - 20);
+      std::fill_n(in.begin() + start, 13 + rng() % 7, uint8_t(rng()));
+    }
+    EXPECT_EQ(compress(in), plainCompress(in)) << seed;
+  }
+  const Bytes file = testing::readFile("/usr/bin/bash", 300000);
+  EXPECT_EQ(compress(file), plainCompress(file));
 }
 
 TEST(LzRunCoder, DecoderRejectsMalformedStreams) {
