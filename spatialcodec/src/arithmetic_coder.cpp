@@ -12,10 +12,12 @@ constexpr uint32_t kThirdQuarter = 49152;
 constexpr int kMissingBytesTolerated = 14;
 
 // Narrows [low, high] to the sub-interval of `symbol`.
-inline void narrow(const ArithmeticModel& model, int symbol, uint32_t& low, uint32_t& high) {
+inline void narrow(const TotalReciprocals& divider, const ArithmeticModel& model, int symbol,
+                   uint32_t& low, uint32_t& high) {
   const uint32_t range = high - low + 1;
-  high = low + range * model.cumFreq[symbol - 1] / model.cumFreq[0] - 1;
-  low = low + range * model.cumFreq[symbol] / model.cumFreq[0];
+  const uint32_t total = model.cumFreq[0];
+  high = low + divider.divide(range * model.cumFreq[symbol - 1], total) - 1;
+  low = low + divider.divide(range * model.cumFreq[symbol], total);
 }
 
 class BitSink {
@@ -54,7 +56,7 @@ class Encoder {
   explicit Encoder(ByteWriter& out) : sink_(out) {}
 
   bool code(const ArithmeticModel& model, int symbol) {
-    narrow(model, symbol, low_, high_);
+    narrow(divider_, model, symbol, low_, high_);
     for (;;) {
       if (high_ < kHalf) {
         if (!sink_.emitWithFollow(0)) return false;
@@ -80,6 +82,7 @@ class Encoder {
   }
 
  private:
+  const TotalReciprocals& divider_ = totalReciprocals();
   BitSink sink_;
   uint32_t low_ = 0;
   uint32_t high_ = kTopValue;
@@ -131,7 +134,7 @@ class Decoder {
     if (cum >= model.cumFreq[0]) return 0;  // cannot happen while low <= value <= high
     int symbol = 1;
     while (model.cumFreq[symbol] > cum) ++symbol;
-    narrow(model, symbol, low_, high_);
+    narrow(divider_, model, symbol, low_, high_);
     for (;;) {
       if (high_ < kHalf) {
       } else if (low_ >= kHalf) {
@@ -159,6 +162,7 @@ class Decoder {
     return true;
   }
 
+  const TotalReciprocals& divider_ = totalReciprocals();
   BitSource bits_;
   uint32_t low_ = 0;
   uint32_t high_ = kTopValue;

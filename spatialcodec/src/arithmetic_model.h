@@ -9,6 +9,24 @@ constexpr uint32_t kMaxFrequency = 16383;  // keeps range * total below 2^31
 constexpr int kSymbolCount = 257;          // 256 bytes at 1..256, end symbol 257
 constexpr int kEndSymbol = 257;
 
+// floor(x / d) as a multiply, for 1 <= d <= kMaxFrequency and x <= 65536·d:
+// ceil(2^45 / d) is off by less than d / 2^45, too little to move the quotient.
+class TotalReciprocals {
+ public:
+  TotalReciprocals() {
+    for (uint32_t d = 1; d <= kMaxFrequency; ++d) factor_[d] = ((uint64_t(1) << 45) + d - 1) / d;
+  }
+  uint32_t divide(uint32_t x, uint32_t d) const { return uint32_t((uint64_t(x) * factor_[d]) >> 45); }
+
+ private:
+  uint64_t factor_[kMaxFrequency + 1] = {};
+};
+
+inline const TotalReciprocals& totalReciprocals() {
+  static const TotalReciprocals table;
+  return table;
+}
+
 // Symbols are kept sorted by falling frequency, so frequent bytes have small
 // symbol numbers and both the update and the decoder's search stay short.
 struct ArithmeticModel {
