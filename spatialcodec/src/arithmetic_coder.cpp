@@ -8,7 +8,6 @@ namespace {
 constexpr uint32_t kTopValue = 65535;
 constexpr uint32_t kFirstQuarter = 16384;
 constexpr uint32_t kHalf = 32768;
-constexpr uint32_t kThirdQuarter = 49152;
 constexpr int kMissingBytesTolerated = 14;
 
 // Narrows [low, high] to the sub-interval of `symbol`.
@@ -20,35 +19,85 @@ inline void narrow(const TotalReciprocals& divider, const ArithmeticModel& model
   low = low + divider.divide(range * model.cumFreq[symbol], total);
 }
 
+// How one symbol's renormalisation doubles the interval, all steps at once.
+// The leading bits that low and high share leave first (at most 16); then
+// each "low = 01.., high = 10.." step drops the second bit and becomes a
+// follow bit. After those no shared leading bit can appear.
+struct Rescale {
+  int shared;   // bits that leave, most significant first
+  int follows;  // middle steps
+
+  explicit Rescale(uint32_t low, uint32_t high)
+      : shared(__builtin_clz(((low ^ high) << 16) | 0x8000)) {
+    const uint32_t lowAfter = (low << shared) & kTopValue;
+    const uint32_t highAfter = (high << shared) & kTopValue;
+    follows = __builtin_clz(~((lowAfter & ~highAfter) << 17));
+  }
+  int shift() const { return shared + follows; }
+};
+
+// low, high or value after the doubling: `fill` holds the bits shifted in.
+inline uint32_t rescaled(uint32_t x, const Rescale& r, uint32_t fill) {
+  const uint32_t flip = r.follows > 0 ? kHalf : 0;
+  return (((x << r.shift()) | fill) & kTopValue) ^ flip;
+}
+
+inline uint32_t ones(int count) { return (uint32_t(1) << count) - 1; }
+
+// Bits packed from the least significant bit of each byte up.
+struct BitReversal {
+  uint8_t of[256];
+  BitReversal() {
+    for (int b = 0; b < 256; ++b) {
+      int r = 0;
+      for (int i = 0; i < 8; ++i) r |= ((b >> i) & 1) << (7 - i);
+      of[b] = uint8_t(r);
+    }
+  }
+};
+
+inline const BitReversal& bitReversal() {
+  static const BitReversal table;
+  return table;
+}
+
+// Gathers bits most significant first and stores each finished byte reversed.
 class BitSink {
  public:
   explicit BitSink(ByteWriter& out) : out_(out) {}
 
-  bool emitWithFollow(uint32_t bit) {
-    if (!emit(bit)) return false;
-    for (; bitsToFollow_ > 0; --bitsToFollow_)
-      if (!emit(bit ^ 1)) return false;
-    return true;
+  // The first of `count` bits (1..16), then the pending follow bits (its
+  // opposite), then the others.
+  bool emitWithFollow(uint32_t bits, int count) {
+    const uint32_t first = bits >> (count - 1);
+    if (!put(first, 1)) return false;
+    for (; follows_ > 0; follows_ -= chunk(follows_))
+      if (!put(first ? 0 : ones(chunk(follows_)), chunk(follows_))) return false;
+    return put(bits & ones(count - 1), count - 1);
   }
-  void follow() { ++bitsToFollow_; }
+  void follow(int count) { follows_ += uint32_t(count); }
 
   // The last byte is always written, holding whatever bits are pending.
-  bool flush() { return out_.put(static_cast<uint8_t>(byte_ >> missing_)); }
+  bool flush() { return out_.put(reversed_.of[uint8_t(word_ << (8 - pending_))]); }
 
  private:
-  bool emit(uint32_t bit) {
-    byte_ = (byte_ >> 1) | (bit << 7);
-    if (--missing_ > 0) return true;
-    missing_ = 8;
-    const uint8_t full = static_cast<uint8_t>(byte_);
-    byte_ = 0;
-    return out_.put(full);
+  static int chunk(uint32_t follows) { return follows < 16 ? int(follows) : 16; }
+
+  bool put(uint32_t bits, int count) {
+    word_ = (word_ << count) | bits;
+    pending_ += count;
+    while (pending_ >= 8) {
+      pending_ -= 8;
+      if (!out_.put(reversed_.of[uint8_t(word_ >> pending_)])) return false;
+    }
+    return true;
   }
 
+  const BitReversal& reversed_ = bitReversal();
   ByteWriter& out_;
-  uint32_t byte_ = 0;
-  int missing_ = 8;
-  uint32_t bitsToFollow_ = 0;
+  uint32_t word_ = 0;
+  int pending_ = 0;
+  uint32_t follows_ = 0;
 };
 
 class Encoder {
@@ -57,28 +106,17 @@ class Encoder {
 
   bool code(const ArithmeticModel& model, int symbol) {
     narrow(divider_, model, symbol, low_, high_);
-    for (;;) {
-      if (high_ < kHalf) {
-        if (!sink_.emitWithFollow(0)) return false;
-      } else if (low_ >= kHalf) {
-        if (!sink_.emitWithFollow(1)) return false;
-        low_ -= kHalf;
-        high_ -= kHalf;
-      } else if (low_ >= kFirstQuarter && high_ < kThirdQuarter) {
-        sink_.follow();
-        low_ -= kFirstQuarter;
-        high_ -= kFirstQuarter;
-      } else {
-        return true;
-      }
-      low_ = 2 * low_;
-      high_ = 2 * high_ + 1;
-    }
+    const Rescale r(low_, high_);
+    if (r.shared > 0 && !sink_.emitWithFollow(low_ >> (16 - r.shared), r.shared)) return false;
+    sink_.follow(r.follows);
+    low_ = rescaled(low_, r, 0);
+    high_ = rescaled(high_, r, ones(r.shift()));
+    return true;
   }
 
   bool finish() {
-    sink_.follow();
-    return sink_.emitWithFollow(low_ < kFirstQuarter ? 0 : 1) && sink_.flush();
+    sink_.follow(1);
+    return sink_.emitWithFollow(low_ < kFirstQuarter ? 0 : 1, 1) && sink_.flush();
   }
 
  private:
@@ -88,32 +126,39 @@ class Encoder {
   uint32_t high_ = kTopValue;
 };
 
+// Hands out bits most significant first from a word filled a byte at a time.
 class BitSource {
  public:
   BitSource(const uint8_t* in, size_t n) : at_(in), end_(in + n) {}
 
-  // False once more than the tolerated number of bytes past the end were needed.
-  bool next(uint32_t& bit) {
-    if (bitsLeft_ == 0) {
-      if (at_ < end_) {
-        byte_ = *at_++;
-      } else {
-        if (++missingBytes_ > kMissingBytesTolerated) return false;
-        byte_ = 0;
-      }
-      bitsLeft_ = 8;
-    }
-    bit = byte_ & 1;
-    byte_ >>= 1;
-    --bitsLeft_;
+  // count is 1..16. False once a bit of the 15th byte past the end is needed.
+  bool take(int count, uint32_t& bits) {
+    if (available_ < count) refill();
+    available_ -= count;
+    if (missingBytes_ > 0 && missingBytes_ * 8 - available_ > kMissingBytesTolerated * 8)
+      return false;
+    bits = word_ >> (32 - count);
+    word_ <<= count;
     return true;
   }
 
  private:
+  void refill() {
+    for (; available_ <= 24; available_ += 8) {
+      uint32_t byte = 0;
+      if (at_ < end_)
+        byte = reversed_.of[*at_++];
+      else
+        ++missingBytes_;
+      word_ |= byte << (24 - available_);
+    }
+  }
+
+  const BitReversal& reversed_ = bitReversal();
   const uint8_t* at_;
   const uint8_t* end_;
-  uint32_t byte_ = 0;
-  int bitsLeft_ = 0;
+  uint32_t word_ = 0;
+  int available_ = 0;
   int missingBytes_ = 0;
 };
 
@@ -121,47 +166,26 @@ class Decoder {
  public:
   Decoder(const uint8_t* in, size_t n) : bits_(in, n) {}
 
-  bool start() {
-    for (int i = 0; i < 16; ++i)
-      if (!shiftIn()) return false;
-    return true;
-  }
+  bool start() { return bits_.take(16, value_); }
 
   // Symbol 0 means the input ran out.
   int decode(const ArithmeticModel& model) {
     const uint32_t range = high_ - low_ + 1;
     const uint32_t cum = ((value_ - low_ + 1) * model.cumFreq[0] - 1) / range;
     if (cum >= model.cumFreq[0]) return 0;  // cannot happen while low <= value <= high
-    int symbol = 1;
-    while (model.cumFreq[symbol] > cum) ++symbol;
+    const int symbol = model.symbolBelow(cum);
     narrow(divider_, model, symbol, low_, high_);
-    for (;;) {
-      if (high_ < kHalf) {
-      } else if (low_ >= kHalf) {
-        value_ -= kHalf;
-        low_ -= kHalf;
-        high_ -= kHalf;
-      } else if (low_ >= kFirstQuarter && high_ < kThirdQuarter) {
-        value_ -= kFirstQuarter;
-        low_ -= kFirstQuarter;
-        high_ -= kFirstQuarter;
-      } else {
-        return symbol;
-      }
-      low_ = 2 * low_;
-      high_ = 2 * high_ + 1;
-      if (!shiftIn()) return 0;
-    }
+    const Rescale r(low_, high_);
+    if (r.shift() == 0) return symbol;
+    uint32_t in;
+    if (!bits_.take(r.shift(), in)) return 0;
+    value_ = rescaled(value_, r, in);
+    low_ = rescaled(low_, r, 0);
+    high_ = rescaled(high_, r, ones(r.shift()));
+    return symbol;
   }
 
  private:
-  bool shiftIn() {
-    uint32_t bit;
-    if (!bits_.next(bit)) return false;
-    value_ = 2 * value_ + bit;
-    return true;
-  }
-
   const TotalReciprocals& divider_ = totalReciprocals();
   BitSource bits_;
   uint32_t low_ = 0;

@@ -30,10 +30,13 @@ inline const TotalReciprocals& totalReciprocals() {
 // Symbols are kept sorted by falling frequency, so frequent bytes have small
 // symbol numbers and both the update and the decoder's search stay short.
 struct ArithmeticModel {
+  static constexpr int kLookAhead = 8;
   int charToSymbol[256];
   uint8_t symbolToChar[kSymbolCount + 1];
   uint32_t freq[kSymbolCount + 1];
-  uint32_t cumFreq[kSymbolCount + 1];  // total frequency of the symbols above s
+  // Total frequency of the symbols above s; zeros past the end let the
+  // search below look eight symbols ahead.
+  uint32_t cumFreq[kSymbolCount + 1 + kLookAhead] = {};
 
   ArithmeticModel() {
     for (int c = 0; c < 256; ++c) {
@@ -45,6 +48,14 @@ struct ArithmeticModel {
       freq[s] = s == 0 ? 0 : 1;
       cumFreq[s] = uint32_t(kSymbolCount - s);
     }
+  }
+
+  // The symbol whose interval holds cum: the first one with cumFreq <= cum.
+  int symbolBelow(uint32_t cum) const {
+    int s = 1;
+    while (cumFreq[s + kLookAhead - 1] > cum) s += kLookAhead;
+    while (cumFreq[s] > cum) ++s;
+    return s;
   }
 
   void update(int symbol) {
