@@ -29,6 +29,9 @@ int32_t forwardBasis(int k, int x);
 // (8 * vertical frequency + horizontal frequency).
 void forwardDct(const int32_t* in, int32_t* out);
 
+// The scalar form of forwardDct, which the vector form must match.
+void forwardDctPlain(const int32_t* in, int32_t* out);
+
 // Inverse of 64 reconstruction values (natural order), written to out
 // row by row with the given stride.
 void inverseDct(const int32_t* coeff, int32_t* out, int stride);

@@ -54,6 +54,25 @@ TEST(Transform, ForwardEqualsTheSumsOfProductsExactly) {
     }
 }
 
+TEST(Transform, ForwardMatchesItsScalarFormAcrossInputRanges) {
+    // Spans around the bound of the 16-bit vector path, and far beyond it.
+    std::mt19937 random(5);
+    const int32_t spans[] = {255, 1447, 1448, 1449, 1600, 40000, INT32_MAX};
+    for (int trial = 0; trial < 20000; ++trial) {
+        const int32_t span = spans[trial % 7];
+        std::uniform_int_distribution<int32_t> value(-span, span);
+        int32_t in[64], fast[64], plain[64];
+        for (int32_t& v : in) v = value(random);
+        if (trial % 3 == 0) {
+            for (int i = 0; i < 64; ++i) in[i] = (i * 7 + trial) % 5 < 2 ? span : -span;  // extremes in patterns
+        }
+        if (trial % 11 == 0) in[random() % 64] = trial % 2 ? 1449 : -1449;
+        forwardDct(in, fast);
+        forwardDctPlain(in, plain);
+        for (int i = 0; i < 64; ++i) ASSERT_EQ(fast[i], plain[i]) << "trial " << trial << " at " << i;
+    }
+}
+
 TEST(Transform, ForwardIsCloseToTheOrthonormalDct) {
     std::mt19937 random(11);
     int32_t in[64], out[64];
