@@ -27,7 +27,7 @@ struct Rescale {
   int shared;   // bits that leave, most significant first
   int follows;  // middle steps
 
-  explicit Rescale(uint32_t low, uint32_t high)
+  Rescale(uint32_t low, uint32_t high)
       : shared(__builtin_clz(((low ^ high) << 16) | 0x8000)) {
     const uint32_t lowAfter = (low << shared) & kTopValue;
     const uint32_t highAfter = (high << shared) & kTopValue;

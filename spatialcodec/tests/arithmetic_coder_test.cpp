@@ -15,6 +15,17 @@ using testing::Bytes;
 
 constexpr size_t kNoLimit = size_t(1) << 30;
 
+TEST(ArithmeticCoder, ReciprocalDivisionMatchesPlainDivision) {
+  // Every total the model can reach, with products on both sides of each multiple.
+  const TotalReciprocals& divider = totalReciprocals();
+  for (uint32_t d = 1; d <= kMaxFrequency; ++d) {
+    for (uint32_t k = 1; k <= 65536; k += k < 64 ? 1 : 509) {
+      for (uint32_t x : {k * d - 1, k * d, k * d - d / 2}) ASSERT_EQ(divider.divide(x, d), x / d) << x << " / " << d;
+    }
+    ASSERT_EQ(divider.divide(65536 * d, d), 65536u);
+  }
+}
+
 struct PlainInterval {
   uint32_t low = 0;
   uint32_t high = 65535;

@@ -159,17 +159,6 @@ TEST(BlockSort, LastBlockOfExactly477kBytesRoundTrips) {
   }
 }
 
-TEST(ArithmeticCoder, ReciprocalDivisionMatchesPlainDivision) {
-  // Every total the model can reach, with products on both sides of each multiple.
-  const TotalReciprocals& divider = totalReciprocals();
-  for (uint32_t d = 1; d <= kMaxFrequency; ++d) {
-    for (uint32_t k = 1; k <= 65536; k += k < 64 ? 1 : 509) {
-      for (uint32_t x : {k * d - 1, k * d, k * d - d / 2}) ASSERT_EQ(divider.divide(x, d), x / d) << x << " / " << d;
-    }
-    ASSERT_EQ(divider.divide(65536 * d, d), 65536u);
-  }
-}
-
 TEST(ArithmeticCoder, FrequencyHalvingAfter16126Bytes) {
   // The 16,127th byte halves the model first; a stream across that point
   // must still decode, for skewed and for uniform bytes.
