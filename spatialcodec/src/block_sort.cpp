@@ -16,7 +16,7 @@ uint32_t readLe32(const uint8_t* p) {
 }
 
 bool encodeBlock(const uint8_t* data, int32_t n, ByteWriter& out, std::vector<uint8_t>& block,
-                 std::vector<int32_t>& rows, std::vector<int32_t>& scratch) {
+                 std::vector<int32_t>& rows, std::vector<uint16_t>& scratch) {
   block.assign(data, data + n);
   perturbBlock(block.data(), block.size(), false);
   sortBlockSuffixes(block.data(), n, rows, scratch);
@@ -78,7 +78,7 @@ void perturbBlock(uint8_t* block, size_t n, bool subtract) {
 bool blockSortEncode(const uint8_t* in, size_t n, ByteWriter& out) {
   std::vector<uint8_t> block;
   std::vector<int32_t> rows;
-  std::vector<int32_t> scratch;
+  std::vector<uint16_t> scratch;
   for (size_t at = 0; at < n; at += kMaxBlockBytes) {
     const size_t length = std::min(kMaxBlockBytes, n - at);
     if (!encodeBlock(in + at, int32_t(length), out, block, rows, scratch)) return false;

@@ -7,13 +7,16 @@ namespace {
 
 // SA-IS over text[0..n), whose last symbol is a unique smallest sentinel 0 and
 // whose other symbols lie in 1..alphabet-1. Writes the suffix array to sa.
+// The top level runs on 16-bit symbols, the reduced problems on 32-bit names.
+template <typename Symbol>
 class InducedSorter {
  public:
-  InducedSorter(const int32_t* text, int32_t* sa, int32_t n, int32_t alphabet)
-      : text_(text), sa_(sa), n_(n), alphabet_(alphabet), sType_(n), bucket_(alphabet) {}
+  InducedSorter(const Symbol* text, int32_t* sa, int32_t n, int32_t alphabet)
+      : text_(text), sa_(sa), n_(n), sType_(n), count_(alphabet), bucket_(alphabet) {}
 
   void run() {
     classify();
+    countSymbols();
     placeLmsInBucketEnds();
     induce();
     const int32_t lmsCount = compactSortedLms();
@@ -32,13 +35,16 @@ class InducedSorter {
       sType_[i] = text_[i] < text_[i + 1] || (text_[i] == text_[i + 1] && sType_[i + 1]);
   }
 
+  // The histogram is taken once; every pass derives its bucket bounds from it.
+  void countSymbols() {
+    for (int32_t i = 0; i < n_; ++i) ++count_[text_[i]];
+  }
+
   void bucketBounds(bool ends) {
-    std::fill(bucket_.begin(), bucket_.end(), 0);
-    for (int32_t i = 0; i < n_; ++i) ++bucket_[text_[i]];
     int32_t sum = 0;
-    for (int32_t c = 0; c < alphabet_; ++c) {
-      sum += bucket_[c];
-      bucket_[c] = ends ? sum : sum - bucket_[c];
+    for (size_t c = 0; c < count_.size(); ++c) {
+      sum += count_[c];
+      bucket_[c] = ends ? sum : sum - count_[c];
     }
   }
 
@@ -69,36 +75,51 @@ class InducedSorter {
     return count;
   }
 
-  bool sameLmsSubstring(int32_t a, int32_t b) const {
-    for (int32_t d = 0;; ++d) {
-      if (text_[a + d] != text_[b + d] || sType_[a + d] != sType_[b + d]) return false;
-      if (d > 0 && (isLms(a + d) || isLms(b + d))) return isLms(a + d) && isLms(b + d);
+  // Two LMS substrings (each running to the next LMS position, inclusive) are
+  // equal exactly when their lengths and symbols are: equal symbols ending in
+  // an S position give equal types.
+  bool sameLmsSubstring(int32_t a, int32_t b, int32_t length) const {
+    return std::equal(text_ + a, text_ + a + length, text_ + b);
+  }
+
+  // Keeps each LMS substring's length at lmsCount + start / 2 (starts are at
+  // least two apart, so the slots are distinct).
+  void recordLmsLengths(int32_t lmsCount) {
+    std::fill(sa_ + lmsCount, sa_ + n_, 0);
+    int32_t next = n_ - 1;  // the sentinel, an LMS substring of length 1
+    sa_[lmsCount + next / 2] = 1;
+    for (int32_t i = n_ - 2; i > 0; --i) {
+      if (!isLms(i)) continue;
+      sa_[lmsCount + i / 2] = next - i + 1;
+      next = i;
     }
   }
 
   // Names the sorted LMS substrings; the names end up, in text order, in the
   // last lmsCount entries of sa.
   int32_t nameLmsSubstrings(int32_t lmsCount) {
-    std::fill(sa_ + lmsCount, sa_ + n_, -1);
+    recordLmsLengths(lmsCount);
     int32_t names = 0;
     int32_t prev = -1;
+    int32_t prevLength = 0;
     for (int32_t i = 0; i < lmsCount; ++i) {
       const int32_t pos = sa_[i];
-      if (prev < 0 || !sameLmsSubstring(pos, prev)) {
-        ++names;
-        prev = pos;
-      }
-      sa_[lmsCount + pos / 2] = names - 1;
+      int32_t& slot = sa_[lmsCount + pos / 2];
+      const int32_t length = slot;
+      if (length != prevLength || !sameLmsSubstring(pos, prev, length)) ++names;
+      prev = pos;
+      prevLength = length;
+      slot = names;  // names count from 1 so that 0 still marks an empty slot
     }
     for (int32_t i = n_ - 1, j = n_ - 1; i >= lmsCount; --i)
-      if (sa_[i] >= 0) sa_[j--] = sa_[i];
+      if (sa_[i] > 0) sa_[j--] = sa_[i] - 1;
     return names;
   }
 
   void sortReducedProblem(int32_t lmsCount, int32_t names) {
     int32_t* reduced = sa_ + n_ - lmsCount;
     if (names < lmsCount) {
-      InducedSorter(reduced, sa_, lmsCount, names).run();
+      InducedSorter<int32_t>(reduced, sa_, lmsCount, names).run();
     } else {
       for (int32_t i = 0; i < lmsCount; ++i) sa_[reduced[i]] = i;
     }
@@ -118,28 +139,28 @@ class InducedSorter {
     }
   }
 
-  const int32_t* text_;
+  const Symbol* text_;
   int32_t* sa_;
   int32_t n_;
-  int32_t alphabet_;
   std::vector<uint8_t> sType_;
+  std::vector<int32_t> count_;
   std::vector<int32_t> bucket_;
 };
 
 }  // namespace
 
 void sortBlockSuffixes(const uint8_t* block, int32_t n, std::vector<int32_t>& rows,
-                       std::vector<int32_t>& scratch) {
+                       std::vector<uint16_t>& scratch) {
   if (n == 0) {  // the sentinel alone is no LMS suffix; nothing to sort
     rows.assign(1, 0);
     return;
   }
   // Complemented bytes 1..256 and a 0 sentinel for the end of the block.
   scratch.resize(static_cast<size_t>(n) + 1);
-  for (int32_t i = 0; i < n; ++i) scratch[i] = 256 - block[i];
+  for (int32_t i = 0; i < n; ++i) scratch[i] = uint16_t(256 - block[i]);
   scratch[n] = 0;
   rows.resize(static_cast<size_t>(n) + 1);
-  InducedSorter(scratch.data(), rows.data(), n + 1, 257).run();
+  InducedSorter<uint16_t>(scratch.data(), rows.data(), n + 1, 257).run();
   std::reverse(rows.begin(), rows.end());
 }
 

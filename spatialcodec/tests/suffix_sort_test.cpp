@@ -29,7 +29,8 @@ std::vector<int32_t> referenceOrder(const Bytes& block) {
 }
 
 std::vector<int32_t> sorted(const Bytes& block) {
-  std::vector<int32_t> rows, scratch;
+  std::vector<int32_t> rows;
+  std::vector<uint16_t> scratch;
   sortBlockSuffixes(block.data(), int32_t(block.size()), rows, scratch);
   return rows;
 }
