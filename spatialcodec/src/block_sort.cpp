@@ -40,11 +40,17 @@ bool encodeBlock(const uint8_t* data, int32_t n, ByteWriter& out, std::vector<ui
   return out.putLe32(firstRow) && out.putLe32(endRow);
 }
 
+// Each link entry holds the next row above its byte, so every step of the
+// walk through the block costs one load.
+constexpr uint32_t kRowShift = 8;
+
 // Follows the links from the row of block offset 1 through the whole block.
 void decodeBlock(const uint8_t* column, uint32_t rowCount, uint32_t firstRow, uint32_t endRow,
                  uint8_t* target, std::vector<uint32_t>& link) {
   uint32_t total[257] = {};
-  for (uint32_t r = 0; r < rowCount; ++r) ++total[r == endRow ? 256 : column[r]];
+  for (uint32_t r = 0; r < rowCount; ++r) ++total[column[r]];
+  --total[column[endRow]];  // the end row sorts after every byte
+  ++total[256];
   uint32_t sum = 0;
   for (uint32_t& t : total) {
     const uint32_t count = t;
@@ -52,12 +58,15 @@ void decodeBlock(const uint8_t* column, uint32_t rowCount, uint32_t firstRow, ui
     sum += count;
   }
   link.resize(rowCount);
-  for (uint32_t r = 0; r < rowCount; ++r) link[total[r == endRow ? 256 : column[r]]++] = r;
+  for (uint32_t r = 0; r < rowCount; ++r) {
+    const uint32_t symbol = r == endRow ? 256 : column[r];
+    link[total[symbol]++] = r << kRowShift | column[r];
+  }
 
-  uint32_t row = firstRow;
+  uint32_t entry = firstRow << kRowShift | column[firstRow];
   for (uint32_t i = 0; i + 1 < rowCount; ++i) {
-    target[i] = column[row];
-    row = link[row];
+    target[i] = static_cast<uint8_t>(entry);
+    entry = link[entry >> kRowShift];
   }
 }
 
