@@ -5,14 +5,28 @@
 namespace spatial {
 namespace {
 
+// After the block sort most symbols sit at the very front of the list, so the
+// first few places are looked at and shifted inline, the rest by library calls.
+constexpr uint8_t kInlinePlaces = 8;
+
 struct FrontList {
   uint8_t order[256];
   FrontList() {
     for (int i = 0; i < 256; ++i) order[i] = static_cast<uint8_t>(i);
   }
+  uint8_t positionOf(uint8_t value) const {
+    for (uint8_t p = 0; p < kInlinePlaces; ++p)
+      if (order[p] == value) return p;
+    const void* found = std::memchr(order + kInlinePlaces, value, 256 - kInlinePlaces);
+    return static_cast<uint8_t>(static_cast<const uint8_t*>(found) - order);
+  }
   void bringToFront(uint8_t position) {
     const uint8_t value = order[position];
-    std::memmove(order + 1, order, position);
+    if (position < kInlinePlaces) {
+      for (uint8_t p = position; p > 0; --p) order[p] = order[p - 1];
+    } else {
+      std::memmove(order + 1, order, position);
+    }
     order[0] = value;
   }
 };
@@ -22,10 +36,8 @@ struct FrontList {
 void moveToFrontEncode(uint8_t* data, size_t n) {
   FrontList list;
   for (size_t i = 0; i < n; ++i) {
-    const uint8_t value = data[i];
-    uint8_t position = 0;
-    while (list.order[position] != value) ++position;
-    list.bringToFront(position);
+    const uint8_t position = list.positionOf(data[i]);
+    if (position != 0) list.bringToFront(position);
     data[i] = position;
   }
 }
@@ -35,7 +47,7 @@ void moveToFrontDecode(uint8_t* data, size_t n) {
   for (size_t i = 0; i < n; ++i) {
     const uint8_t position = data[i];
     data[i] = list.order[position];
-    list.bringToFront(position);
+    if (position != 0) list.bringToFront(position);
   }
 }
 
