@@ -177,6 +177,118 @@ inline bool noRunStartsInGroup(const uint8_t* p) {
   return p[15] != p[14] && p[15] != p[16];
 }
 
+inline void copy8(uint8_t* to, const uint8_t* from) { std::memcpy(to, from, 8); }
+inline void copy16(uint8_t* to, const uint8_t* from) { std::memcpy(to, from, 16); }
+
+// Decodes group by group. Every read stays inside the source and every write
+// inside [dst, dst + capacity); bytes past the decoded length may be scribbled on.
+class GroupReader {
+ public:
+  GroupReader(const uint8_t* src, size_t n, uint8_t* dst, size_t capacity)
+      : src_(src), n_(n), dst_(dst), capacity_(capacity) {}
+
+  CodecStatus run() {
+    while (at_ < n_) {
+      if (n_ - at_ < 2) return CodecStatus::badInput;
+      const uint32_t control = uint32_t(src_[at_]) << 8 | src_[at_ + 1];
+      at_ += 2;
+      const CodecStatus s = group(control);
+      if (s != CodecStatus::ok) return s;
+    }
+    return CodecStatus::ok;
+  }
+  size_t decoded() const { return out_; }
+
+ private:
+  // Items left over when the source ends are ignored.
+  CodecStatus group(uint32_t control) {
+    int items = kItemsPerGroup;
+    while (items > 0 && at_ < n_) {
+      if ((control & 0x8000) == 0) {
+        const int count = literalsAhead(control, items);
+        if (!literals(count)) return CodecStatus::tooLarge;
+        control = (control << count) & 0xFFFF;
+        items -= count;
+        continue;
+      }
+      const CodecStatus s = code();
+      if (s != CodecStatus::ok) return s;
+      control = (control << 1) & 0xFFFF;
+      --items;
+    }
+    return CodecStatus::ok;
+  }
+
+  // Leading literal bits of the `items` left in the control word.
+  static int literalsAhead(uint32_t control, int items) {
+    const int zeros = __builtin_clz((control << 16) | 1);
+    return zeros < items ? zeros : items;
+  }
+
+  // Up to `count` literals, stopping where the source ends.
+  bool literals(int count) {
+    const size_t available = std::min(size_t(count), n_ - at_);
+    if (capacity_ - out_ < available) return false;
+    if (n_ - at_ >= 16 && capacity_ - out_ >= 16)
+      copy16(dst_ + out_, src_ + at_);
+    else
+      std::memcpy(dst_ + out_, src_ + at_, available);
+    at_ += available;
+    out_ += available;
+    return true;
+  }
+
+  CodecStatus code() {
+    if (n_ - at_ < 2) return CodecStatus::badInput;
+    const uint32_t first = src_[at_];
+    const uint32_t second = src_[at_ + 1];
+    at_ += 2;
+    switch (first >> 4) {
+      case 0xE: {
+        if (at_ == n_) return CodecStatus::badInput;
+        return fill(src_[at_++], ((first & 0xF) << 8) + second + kMinRun);
+      }
+      case 0xF:
+        return fill(uint8_t(second), (first & 0xF) + kMinRun);
+      default:
+        return copyBack((first << 4) | (second >> 4), (second & 0xF) + kMinMatch);
+    }
+  }
+
+  CodecStatus fill(uint8_t value, size_t length) {
+    if (capacity_ - out_ < length) return CodecStatus::tooLarge;
+    if (length < kShortRunLimit && capacity_ - out_ >= kShortRunLimit)
+      std::memset(dst_ + out_, value, kShortRunLimit);  // fixed size: no call
+    else
+      std::memset(dst_ + out_, value, length);
+    out_ += length;
+    return CodecStatus::ok;
+  }
+
+  CodecStatus copyBack(size_t distance, size_t length) {
+    if (distance == 0 || distance > out_) return CodecStatus::badInput;
+    if (capacity_ - out_ < length) return CodecStatus::tooLarge;
+    uint8_t* to = dst_ + out_;
+    const uint8_t* from = to - distance;
+    // The last eight-byte copy may run up to seven bytes past the match.
+    if (distance >= 8 && capacity_ - out_ - length >= 7) {
+      // Each eight bytes read lie wholly before the eight they are written to.
+      for (size_t i = 0; i < length; i += 8) copy8(to + i, from + i);
+    } else {  // the copy overlaps what it writes: byte by byte
+      for (size_t i = 0; i < length; ++i) to[i] = from[i];
+    }
+    out_ += length;
+    return CodecStatus::ok;
+  }
+
+  const uint8_t* src_;
+  size_t n_;
+  uint8_t* dst_;
+  size_t capacity_;
+  size_t at_ = 0;
+  size_t out_ = 0;
+};
+
 }  // namespace
 
 size_t lzCompressBound(size_t n) { return n + 2 * ((n + kItemsPerGroup - 1) / kItemsPerGroup) + 2; }
@@ -209,60 +321,10 @@ size_t lzCompress(const uint8_t* src, size_t n, uint8_t* dst) {
 CodecStatus lzDecompress(const uint8_t* src, size_t n, uint8_t* dst, size_t capacity,
                           size_t& written) {
   written = 0;
-  size_t at = 0;
-  size_t out = 0;
-  uint32_t control = 0;
-  int items = kItemsPerGroup;
-  while (at < n) {
-    if (items == kItemsPerGroup) {
-      if (n - at < 2) return CodecStatus::badInput;
-      control = uint32_t(src[at]) << 8 | src[at + 1];
-      at += 2;
-      items = 0;
-      if (at == n) break;
-    }
-    const bool code = (control & 0x8000) != 0;
-    control <<= 1;
-    ++items;
-    if (!code) {
-      if (out == capacity) return CodecStatus::tooLarge;
-      dst[out++] = src[at++];
-      continue;
-    }
-    if (n - at < 2) return CodecStatus::badInput;
-    const uint32_t first = src[at];
-    const uint32_t second = src[at + 1];
-    const uint32_t x = (first << 4) | (second >> 4);
-    at += 2;
-    if ((x & 0xF00) >= 0xE00) {
-      size_t length;
-      uint8_t value;
-      if ((x & 0xF00) == 0xE00) {
-        if (at == n) return CodecStatus::badInput;
-        length = ((first & 0xF) << 8) + second + kMinRun;
-        value = src[at++];
-      } else {
-        length = (first & 0xF) + kMinRun;
-        value = uint8_t(second);
-      }
-      if (capacity - out < length) return CodecStatus::tooLarge;
-      std::memset(dst + out, value, length);
-      out += length;
-      continue;
-    }
-    const size_t length = (second & 0xF) + kMinMatch;
-    if (x == 0 || x > out) return CodecStatus::badInput;
-    if (capacity - out < length) return CodecStatus::tooLarge;
-    const uint8_t* from = dst + out - x;
-    if (x >= length) {
-      std::memcpy(dst + out, from, length);
-    } else {  // the copy overlaps what it writes: byte by byte
-      for (size_t i = 0; i < length; ++i) dst[out + i] = from[i];
-    }
-    out += length;
-  }
-  written = out;
-  return CodecStatus::ok;
+  GroupReader reader(src, n, dst, capacity);
+  const CodecStatus s = reader.run();
+  if (s == CodecStatus::ok) written = reader.decoded();
+  return s;
 }
 
 }  // namespace spatial

@@ -25,9 +25,10 @@ size_t lzCompressBound(size_t n);
 // the coded length.
 size_t lzCompress(const uint8_t* src, size_t n, uint8_t* dst);
 
-// Decodes src[0..n) into dst[0..capacity). Never writes past capacity:
-// tooLarge when the stream holds more; badInput for a code cut short or a
-// reference before the start of the output. `written` is the decoded length.
+// Decodes src[0..n) into dst[0..capacity). Never writes past capacity (but may
+// overwrite bytes between the decoded length and capacity): tooLarge when the
+// stream holds more; badInput for a code cut short or a reference before the
+// start of the output. `written` is the decoded length.
 CodecStatus lzDecompress(const uint8_t* src, size_t n, uint8_t* dst, size_t capacity,
                           size_t& written);
 

@@ -88,6 +88,48 @@ Bytes plainCompress(const Bytes& in) {
   return out;
 }
 
+// The decoder one byte at a time, checking everything before each byte: the
+// statuses and output the decoder's group and wide-copy shortcuts must keep.
+CodecStatus plainDecompress(const Bytes& in, Bytes& out, size_t capacity) {
+  out.clear();
+  const size_t n = in.size();
+  size_t at = 0;
+  uint32_t control = 0;
+  for (int items = 16; at < n; ++items) {
+    if (items == 16) {
+      if (n - at < 2) return CodecStatus::badInput;
+      control = uint32_t(in[at]) << 8 | in[at + 1], at += 2, items = 0;
+      if (at == n) break;
+    }
+    const bool code = control & 0x8000;
+    control <<= 1;
+    if (!code) {
+      if (out.size() == capacity) return CodecStatus::tooLarge;
+      out.push_back(in[at++]);
+      continue;
+    }
+    if (n - at < 2) return CodecStatus::badInput;
+    const uint32_t first = in[at], second = in[at + 1];
+    at += 2;
+    size_t length = (second & 0xF) + 3;
+    size_t distance = first << 4 | second >> 4;
+    int value = -1;
+    if (first >> 4 == 0xF) {
+      length = (first & 0xF) + 16, value = int(second);
+    } else if (first >> 4 == 0xE) {
+      if (at == n) return CodecStatus::badInput;
+      length = ((first & 0xF) << 8) + second + 16, value = in[at++];
+    } else if (distance == 0 || distance > out.size()) {
+      return CodecStatus::badInput;
+    }
+    for (size_t i = 0; i < length; ++i) {
+      if (out.size() == capacity) return CodecStatus::tooLarge;
+      out.push_back(value >= 0 ? uint8_t(value) : out[out.size() - distance]);
+    }
+  }
+  return CodecStatus::ok;
+}
+
 TEST(LzRunCoder, GoldenForms) {
   struct Case {
     const char* label;
@@ -188,6 +230,48 @@ TEST(LzRunCoder, DecoderRejectsMalformedStreams) {
     Bytes out;
     EXPECT_EQ(decompress(c.coded, out, 10), c.expected) << c.label;
     EXPECT_LE(out.size(), 10u);
+  }
+}
+
+TEST(LzRunCoder, DecoderMatchesThePlainDecoder) {
+  // Valid streams of short-distance repeats, runs and literal stretches, cut
+  // at every capacity near their length, and seeded streams of random codes.
+  std::vector<Bytes> streams;
+  for (uint32_t seed = 1; seed <= 12; ++seed) {
+    std::mt19937 rng(seed);
+    Bytes in;
+    while (in.size() < 3000) {
+      const size_t piece = 1 + rng() % 40;
+      const size_t distance = 1 + rng() % (seed % 3 == 0 ? 20 : 9);
+      for (size_t i = 0; i < piece; ++i)
+        in.push_back(rng() % 4 == 0 || in.size() < distance ? uint8_t(rng()) : in[in.size() - distance]);
+      if (rng() % 8 == 0) in.insert(in.end(), 16 + rng() % 60, uint8_t(rng()));
+    }
+    streams.push_back(compress(in));
+  }
+  for (uint32_t seed = 1; seed <= 400; ++seed) {
+    std::mt19937 rng(seed);
+    Bytes coded = testing::randomBytes(rng() % 200, seed);
+    // Mostly short distances, so that references often land inside the output.
+    for (size_t i = 2; i < coded.size(); i += 3) coded[i] &= 0x0F;
+    streams.push_back(coded);
+  }
+  for (const Bytes& coded : streams) {
+    Bytes plain;
+    const CodecStatus full = plainDecompress(coded, plain, 1 << 20);
+    const size_t length = plain.size();
+    for (size_t capacity : {size_t(1) << 20, length, length + 1, length + 7, length + 40,
+                            length / 2, length > 0 ? length - 1 : 0, size_t(0)}) {
+      Bytes fast;
+      const CodecStatus expected = plainDecompress(coded, plain, capacity);
+      ASSERT_EQ(decompress(coded, fast, capacity), expected) << coded.size() << " " << capacity;
+      if (expected == CodecStatus::ok) {
+        ASSERT_EQ(fast, plain);
+      }
+      if (full == CodecStatus::ok && capacity >= length) {
+        ASSERT_EQ(expected, CodecStatus::ok);
+      }
+    }
   }
 }
 
