@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "quantiser_sse2.h"
+#include "simd_dispatch.h"
+
 namespace videnc {
 
 const int32_t kDcStep[kQuantCount] = {96, 80, 72, 64, 56, 48, 40, 24, 24, 24,
@@ -52,14 +55,20 @@ uint64_t nonzeroMask(const int32_t* levels) {
     return mask;
 }
 
-uint64_t quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* levels) {
-    // Levels are mostly zero: divide only where a level results.
-    uint64_t mask = reachesStep(coeff, steps.dc.step, steps.ac.step);
+namespace {
+
+// Divides only where a level results: levels are mostly zero.
+uint64_t divideBlockPlain(const int32_t* coeff, const QuantSteps& steps, int32_t* levels) {
+    const uint64_t mask = reachesStep(coeff, steps.dc.step, steps.ac.step);
     std::memset(levels, 0, 64 * sizeof(int32_t));
     for (uint64_t rest = mask; rest != 0; rest &= rest - 1) {
         const int i = __builtin_ctzll(rest);
         levels[i] = (i == 0 ? steps.dc : steps.ac).divide(coeff[i]);
     }
+    return mask;
+}
+
+uint64_t applySmallBlockRule(int32_t* levels, uint64_t mask) {
     // The rule needs only whether one, two or more levels are nonzero.
     const uint64_t afterFirst = mask & (mask - 1);
     if (mask == 0 || (afterFirst & (afterFirst - 1)) != 0) return mask;
@@ -72,6 +81,17 @@ uint64_t quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* l
         }
     }
     return mask;
+}
+
+}  // namespace
+
+uint64_t quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* levels) {
+    uint64_t mask;
+#if VIDENC_X86
+    if (sse2Enabled() && divideBlockSse2(coeff, steps, levels, &mask)) return applySmallBlockRule(levels, mask);
+#endif
+    mask = divideBlockPlain(coeff, steps, levels);
+    return applySmallBlockRule(levels, mask);
 }
 
 void reconstructBlock(const int32_t* levels, const QuantSteps& steps, int32_t* recon) {

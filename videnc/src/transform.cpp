@@ -1,8 +1,7 @@
 #include "transform.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "simd_dispatch.h"
+#include "transform_sse2.h"
 
 namespace videnc {
 namespace {
@@ -78,99 +77,6 @@ inline void inverse2d(const int32_t* coeff, u32* rows) {
 }
 
 
-#if defined(__SSE2__)
-// Transposes 8 rows of eight 16-bit values in place.
-inline void transpose8x16(__m128i* r) {
-    const __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
-    const __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
-    const __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
-    const __m128i a6 = _mm_unpacklo_epi16(r[6], r[7]), a7 = _mm_unpackhi_epi16(r[6], r[7]);
-    const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
-    const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
-    const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
-    const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
-    r[0] = _mm_unpacklo_epi64(b0, b4);
-    r[1] = _mm_unpackhi_epi64(b0, b4);
-    r[2] = _mm_unpacklo_epi64(b1, b5);
-    r[3] = _mm_unpackhi_epi64(b1, b5);
-    r[4] = _mm_unpacklo_epi64(b2, b6);
-    r[5] = _mm_unpackhi_epi64(b2, b6);
-    r[6] = _mm_unpacklo_epi64(b3, b7);
-    r[7] = _mm_unpackhi_epi64(b3, b7);
-}
-
-// Two 16-bit factors for _mm_madd_epi16 on (first, second) pairs.
-inline __m128i factors(int32_t first, int32_t second) {
-    return _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(second) << 16) | (static_cast<uint32_t>(first) & 0xffff)));
-}
-
-// Interleaved (p, q) pairs of the eight lanes, low and high half.
-struct Pairs {
-    __m128i lo, hi;
-    Pairs(__m128i p, __m128i q) : lo(_mm_unpacklo_epi16(p, q)), hi(_mm_unpackhi_epi16(p, q)) {}
-};
-
-// One output of the butterfly, a.(f0, f1) + b.(f2, f3), for the eight lanes
-// as two vectors of exact 32-bit sums.
-inline void dot(const Pairs& a, const Pairs& b, int32_t f0, int32_t f1, int32_t f2, int32_t f3, __m128i* lo,
-                __m128i* hi) {
-    const __m128i fa = factors(f0, f1), fb = factors(f2, f3);
-    *lo = _mm_add_epi32(_mm_madd_epi16(a.lo, fa), _mm_madd_epi16(b.lo, fb));
-    *hi = _mm_add_epi32(_mm_madd_epi16(a.hi, fa), _mm_madd_epi16(b.hi, fb));
-}
-
-// forward1d on eight lines at once: v[x] holds sample x of every line (one
-// line per 16-bit lane); sums[2k], sums[2k+1] receive output k of lanes 0-3
-// and 4-7, unshifted. Exact while the even/odd sums fit 16 bits.
-inline void forwardLanes(const __m128i* v, __m128i* sums) {
-    const __m128i s0 = _mm_add_epi16(v[0], v[7]), d0 = _mm_sub_epi16(v[0], v[7]);
-    const __m128i s1 = _mm_add_epi16(v[1], v[6]), d1 = _mm_sub_epi16(v[1], v[6]);
-    const __m128i s2 = _mm_add_epi16(v[2], v[5]), d2 = _mm_sub_epi16(v[2], v[5]);
-    const __m128i s3 = _mm_add_epi16(v[3], v[4]), d3 = _mm_sub_epi16(v[3], v[4]);
-    const Pairs s01(s0, s1), s23(s2, s3), d01(d0, d1), d23(d2, d3);
-    dot(s01, s23, kCos4, kCos4, kCos4, kCos4, &sums[0], &sums[1]);
-    dot(d01, d23, kCos1, kCos3, kCos5, kCos7, &sums[2], &sums[3]);
-    dot(s01, s23, kCos2, kCos6, -kCos6, -kCos2, &sums[4], &sums[5]);
-    dot(d01, d23, kCos3, -kCos7, -kCos1, -kCos5, &sums[6], &sums[7]);
-    dot(s01, s23, kCos4, -kCos4, -kCos4, kCos4, &sums[8], &sums[9]);
-    dot(d01, d23, kCos5, -kCos1, kCos7, kCos3, &sums[10], &sums[11]);
-    dot(s01, s23, kCos6, -kCos2, kCos2, -kCos6, &sums[12], &sums[13]);
-    dot(d01, d23, kCos7, -kCos5, kCos3, -kCos1, &sums[14], &sums[15]);
-}
-
-// Inputs within this bound keep every 16-bit sum of the vector passes
-// exact: row outputs stay within +-16382, so their pair sums fit.
-constexpr int16_t kForwardLaneLimit = 1448;
-
-// Loads the block as 16-bit rows; false when a sample is out of bounds.
-inline bool loadForwardRows(const int32_t* in, __m128i* rows) {
-    const __m128i* src = reinterpret_cast<const __m128i*>(in);
-    __m128i high = _mm_set1_epi16(-32768), low = _mm_set1_epi16(32767);
-    for (int y = 0; y < 8; ++y) {
-        rows[y] = _mm_packs_epi32(_mm_loadu_si128(src + 2 * y), _mm_loadu_si128(src + 2 * y + 1));
-        high = _mm_max_epi16(high, rows[y]);
-        low = _mm_min_epi16(low, rows[y]);
-    }
-    const __m128i outside = _mm_or_si128(_mm_cmpgt_epi16(high, _mm_set1_epi16(kForwardLaneLimit)),
-                                         _mm_cmplt_epi16(low, _mm_set1_epi16(-kForwardLaneLimit)));
-    return _mm_movemask_epi8(outside) == 0;
-}
-
-bool forwardDctSse2(const int32_t* in, int32_t* out) {
-    __m128i v[8], sums[16];
-    if (!loadForwardRows(in, v)) return false;
-    transpose8x16(v);  // v[x]: sample x of each row
-    forwardLanes(v, sums);
-    for (int k = 0; k < 8; ++k) {
-        v[k] = _mm_packs_epi32(_mm_srai_epi32(sums[2 * k], 9), _mm_srai_epi32(sums[2 * k + 1], 9));
-    }
-    transpose8x16(v);  // v[y]: row y of the row outputs
-    forwardLanes(v, sums);
-    __m128i* dst = reinterpret_cast<__m128i*>(out);
-    for (int i = 0; i < 16; ++i) _mm_storeu_si128(dst + i, _mm_srai_epi32(sums[i], 13));
-    return true;
-}
-#endif
 
 }  // namespace
 
@@ -195,8 +101,8 @@ void forwardDctPlain(const int32_t* in, int32_t* out) {
 }
 
 void forwardDct(const int32_t* in, int32_t* out) {
-#if defined(__SSE2__)
-    if (forwardDctSse2(in, out)) return;
+#if VIDENC_X86
+    if (sse2Enabled() && forwardDctSse2(in, out)) return;
 #endif
     forwardDctPlain(in, out);
 }

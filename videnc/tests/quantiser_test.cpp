@@ -4,6 +4,7 @@
 #include <set>
 
 #include "quantiser.h"
+#include "simd_dispatch.h"
 
 namespace videnc {
 namespace {
@@ -94,6 +95,63 @@ TEST(Quantiser, BlockQuantiserMatchesPlainDivisionOnRandomBlocks) {
         plainQuantise(coeff, steps, expected);
         for (int i = 0; i < 64; ++i) ASSERT_EQ(levels[i], expected[i]) << "trial " << trial << " at " << i;
         ASSERT_EQ(mask, nonzeroMask(expected)) << "trial " << trial;
+    }
+}
+
+TEST(Quantiser, EveryDividerFitsTheSixteenBitLanes) {
+    // The vector quantiser multiplies 16-bit magnitudes by the multiplier
+    // and shifts the high half on.
+    for (int q = 0; q < kQuantCount; ++q) {
+        for (int32_t step : {kDcStep[q], kAcStep[q]}) {
+            const StepDivider divider(step);
+            EXPECT_LE(divider.multiplier, 0xffffu) << step;
+            EXPECT_GE(divider.shift, 16) << step;
+        }
+    }
+}
+
+// quantiseBlock on the scalar path.
+uint64_t scalarQuantise(const int32_t* coeff, const QuantSteps& steps, int32_t* levels) {
+    forceScalarPaths(true);
+    const uint64_t mask = quantiseBlock(coeff, steps, levels);
+    forceScalarPaths(false);
+    return mask;
+}
+
+TEST(Quantiser, VectorPathMatchesScalarAroundItsSixteenBitLimit) {
+    std::mt19937 random(23);
+    for (int q = 0; q < kQuantCount; ++q) {
+        const QuantSteps steps(q);
+        for (int trial = 0; trial < 3000; ++trial) {
+            int32_t coeff[64];
+            // Values from +-32760 to +-32772 across the block, or a lone one
+            // among small ones, so that both the vector and the fallback run.
+            for (int32_t& c : coeff) c = static_cast<int32_t>(random() % 600) - 300;
+            const int edges = trial % 2 ? 64 : 1;
+            for (int k = 0; k < edges; ++k) {
+                const int32_t magnitude = 32760 + static_cast<int32_t>(random() % 13);
+                coeff[random() % 64] = random() % 2 ? magnitude : -magnitude;
+            }
+            int32_t fast[64], plain[64];
+            const uint64_t fastMask = quantiseBlock(coeff, steps, fast);
+            const uint64_t plainMask = scalarQuantise(coeff, steps, plain);
+            ASSERT_EQ(fastMask, plainMask) << "q " << q << " trial " << trial;
+            for (int i = 0; i < 64; ++i) ASSERT_EQ(fast[i], plain[i]) << "q " << q << " trial " << trial << " at " << i;
+        }
+    }
+}
+
+TEST(Quantiser, VectorPathMatchesScalarOnEveryMagnitude) {
+    // Each magnitude up to the limit, in every lane position, both signs.
+    for (int q = 0; q < kQuantCount; ++q) {
+        const QuantSteps steps(q);
+        for (int32_t n = 0; n <= 32770; ++n) {
+            int32_t coeff[64];
+            for (int i = 0; i < 64; ++i) coeff[i] = ((n + i) % 3 == 0 ? -1 : 1) * (n - i % 5);
+            int32_t fast[64], plain[64];
+            ASSERT_EQ(quantiseBlock(coeff, steps, fast), scalarQuantise(coeff, steps, plain)) << n;
+            for (int i = 0; i < 64; ++i) ASSERT_EQ(fast[i], plain[i]) << "q " << q << " n " << n << " at " << i;
+        }
     }
 }
 

@@ -1,0 +1,14 @@
+// SSE2 forms of the transforms, bit for bit equal to the scalar ones.
+// Callers run them only where sse2Enabled() says so.
+#pragma once
+
+#include <cstdint>
+
+namespace videnc {
+
+// forwardDctPlain in 16-bit lanes; false, with out untouched, when a
+// sample lies outside +-kForwardLaneLimit (the 16-bit sums would overflow).
+constexpr int32_t kForwardLaneLimit = 1448;
+bool forwardDctSse2(const int32_t* in, int32_t* out);
+
+}  // namespace videnc
