@@ -1,48 +1,15 @@
 #include "frame_coder.h"
 
-#include <cstdlib>
-
 #include "block_coder.h"
+#include "block_samples.h"
 #include "reconstruction.h"
 #include "transform.h"
 
 namespace videnc {
-namespace {
-
-void loadBlock(const uint8_t* src, int stride, int32_t bias, int32_t* samples) {
-    for (int row = 0; row < 8; ++row) {
-        for (int x = 0; x < 8; ++x) samples[8 * row + x] = static_cast<int32_t>(src[x]) - bias;
-        src += stride;
-    }
-}
-
-void subtractReference(const int32_t* reference, int stride, int32_t* samples) {
-    for (int row = 0; row < 8; ++row) {
-        for (int x = 0; x < 8; ++x) {
-            samples[8 * row + x] = static_cast<int32_t>(static_cast<uint32_t>(samples[8 * row + x]) -
-                                                        static_cast<uint32_t>(reference[x]));
-        }
-        reference += stride;
-    }
-}
-
-}  // namespace
 
 bool chooseIntra(const int32_t* samples, const int32_t* reference, int stride) {
-    int64_t sad = 0;
-    int32_t sum = 0;
-    for (int row = 0; row < 8; row += 2) {
-        for (int x = 0; x < 8; x += 2) {
-            sad += std::llabs(static_cast<int64_t>(samples[8 * row + x]) - reference[row * stride + x]);
-            sum += samples[8 * row + x];
-        }
-    }
-    const int32_t mean = sum / 16;
-    int32_t deviation = 0;
-    for (int row = 0; row < 8; row += 2) {
-        for (int x = 0; x < 8; x += 2) deviation += std::abs(samples[8 * row + x] - mean);
-    }
-    return deviation < sad - 32 && deviation > 10;
+    const IntraSums sums = intraSums(samples, reference, stride);
+    return sums.deviation < sums.sad - 32 && sums.deviation > 10;
 }
 
 FrameCoder::FrameCoder(int width, int height) : width_(width), height_(height) { reference_.reset(width, height); }
