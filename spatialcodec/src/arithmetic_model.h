@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 namespace spatial {
 
@@ -27,16 +28,22 @@ inline const TotalReciprocals& totalReciprocals() {
   return table;
 }
 
+// Eight cumulative counts at once: GCC lowers these lanes to SSE2 where the
+// target has it and to plain integer code where it does not.
+using CountLanes = int16_t __attribute__((vector_size(16)));
+
 // Symbols are kept sorted by falling frequency, so frequent bytes have small
 // symbol numbers and both the update and the decoder's search stay short.
 struct ArithmeticModel {
   static constexpr int kLookAhead = 8;
+  static constexpr int kLanes = 8;
   int charToSymbol[256];
   uint8_t symbolToChar[kSymbolCount + 1];
   uint32_t freq[kSymbolCount + 1];
-  // Total frequency of the symbols above s; zeros past the end let the
-  // search below look eight symbols ahead.
-  uint32_t cumFreq[kSymbolCount + 1 + kLookAhead] = {};
+  // Total frequency of the symbols above s (at most kMaxFrequency, so 16 bits
+  // hold it); zeros past the end let the search below look eight symbols
+  // ahead and the update add to eight counts at once.
+  alignas(16) uint16_t cumFreq[kSymbolCount + 1 + kLookAhead + kLanes] = {};
 
   ArithmeticModel() {
     for (int c = 0; c < 256; ++c) {
@@ -46,16 +53,19 @@ struct ArithmeticModel {
     symbolToChar[0] = 0;
     for (int s = 0; s <= kSymbolCount; ++s) {
       freq[s] = s == 0 ? 0 : 1;
-      cumFreq[s] = uint32_t(kSymbolCount - s);
+      cumFreq[s] = uint16_t(kSymbolCount - s);
     }
   }
 
   // The symbol whose interval holds cum: the first one with cumFreq <= cum.
+  // The counts fall with s, so in the last eight the ones above cum are those
+  // before the symbol: adding up the comparisons needs no branch.
   int symbolBelow(uint32_t cum) const {
     int s = 1;
     while (cumFreq[s + kLookAhead - 1] > cum) s += kLookAhead;
-    while (cumFreq[s] > cum) ++s;
-    return s;
+    int above = 0;
+    for (int k = 0; k < kLookAhead - 1; ++k) above += cumFreq[s + k] > cum;
+    return s + above;
   }
 
   void update(int symbol) {
@@ -71,14 +81,27 @@ struct ArithmeticModel {
       charToSymbol[atSymbol] = i;
     }
     ++freq[i];
-    for (int s = 0; s < i; ++s) ++cumFreq[s];
+    addOneBelow(i);
+  }
+
+  // ++cumFreq[0..end), eight lanes at a time; lanes from `end` on keep their value.
+  void addOneBelow(int end) {
+    CountLanes lane = {0, 1, 2, 3, 4, 5, 6, 7};
+    const CountLanes ends = CountLanes{} + int16_t(end);
+    for (int s = 0; s < end; s += kLanes) {
+      CountLanes counts;
+      std::memcpy(&counts, cumFreq + s, sizeof counts);
+      counts -= lane < ends;  // a true lane compares as -1
+      std::memcpy(cumFreq + s, &counts, sizeof counts);
+      lane += kLanes;
+    }
   }
 
   void halve() {
     uint32_t sum = 0;
     for (int s = kSymbolCount; s >= 0; --s) {
       freq[s] = (freq[s] + 1) / 2;
-      cumFreq[s] = sum;
+      cumFreq[s] = uint16_t(sum);
       sum += freq[s];
     }
   }

@@ -165,5 +165,66 @@ TEST(ArithmeticCoder, DecodesAsThePlainCoderWholeCutAndDamaged) {
   }
 }
 
+// The adaptive model as first written: one count at a time.
+struct PlainModel {
+  int charToSymbol[256];
+  int symbolToChar[258] = {};
+  uint32_t freq[258];
+  uint32_t cumFreq[258];
+
+  PlainModel() {
+    for (int c = 0; c < 256; ++c) charToSymbol[c] = c + 1, symbolToChar[c + 1] = c;
+    for (int s = 0; s <= 257; ++s) freq[s] = s > 0, cumFreq[s] = uint32_t(257 - s);
+  }
+  void update(int symbol) {
+    if (cumFreq[0] == kMaxFrequency) {
+      uint32_t sum = 0;
+      for (int s = 257; s >= 0; --s) freq[s] = (freq[s] + 1) / 2, cumFreq[s] = sum, sum += freq[s];
+    }
+    int i = symbol;
+    while (freq[i] == freq[i - 1]) --i;
+    const int a = symbolToChar[i], b = symbolToChar[symbol];
+    symbolToChar[i] = b, symbolToChar[symbol] = a, charToSymbol[a] = symbol, charToSymbol[b] = i;
+    ++freq[i];
+    for (int s = 0; s < i; ++s) ++cumFreq[s];
+  }
+};
+
+void expectSameModel(const ArithmeticModel& fast, const PlainModel& plain, size_t step) {
+  for (int s = 0; s <= 257; ++s) {
+    ASSERT_EQ(fast.freq[s], plain.freq[s]) << "symbol " << s << " after " << step;
+    ASSERT_EQ(fast.cumFreq[s], plain.cumFreq[s]) << "symbol " << s << " after " << step;
+  }
+  for (int c = 0; c < 256; ++c) ASSERT_EQ(fast.charToSymbol[c], plain.charToSymbol[c]) << c;
+  for (int s = 1; s <= 256; ++s) ASSERT_EQ(fast.symbolToChar[s], plain.symbolToChar[s]) << s;
+}
+
+TEST(ArithmeticCoder, ModelKeepsThePlainModelsCountsAndSearch) {
+  // Bytes drawn from every part of the order (the update adds to eight counts
+  // at once, up to the last symbol), through several halvings.
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    std::mt19937 rng(seed);
+    ArithmeticModel fast;
+    PlainModel plain;
+    for (size_t step = 0; step < 40000; ++step) {
+      const uint32_t pick = rng();
+      const int c = pick % 4 == 0 ? int(pick >> 8) % 256 : int(pick >> 8) % (1 + seed * 9);
+      const int symbol = plain.charToSymbol[c];
+      ASSERT_EQ(fast.charToSymbol[c], symbol);
+      fast.update(symbol);
+      plain.update(symbol);
+      if (step % 997 == 0 || step < 300) expectSameModel(fast, plain, step);
+      if (step % 4001 == 0) {
+        for (uint32_t cum = 0; cum < plain.cumFreq[0]; ++cum) {
+          int expected = 1;
+          while (plain.cumFreq[expected] > cum) ++expected;
+          ASSERT_EQ(fast.symbolBelow(cum), expected) << cum;
+        }
+      }
+    }
+    expectSameModel(fast, plain, 40000);
+  }
+}
+
 }  // namespace
 }  // namespace spatial
