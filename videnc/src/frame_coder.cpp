@@ -46,7 +46,7 @@ void FrameCoder::codePlane(PacketKind kind, int plane, const uint8_t* frame, con
             const uint64_t nonzero = quantiseBlock(coeff, steps, levels);
             if (kind == PacketKind::Relative) out.putBit(intra);
             writeBlock(out, levels, nonzero, dcPrediction);
-            updateReference(intra, levels, (nonzero >> 1) == 0, steps, reference, g.width);
+            updateReference(intra, levels, nonzero, steps, reference, g.width);
         }
     }
 }

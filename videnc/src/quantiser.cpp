@@ -102,4 +102,13 @@ void reconstructBlock(const int32_t* levels, const QuantSteps& steps, int32_t* r
     }
 }
 
+void reconstructBlock(const int32_t* levels, uint64_t present, const QuantSteps& steps, int32_t* recon) {
+    std::memset(recon, 0, 64 * sizeof(int32_t));
+    for (uint64_t rest = present; rest != 0; rest &= rest - 1) {
+        const int i = __builtin_ctzll(rest);
+        const uint32_t step = static_cast<uint32_t>(i == 0 ? steps.dc.step : steps.ac.step);
+        recon[i] = static_cast<int32_t>(static_cast<uint32_t>(levels[i]) * step);
+    }
+}
+
 }  // namespace videnc

@@ -60,4 +60,8 @@ uint64_t nonzeroMask(const int32_t* levels);
 // Reconstruction values of levels, both in natural order.
 void reconstructBlock(const int32_t* levels, const QuantSteps& steps, int32_t* recon);
 
+// Same, reading only the levels at the natural positions set in `present`
+// and writing 0 elsewhere.
+void reconstructBlock(const int32_t* levels, uint64_t present, const QuantSteps& steps, int32_t* recon);
+
 }  // namespace videnc

@@ -19,24 +19,18 @@ void addToBlock(int32_t* block, int stride, int32_t value) {
     }
 }
 
-bool acAllZero(const int32_t* levels) {
-    for (int i = 1; i < 64; ++i) {
-        if (levels[i] != 0) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 void updateReference(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* reference, int stride) {
-    updateReference(replace, levels, acAllZero(levels), steps, reference, stride);
+    updateReference(replace, levels, nonzeroMask(levels), steps, reference, stride);
 }
 
-void updateReference(bool replace, const int32_t* levels, bool acZero, const QuantSteps& steps, int32_t* reference,
-                     int stride) {
+void updateReference(bool replace, const int32_t* levels, uint64_t present, const QuantSteps& steps,
+                     int32_t* reference, int stride) {
     // Most blocks of natural pictures carry a DC level at most; their
     // inverse is flat and needs no transform.
-    if (acZero) {
+    present |= 1;
+    if (present == 1) {
         const int32_t value =
             inverseDcOnly(static_cast<int32_t>(static_cast<uint32_t>(levels[0]) * static_cast<uint32_t>(steps.dc.step)));
         if (replace) {
@@ -47,11 +41,11 @@ void updateReference(bool replace, const int32_t* levels, bool acZero, const Qua
         return;
     }
     int32_t recon[64];
-    reconstructBlock(levels, steps, recon);
+    reconstructBlock(levels, present, steps, recon);
     if (replace) {
-        inverseDct(recon, reference, stride);
+        inverseDctSparse(recon, present, reference, stride);
     } else {
-        inverseDctAdd(recon, reference, stride);
+        inverseDctAddSparse(recon, present, reference, stride);
     }
 }
 

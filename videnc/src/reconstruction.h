@@ -12,8 +12,10 @@ namespace videnc {
 // added to for difference blocks.
 void updateReference(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* reference, int stride);
 
-// Same, for a caller that already knows whether every AC level is 0.
-void updateReference(bool replace, const int32_t* levels, bool acZero, const QuantSteps& steps, int32_t* reference,
-                     int stride);
+// Same, for a caller that knows where the AC levels may be nonzero: bit i of
+// `present` for natural position i, every other AC level 0 (bit 0 is not
+// needed: the DC level is always read).
+void updateReference(bool replace, const int32_t* levels, uint64_t present, const QuantSteps& steps,
+                     int32_t* reference, int stride);
 
 }  // namespace videnc

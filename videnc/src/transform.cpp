@@ -55,28 +55,49 @@ inline void inverse1d(const u32* in, int step, u32* out, int outStep) {
     out[4 * outStep] = static_cast<u32>(sar(d - c - a2 - b2, Shift));
 }
 
-inline bool columnIsZero(const u32* in) {
-    u32 any = 0;
-    for (int y = 0; y < 8; ++y) any |= in[8 * y];
-    return any == 0;
+constexpr uint64_t kColumnBits = 0x0101010101010101ull;
+
+// Bit i set where in[i] != 0.
+inline uint64_t presentMask(const u32* in) {
+    uint64_t mask = 0;
+    for (int i = 0; i < 64; ++i) mask |= static_cast<uint64_t>(in[i] != 0) << i;
+    return mask;
 }
 
-// Columns first, then rows; result row by row in a dense 8x8 array.
-inline void inverse2d(const int32_t* coeff, u32* rows) {
-    const u32* in = reinterpret_cast<const u32*>(coeff);
-    u32 mid[64];
+// The column pass. A column of zeros transforms to zeros, and one whose
+// only value is in row 0 to eight equal values (as the butterfly gives).
+inline void inverseColumns(const u32* in, uint64_t present, u32* mid) {
     for (int col = 0; col < 8; ++col) {
-        // Sparse blocks: a column of zeros transforms to zeros.
-        if (columnIsZero(in + col)) {
-            for (int y = 0; y < 8; ++y) mid[8 * y + col] = 0;
+        const uint64_t bits = (present >> col) & kColumnBits;
+        if (bits == 0 || bits == 1) {
+            const u32 value = bits == 0 ? 0u : static_cast<u32>(sar(kCos4 * in[col], 10));
+            for (int y = 0; y < 8; ++y) mid[8 * y + col] = value;
         } else {
             inverse1d<10>(in + col, 8, mid + col, 8);
         }
     }
-    for (int row = 0; row < 8; ++row) inverse1d<12>(mid + 8 * row, 1, rows + 8 * row, 1);
 }
 
-
+// Columns first, then rows; emit(row, values) receives each output row.
+template <class Emit>
+inline void inverse2d(const int32_t* coeff, uint64_t present, Emit emit) {
+    const u32* in = reinterpret_cast<const u32*>(coeff);
+    u32 row[8];
+    if ((present >> 8) == 0) {
+        // Every column flat: all rows of the column pass are alike.
+        u32 first[8];
+        for (int col = 0; col < 8; ++col) first[col] = static_cast<u32>(sar(kCos4 * in[col], 10));
+        inverse1d<12>(first, 1, row, 1);
+        for (int y = 0; y < 8; ++y) emit(y, row);
+        return;
+    }
+    u32 mid[64];
+    inverseColumns(in, present, mid);
+    for (int y = 0; y < 8; ++y) {
+        inverse1d<12>(mid + 8 * y, 1, row, 1);
+        emit(y, row);
+    }
+}
 
 }  // namespace
 
@@ -113,21 +134,25 @@ int32_t inverseDcOnly(int32_t dc) {
     return sar(kCos4 * column, 12);
 }
 
+void inverseDctSparse(const int32_t* coeff, uint64_t present, int32_t* out, int stride) {
+    inverse2d(coeff, present, [out, stride](int y, const u32* row) {
+        for (int x = 0; x < 8; ++x) out[y * stride + x] = static_cast<int32_t>(row[x]);
+    });
+}
+
+void inverseDctAddSparse(const int32_t* coeff, uint64_t present, int32_t* out, int stride) {
+    inverse2d(coeff, present, [out, stride](int y, const u32* row) {
+        u32* line = reinterpret_cast<u32*>(out + y * stride);
+        for (int x = 0; x < 8; ++x) line[x] += row[x];
+    });
+}
+
 void inverseDct(const int32_t* coeff, int32_t* out, int stride) {
-    u32 rows[64];
-    inverse2d(coeff, rows);
-    for (int row = 0; row < 8; ++row) {
-        for (int x = 0; x < 8; ++x) out[row * stride + x] = static_cast<int32_t>(rows[8 * row + x]);
-    }
+    inverseDctSparse(coeff, presentMask(reinterpret_cast<const u32*>(coeff)), out, stride);
 }
 
 void inverseDctAdd(const int32_t* coeff, int32_t* out, int stride) {
-    u32 rows[64];
-    inverse2d(coeff, rows);
-    for (int row = 0; row < 8; ++row) {
-        u32* line = reinterpret_cast<u32*>(out + row * stride);
-        for (int x = 0; x < 8; ++x) line[x] += rows[8 * row + x];
-    }
+    inverseDctAddSparse(coeff, presentMask(reinterpret_cast<const u32*>(coeff)), out, stride);
 }
 
 }  // namespace videnc

@@ -43,4 +43,10 @@ int32_t inverseDcOnly(int32_t dc);
 // Same as inverseDct, but adds the results to out.
 void inverseDctAdd(const int32_t* coeff, int32_t* out, int stride);
 
+// inverseDct and inverseDctAdd of a block whose nonzero values all lie at
+// the natural positions set in `present` (bit i for position i); faster
+// the sparser `present` is.
+void inverseDctSparse(const int32_t* coeff, uint64_t present, int32_t* out, int stride);
+void inverseDctAddSparse(const int32_t* coeff, uint64_t present, int32_t* out, int stride);
+
 }  // namespace videnc

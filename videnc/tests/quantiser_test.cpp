@@ -167,5 +167,24 @@ TEST(Quantiser, ReconstructionIsLevelTimesStepInNaturalOrder) {
     EXPECT_EQ(recon[1], 0);
 }
 
+TEST(Quantiser, ReconstructionOfPresentLevelsReadsNothingElse) {
+    std::mt19937 random(41);
+    for (int trial = 0; trial < 2000; ++trial) {
+        const QuantSteps steps(trial % kQuantCount);
+        int32_t levels[64], expected[64];
+        uint64_t present = 0;
+        for (int i = 0; i < 64; ++i) {
+            levels[i] = static_cast<int32_t>(random());  // beyond the 32-bit products, too
+            if (random() % 4 == 0) present |= uint64_t{1} << i;
+        }
+        int32_t kept[64] = {};
+        for (int i = 0; i < 64; ++i) kept[i] = (present >> i) & 1 ? levels[i] : 0;
+        reconstructBlock(kept, steps, expected);
+        int32_t recon[64];
+        reconstructBlock(levels, present, steps, recon);
+        for (int i = 0; i < 64; ++i) ASSERT_EQ(recon[i], expected[i]) << "trial " << trial << " at " << i;
+    }
+}
+
 }  // namespace
 }  // namespace videnc

@@ -124,6 +124,35 @@ TEST(Transform, InverseAddAddsAndDcOnlyShortcutMatches) {
     }
 }
 
+TEST(Transform, SparseInverseMatchesTheFullButterfly) {
+    // Blocks with nonzero values in a few rows and columns, given their
+    // exact positions or more; all positions set runs every butterfly.
+    std::mt19937 random(19);
+    const int32_t spans[] = {64, 49056, INT32_MAX};
+    for (int trial = 0; trial < 30000; ++trial) {
+        std::uniform_int_distribution<int32_t> value(-spans[trial % 3], spans[trial % 3]);
+        const int rows = 1 + static_cast<int>(random() % 3), columns = 1 + static_cast<int>(random() % 8);
+        int32_t coeff[64] = {};
+        uint64_t present = 0;
+        for (int k = static_cast<int>(random() % 12); k >= 0; --k) {
+            const int i = 8 * static_cast<int>(random() % rows) + static_cast<int>(random() % columns);
+            coeff[i] = trial % 7 == 0 ? 0 : value(random);
+            present |= uint64_t{1} << i;
+        }
+        if (trial % 5 == 0) present |= uint64_t{1} << (random() % 64);  // a position that holds 0
+        int32_t sparse[80], full[80], sparseSum[80], fullSum[80];
+        for (int i = 0; i < 80; ++i) sparse[i] = full[i] = sparseSum[i] = fullSum[i] = static_cast<int32_t>(random());
+        inverseDctSparse(coeff, present, sparse, 10);
+        inverseDctSparse(coeff, ~uint64_t{0}, full, 10);
+        inverseDctAddSparse(coeff, present, sparseSum, 10);
+        inverseDctAddSparse(coeff, ~uint64_t{0}, fullSum, 10);
+        for (int i = 0; i < 80; ++i) {
+            ASSERT_EQ(sparse[i], full[i]) << "trial " << trial << " at " << i;
+            ASSERT_EQ(sparseSum[i], fullSum[i]) << "trial " << trial << " at " << i;
+        }
+    }
+}
+
 TEST(Transform, ExtremeValuesWrapLikeThirtyTwoBitIntegers) {
     // A packet may carry levels whose products leave 32 bits; the viewer's
     // integers wrap, and so must ours (no trap, no undefined behaviour).
