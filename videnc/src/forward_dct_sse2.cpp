@@ -1,6 +1,6 @@
 // The forward transform on eight lines at once in 16-bit lanes. Samples
 // within +-kForwardLaneLimit keep every 16-bit sum exact: row outputs stay
-// within +-16382, so their pair sums fit.
+// within +-16382, so their pair sums fit, and so do the coefficients.
 #include "simd_dispatch.h"
 
 #if VIDENC_X86
@@ -63,7 +63,7 @@ inline void dot(const Pairs& a, const Pairs& b, int32_t f0, int32_t f1, int32_t 
 // forward1d on eight lines at once: v[x] holds sample x of every line (one
 // line per 16-bit lane); sums[2k], sums[2k+1] receive output k of lanes 0-3
 // and 4-7, unshifted. Exact while the even/odd sums fit 16 bits.
-inline void forwardLanes(const __m128i* v, __m128i* sums) {
+__attribute__((always_inline)) inline void forwardLanes(const __m128i* v, __m128i* sums) {
     const __m128i s0 = _mm_add_epi16(v[0], v[7]), d0 = _mm_sub_epi16(v[0], v[7]);
     const __m128i s1 = _mm_add_epi16(v[1], v[6]), d1 = _mm_sub_epi16(v[1], v[6]);
     const __m128i s2 = _mm_add_epi16(v[2], v[5]), d2 = _mm_sub_epi16(v[2], v[5]);
@@ -95,7 +95,7 @@ inline bool loadForwardRows(const int32_t* in, __m128i* rows) {
 
 }  // namespace
 
-bool forwardDctSse2(const int32_t* in, int32_t* out) {
+bool forwardDctSse2(const int32_t* in, int16_t* out) {
     __m128i v[8], sums[16];
     if (!loadForwardRows(in, v)) return false;
     transpose8x16(v);  // v[x]: sample x of each row
@@ -106,7 +106,9 @@ bool forwardDctSse2(const int32_t* in, int32_t* out) {
     transpose8x16(v);  // v[y]: row y of the row outputs
     forwardLanes(v, sums);
     __m128i* dst = reinterpret_cast<__m128i*>(out);
-    for (int i = 0; i < 16; ++i) _mm_storeu_si128(dst + i, _mm_srai_epi32(sums[i], 13));
+    for (int k = 0; k < 8; ++k) {
+        _mm_storeu_si128(dst + k, _mm_packs_epi32(_mm_srai_epi32(sums[2 * k], 13), _mm_srai_epi32(sums[2 * k + 1], 13)));
+    }
     return true;
 }
 

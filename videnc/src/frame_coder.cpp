@@ -2,10 +2,28 @@
 
 #include "block_coder.h"
 #include "block_samples.h"
+#include "quantiser_sse2.h"
 #include "reconstruction.h"
+#include "simd_dispatch.h"
 #include "transform.h"
+#include "transform_sse2.h"
 
 namespace videnc {
+namespace {
+
+// Levels of a block of samples and their nonzero mask; in 16-bit SSE2
+// lanes from the samples to the divisions where the samples allow.
+uint64_t transformAndQuantise(const int32_t* samples, const QuantSteps& steps, int32_t* levels) {
+#if VIDENC_X86
+    int16_t coeff16[64];
+    if (sse2Enabled() && forwardDctSse2(samples, coeff16)) return quantiseBlockSse2(coeff16, steps, levels);
+#endif
+    int32_t coeff[64];
+    forwardDctPlain(samples, coeff);
+    return quantiseBlock(coeff, steps, levels);
+}
+
+}  // namespace
 
 bool chooseIntra(const int32_t* samples, const int32_t* reference, int stride) {
     const IntraSums sums = intraSums(samples, reference, stride);
@@ -32,7 +50,6 @@ void FrameCoder::codePlane(PacketKind kind, int plane, const uint8_t* frame, con
     const PlaneGeometry g = planeGeometry(plane, width_, height_);
     Plane& ref = reference_.plane[plane];
     int32_t samples[64];
-    int32_t coeff[64];
     int32_t levels[64];
     int32_t dcPrediction = 0;
     for (int by = 0; by < g.height / 8; ++by) {
@@ -42,8 +59,7 @@ void FrameCoder::codePlane(PacketKind kind, int plane, const uint8_t* frame, con
             loadBlock(src, g.width, g.bias, samples);
             const bool intra = kind == PacketKind::Absolute || chooseIntra(samples, reference, g.width);
             if (!intra) subtractReference(reference, g.width, samples);
-            forwardDct(samples, coeff);
-            const uint64_t nonzero = quantiseBlock(coeff, steps, levels);
+            const uint64_t nonzero = transformAndQuantise(samples, steps, levels);
             if (kind == PacketKind::Relative) out.putBit(intra);
             writeBlock(out, levels, nonzero, dcPrediction);
             updateReference(intra, levels, nonzero, steps, reference, g.width);

@@ -68,6 +68,8 @@ uint64_t divideBlockPlain(const int32_t* coeff, const QuantSteps& steps, int32_t
     return mask;
 }
 
+}  // namespace
+
 uint64_t applySmallBlockRule(int32_t* levels, uint64_t mask) {
     // The rule needs only whether one, two or more levels are nonzero.
     const uint64_t afterFirst = mask & (mask - 1);
@@ -82,8 +84,6 @@ uint64_t applySmallBlockRule(int32_t* levels, uint64_t mask) {
     }
     return mask;
 }
-
-}  // namespace
 
 uint64_t quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* levels) {
     uint64_t mask;

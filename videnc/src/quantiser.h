@@ -54,6 +54,10 @@ struct QuantSteps {
 // Returns the nonzero levels as bits, bit i for natural position i.
 uint64_t quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* levels);
 
+// The small-block rule on levels whose nonzero ones are the bits of mask;
+// returns the bits left.
+uint64_t applySmallBlockRule(int32_t* levels, uint64_t mask);
+
 // Bit i set where levels[i] != 0.
 uint64_t nonzeroMask(const int32_t* levels);
 

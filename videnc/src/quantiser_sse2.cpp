@@ -47,11 +47,8 @@ inline void storeLevels(__m128i v, int32_t* levels) {
     _mm_storeu_si128(dst + 1, _mm_unpackhi_epi16(v, sign));
 }
 
-}  // namespace
-
-bool divideBlockSse2(const int32_t* coeff, const QuantSteps& steps, int32_t* levels, uint64_t* nonzero) {
-    __m128i v[8];
-    if (!loadLanes(coeff, v)) return false;
+// Levels and nonzero mask of eight vectors of coefficients (row by row).
+uint64_t divideLanesBlock(const __m128i* v, const int32_t dcCoeff, const QuantSteps& steps, int32_t* levels) {
     const __m128i multiplier = _mm_set1_epi16(static_cast<int16_t>(steps.ac.multiplier));
     const __m128i shift = _mm_cvtsi32_si128(steps.ac.shift - 16);
     const __m128i zero = _mm_setzero_si128();
@@ -64,9 +61,23 @@ bool divideBlockSse2(const int32_t* coeff, const QuantSteps& steps, int32_t* lev
         zeros |= static_cast<uint64_t>(_mm_movemask_epi8(isZero)) << (8 * i);
     }
     // The DC lane went through the AC step; redo it with its own.
-    levels[0] = steps.dc.divideSmall(coeff[0]);
-    *nonzero = (~zeros & ~uint64_t{1}) | (levels[0] != 0 ? 1u : 0u);
+    levels[0] = steps.dc.divideSmall(dcCoeff);
+    return (~zeros & ~uint64_t{1}) | (levels[0] != 0 ? 1u : 0u);
+}
+
+}  // namespace
+
+bool divideBlockSse2(const int32_t* coeff, const QuantSteps& steps, int32_t* levels, uint64_t* nonzero) {
+    __m128i v[8];
+    if (!loadLanes(coeff, v)) return false;
+    *nonzero = divideLanesBlock(v, coeff[0], steps, levels);
     return true;
+}
+
+uint64_t quantiseBlockSse2(const int16_t* coeff, const QuantSteps& steps, int32_t* levels) {
+    __m128i v[8];
+    for (int i = 0; i < 8; ++i) v[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coeff) + i);
+    return applySmallBlockRule(levels, divideLanesBlock(v, coeff[0], steps, levels));
 }
 
 }  // namespace videnc

@@ -17,4 +17,8 @@ constexpr int32_t kQuantLaneLimit = 32766;
 // when a coefficient lies outside +-kQuantLaneLimit.
 bool divideBlockSse2(const int32_t* coeff, const QuantSteps& steps, int32_t* levels, uint64_t* nonzero);
 
+// quantiseBlock of coefficients already in 16 bits, each within
+// +-kQuantLaneLimit (as the vector transform gives them).
+uint64_t quantiseBlockSse2(const int16_t* coeff, const QuantSteps& steps, int32_t* levels);
+
 }  // namespace videnc

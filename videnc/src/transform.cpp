@@ -123,7 +123,11 @@ void forwardDctPlain(const int32_t* in, int32_t* out) {
 
 void forwardDct(const int32_t* in, int32_t* out) {
 #if VIDENC_X86
-    if (sse2Enabled() && forwardDctSse2(in, out)) return;
+    int16_t lanes[64];
+    if (sse2Enabled() && forwardDctSse2(in, lanes)) {
+        for (int i = 0; i < 64; ++i) out[i] = lanes[i];
+        return;
+    }
 #endif
     forwardDctPlain(in, out);
 }

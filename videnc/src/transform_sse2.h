@@ -6,9 +6,10 @@
 
 namespace videnc {
 
-// forwardDctPlain in 16-bit lanes; false, with out untouched, when a
-// sample lies outside +-kForwardLaneLimit (the 16-bit sums would overflow).
+// forwardDctPlain in 16-bit lanes, with 16-bit coefficients (within
+// +-16382); false, with out untouched, when a sample lies outside
+// +-kForwardLaneLimit (the 16-bit sums would overflow).
 constexpr int32_t kForwardLaneLimit = 1448;
-bool forwardDctSse2(const int32_t* in, int32_t* out);
+bool forwardDctSse2(const int32_t* in, int16_t* out);
 
 }  // namespace videnc

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "quantiser.h"
+#include "quantiser_sse2.h"
 #include "simd_dispatch.h"
 
 namespace videnc {
@@ -153,6 +154,29 @@ TEST(Quantiser, VectorPathMatchesScalarOnEveryMagnitude) {
             for (int i = 0; i < 64; ++i) ASSERT_EQ(fast[i], plain[i]) << "q " << q << " n " << n << " at " << i;
         }
     }
+}
+
+TEST(Quantiser, SixteenBitEntryMatchesScalarOnSeededBlocks) {
+#if VIDENC_X86
+    if (!sse2Enabled()) GTEST_SKIP() << "no SSE2 on this processor";
+    std::mt19937 random(43);
+    const int32_t spans[] = {3, 30, 300, 3000, kQuantLaneLimit};
+    for (int trial = 0; trial < 40000; ++trial) {
+        const QuantSteps steps(trial % kQuantCount);
+        std::uniform_int_distribution<int32_t> value(-spans[trial % 5], spans[trial % 5]);
+        int16_t lanes[64];
+        int32_t coeff[64] = {};
+        for (int k = static_cast<int>(random() % 65); k > 0; --k) coeff[random() % 64] = value(random);
+        if (trial % 9 == 0) coeff[random() % 64] = trial % 2 ? kQuantLaneLimit : -kQuantLaneLimit;
+        for (int i = 0; i < 64; ++i) lanes[i] = static_cast<int16_t>(coeff[i]);
+        int32_t fast[64], plain[64];
+        const uint64_t fastMask = quantiseBlockSse2(lanes, steps, fast);
+        ASSERT_EQ(fastMask, scalarQuantise(coeff, steps, plain)) << "trial " << trial;
+        for (int i = 0; i < 64; ++i) ASSERT_EQ(fast[i], plain[i]) << "trial " << trial << " at " << i;
+    }
+#else
+    GTEST_SKIP() << "no SSE2 path on this processor family";
+#endif
 }
 
 TEST(Quantiser, ReconstructionIsLevelTimesStepInNaturalOrder) {
