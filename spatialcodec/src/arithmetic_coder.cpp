@@ -61,10 +61,32 @@ inline const BitReversal& bitReversal() {
   return table;
 }
 
-// Gathers bits most significant first and stores each finished byte reversed.
+inline uint64_t ones64(uint32_t count) { return (uint64_t(1) << count) - 1; }
+
+// Gathers bits most significant first in a 64-bit word and stores each
+// finished byte reversed, 32 bits at a time.
 class BitSink {
  public:
   explicit BitSink(ByteWriter& out) : out_(out) {}
+
+  // The leading bits low shares with high after narrowing, the first of them
+  // followed by the pending follow bits; then the rescale's own follow steps
+  // wait. Without a branch unless the follow bits pile up past a word.
+  bool emitShared(uint32_t low, const Rescale& r) {
+    const uint32_t shared = uint32_t(r.shared);
+    if (follows_ + shared > 32) {
+      if (shared > 0 && !emitWithFollow(low >> (16 - shared), int(shared))) return false;
+      follows_ += uint32_t(r.follows);
+      return true;
+    }
+    const uint64_t first = (low >> 15) & 1;
+    const uint64_t head = (first << follows_) | (ones64(follows_) & (first - 1));
+    const uint64_t any = uint64_t(0) - uint64_t(shared > 0);
+    const uint64_t bits = (((head << shared) >> 1) | ((low & 0x7FFF) >> (16 - shared))) & any;
+    const uint32_t count = (follows_ + shared) & uint32_t(any);
+    follows_ = (follows_ & ~uint32_t(any)) + uint32_t(r.follows);
+    return put(bits, count);
+  }
 
   // The first of `count` bits (1..16), then the pending follow bits (its
   // opposite), then the others.
@@ -73,30 +95,36 @@ class BitSink {
     if (!put(first, 1)) return false;
     for (; follows_ > 0; follows_ -= chunk(follows_))
       if (!put(first ? 0 : ones(chunk(follows_)), chunk(follows_))) return false;
-    return put(bits & ones(count - 1), count - 1);
+    return put(bits & ones(count - 1), uint32_t(count - 1));
   }
   void follow(int count) { follows_ += uint32_t(count); }
 
   // The last byte is always written, holding whatever bits are pending.
-  bool flush() { return out_.put(reversed_.of[uint8_t(word_ << (8 - pending_))]); }
+  bool flush() {
+    for (; pending_ >= 8; pending_ -= 8)
+      if (!out_.put(reversed_.of[uint8_t(word_ >> (pending_ - 8))])) return false;
+    return out_.put(reversed_.of[uint8_t(word_ << (8 - pending_))]);
+  }
 
  private:
   static int chunk(uint32_t follows) { return follows < 16 ? int(follows) : 16; }
 
-  bool put(uint32_t bits, int count) {
+  // count is 0..32; bits holds nothing above it.
+  bool put(uint64_t bits, uint32_t count) {
     word_ = (word_ << count) | bits;
     pending_ += count;
-    while (pending_ >= 8) {
-      pending_ -= 8;
-      if (!out_.put(reversed_.of[uint8_t(word_ >> pending_)])) return false;
-    }
-    return true;
+    if (pending_ < 32) return true;
+    pending_ -= 32;
+    const uint32_t full = uint32_t(word_ >> pending_);
+    const uint8_t bytes[4] = {reversed_.of[uint8_t(full >> 24)], reversed_.of[uint8_t(full >> 16)],
+                              reversed_.of[uint8_t(full >> 8)], reversed_.of[uint8_t(full)]};
+    return out_.putBytes(bytes, 4);
   }
 
   const BitReversal& reversed_ = bitReversal();
   ByteWriter& out_;
-  uint32_t word_ = 0;
-  int pending_ = 0;
+  uint64_t word_ = 0;
+  uint32_t pending_ = 0;
   uint32_t follows_ = 0;
 };
 
@@ -107,8 +135,7 @@ class Encoder {
   bool code(const ArithmeticModel& model, int symbol) {
     narrow(divider_, model, symbol, low_, high_);
     const Rescale r(low_, high_);
-    if (r.shared > 0 && !sink_.emitWithFollow(low_ >> (16 - r.shared), r.shared)) return false;
-    sink_.follow(r.follows);
+    if (!sink_.emitShared(low_, r)) return false;
     low_ = rescaled(low_, r, 0);
     high_ = rescaled(high_, r, ones(r.shift()));
     return true;
@@ -126,38 +153,38 @@ class Encoder {
   uint32_t high_ = kTopValue;
 };
 
-// Hands out bits most significant first from a word filled a byte at a time.
+// Hands out bits most significant first from a 64-bit word filled a byte at a time.
 class BitSource {
  public:
   BitSource(const uint8_t* in, size_t n) : at_(in), end_(in + n) {}
 
-  // count is 1..16. False once a bit of the 15th byte past the end is needed.
+  // count is 0..16. False once a bit of the 15th byte past the end is needed.
   bool take(int count, uint32_t& bits) {
     if (available_ < count) refill();
     available_ -= count;
     if (missingBytes_ > 0 && missingBytes_ * 8 - available_ > kMissingBytesTolerated * 8)
       return false;
-    bits = word_ >> (32 - count);
+    bits = uint32_t((word_ >> 1) >> (63 - count));  // 0 for no bits
     word_ <<= count;
     return true;
   }
 
  private:
   void refill() {
-    for (; available_ <= 24; available_ += 8) {
-      uint32_t byte = 0;
+    for (; available_ <= 56; available_ += 8) {
+      uint64_t byte = 0;
       if (at_ < end_)
         byte = reversed_.of[*at_++];
       else
         ++missingBytes_;
-      word_ |= byte << (24 - available_);
+      word_ |= byte << (56 - available_);
     }
   }
 
   const BitReversal& reversed_ = bitReversal();
   const uint8_t* at_;
   const uint8_t* end_;
-  uint32_t word_ = 0;
+  uint64_t word_ = 0;
   int available_ = 0;
   int missingBytes_ = 0;
 };
@@ -176,7 +203,6 @@ class Decoder {
     const int symbol = model.symbolBelow(cum);
     narrow(divider_, model, symbol, low_, high_);
     const Rescale r(low_, high_);
-    if (r.shift() == 0) return symbol;
     uint32_t in;
     if (!bits_.take(r.shift(), in)) return 0;
     value_ = rescaled(value_, r, in);

@@ -124,9 +124,35 @@ Bytes encode(const Bytes& in) {
   return out;
 }
 
-// Skewed and uniform bytes, long runs (long follow chains), and real files.
+// Bytes whose intervals keep holding the middle of the coder's interval, so
+// that no leading bit is settled and the follow bits pile up (past 32 of them).
+Bytes undecidedBytes(size_t n) {
+  ArithmeticModel model;
+  PlainInterval iv;
+  Bytes out;
+  while (out.size() < n) {
+    int symbol = 1;
+    for (int s = 1; s < kEndSymbol; ++s) {
+      PlainInterval t = iv;
+      t.narrow(model, s);
+      if (t.low < 32768 && t.high >= 32768) symbol = s;
+    }
+    iv.narrow(model, symbol);
+    while (iv.step() >= 0) {
+    }
+    out.push_back(model.symbolToChar[symbol]);
+    model.update(symbol);
+  }
+  return out;
+}
+
+// Skewed and uniform bytes, long runs and long follow chains, and real files.
 std::vector<Bytes> seededInputs() {
-  std::vector<Bytes> inputs = {{}, {0}, Bytes(100000, 7), testing::readFile("/usr/bin/bash", 200000)};
+  std::vector<Bytes> inputs = {{}, {0}, Bytes(100000, 7), testing::readFile("/usr/bin/bash", 200000),
+                               undecidedBytes(3000)};
+  Bytes undecidedThenPlain = undecidedBytes(500);
+  for (int i = 0; i < 2000; ++i) undecidedThenPlain.push_back(uint8_t(i * 7));
+  inputs.push_back(undecidedThenPlain);
   for (uint32_t seed = 1; seed <= 40; ++seed) {
     std::mt19937 rng(seed);
     Bytes in = testing::randomBytes(rng() % 30000, seed, 1 + int(rng() % 256));
