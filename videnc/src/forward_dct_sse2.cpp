@@ -51,32 +51,34 @@ struct Pairs {
     Pairs(__m128i p, __m128i q) : lo(_mm_unpacklo_epi16(p, q)), hi(_mm_unpackhi_epi16(p, q)) {}
 };
 
-// One output of the butterfly, a.(f0, f1) + b.(f2, f3), for the eight lanes
-// as two vectors of exact 32-bit sums.
-inline void dot(const Pairs& a, const Pairs& b, int32_t f0, int32_t f1, int32_t f2, int32_t f3, __m128i* lo,
-                __m128i* hi) {
+// One output of the butterfly, a.(f0, f1) + b.(f2, f3), for the eight lanes:
+// exact 32-bit sums, shifted and packed back into 16-bit lanes.
+template <int Shift>
+inline __m128i dot(const Pairs& a, const Pairs& b, int32_t f0, int32_t f1, int32_t f2, int32_t f3) {
     const __m128i fa = factors(f0, f1), fb = factors(f2, f3);
-    *lo = _mm_add_epi32(_mm_madd_epi16(a.lo, fa), _mm_madd_epi16(b.lo, fb));
-    *hi = _mm_add_epi32(_mm_madd_epi16(a.hi, fa), _mm_madd_epi16(b.hi, fb));
+    const __m128i lo = _mm_add_epi32(_mm_madd_epi16(a.lo, fa), _mm_madd_epi16(b.lo, fb));
+    const __m128i hi = _mm_add_epi32(_mm_madd_epi16(a.hi, fa), _mm_madd_epi16(b.hi, fb));
+    return _mm_packs_epi32(_mm_srai_epi32(lo, Shift), _mm_srai_epi32(hi, Shift));
 }
 
 // forward1d on eight lines at once: v[x] holds sample x of every line (one
-// line per 16-bit lane); sums[2k], sums[2k+1] receive output k of lanes 0-3
-// and 4-7, unshifted. Exact while the even/odd sums fit 16 bits.
-__attribute__((always_inline)) inline void forwardLanes(const __m128i* v, __m128i* sums) {
+// line per 16-bit lane); out[k] receives output k of every line. Exact
+// while the even/odd sums and the shifted outputs fit 16 bits.
+template <int Shift>
+inline void forwardLanes(const __m128i* v, __m128i* out) {
     const __m128i s0 = _mm_add_epi16(v[0], v[7]), d0 = _mm_sub_epi16(v[0], v[7]);
     const __m128i s1 = _mm_add_epi16(v[1], v[6]), d1 = _mm_sub_epi16(v[1], v[6]);
     const __m128i s2 = _mm_add_epi16(v[2], v[5]), d2 = _mm_sub_epi16(v[2], v[5]);
     const __m128i s3 = _mm_add_epi16(v[3], v[4]), d3 = _mm_sub_epi16(v[3], v[4]);
     const Pairs s01(s0, s1), s23(s2, s3), d01(d0, d1), d23(d2, d3);
-    dot(s01, s23, kCos4, kCos4, kCos4, kCos4, &sums[0], &sums[1]);
-    dot(d01, d23, kCos1, kCos3, kCos5, kCos7, &sums[2], &sums[3]);
-    dot(s01, s23, kCos2, kCos6, -kCos6, -kCos2, &sums[4], &sums[5]);
-    dot(d01, d23, kCos3, -kCos7, -kCos1, -kCos5, &sums[6], &sums[7]);
-    dot(s01, s23, kCos4, -kCos4, -kCos4, kCos4, &sums[8], &sums[9]);
-    dot(d01, d23, kCos5, -kCos1, kCos7, kCos3, &sums[10], &sums[11]);
-    dot(s01, s23, kCos6, -kCos2, kCos2, -kCos6, &sums[12], &sums[13]);
-    dot(d01, d23, kCos7, -kCos5, kCos3, -kCos1, &sums[14], &sums[15]);
+    out[0] = dot<Shift>(s01, s23, kCos4, kCos4, kCos4, kCos4);
+    out[1] = dot<Shift>(d01, d23, kCos1, kCos3, kCos5, kCos7);
+    out[2] = dot<Shift>(s01, s23, kCos2, kCos6, -kCos6, -kCos2);
+    out[3] = dot<Shift>(d01, d23, kCos3, -kCos7, -kCos1, -kCos5);
+    out[4] = dot<Shift>(s01, s23, kCos4, -kCos4, -kCos4, kCos4);
+    out[5] = dot<Shift>(d01, d23, kCos5, -kCos1, kCos7, kCos3);
+    out[6] = dot<Shift>(s01, s23, kCos6, -kCos2, kCos2, -kCos6);
+    out[7] = dot<Shift>(d01, d23, kCos7, -kCos5, kCos3, -kCos1);
 }
 
 // Loads the block as 16-bit rows; false when a sample is out of bounds.
@@ -96,19 +98,14 @@ inline bool loadForwardRows(const int32_t* in, __m128i* rows) {
 }  // namespace
 
 bool forwardDctSse2(const int32_t* in, int16_t* out) {
-    __m128i v[8], sums[16];
+    __m128i v[8], w[8];
     if (!loadForwardRows(in, v)) return false;
     transpose8x16(v);  // v[x]: sample x of each row
-    forwardLanes(v, sums);
-    for (int k = 0; k < 8; ++k) {
-        v[k] = _mm_packs_epi32(_mm_srai_epi32(sums[2 * k], 9), _mm_srai_epi32(sums[2 * k + 1], 9));
-    }
-    transpose8x16(v);  // v[y]: row y of the row outputs
-    forwardLanes(v, sums);
+    forwardLanes<9>(v, w);
+    transpose8x16(w);  // w[y]: row y of the row outputs
+    forwardLanes<13>(w, v);
     __m128i* dst = reinterpret_cast<__m128i*>(out);
-    for (int k = 0; k < 8; ++k) {
-        _mm_storeu_si128(dst + k, _mm_packs_epi32(_mm_srai_epi32(sums[2 * k], 13), _mm_srai_epi32(sums[2 * k + 1], 13)));
-    }
+    for (int k = 0; k < 8; ++k) _mm_storeu_si128(dst + k, v[k]);
     return true;
 }
 
