@@ -1,6 +1,9 @@
 #include "suffix_sort.h"
 
 #include <algorithm>
+#include <type_traits>
+
+#include "bwt_lms_presort.h"
 
 namespace spatial {
 namespace {
@@ -17,11 +20,7 @@ class InducedSorter {
   void run() {
     classify();
     countSymbols();
-    placeLmsInBucketEnds();
-    induce();
-    const int32_t lmsCount = compactSortedLms();
-    const int32_t names = nameLmsSubstrings(lmsCount);
-    sortReducedProblem(lmsCount, names);
+    const int32_t lmsCount = presortLms() ? collectedLms_ : sortLmsByInducing();
     placeSortedLms(lmsCount);
     induce();
   }
@@ -46,6 +45,29 @@ class InducedSorter {
       sum += count_[c];
       bucket_[c] = ends ? sum : sum - count_[c];
     }
+  }
+
+  // The top level first tries the direct sort; it needs the padded 16-bit text.
+  bool presortLms() {
+    if constexpr (std::is_same_v<Symbol, uint16_t>) {
+      collectedLms_ = 0;
+      for (int32_t i = 1; i < n_; ++i)
+        if (isLms(i)) sa_[collectedLms_++] = i;
+      return presortLmsSuffixes(text_, n_, int32_t(count_.size()), sa_, collectedLms_,
+                                sa_ + collectedLms_);
+    }
+    return false;
+  }
+
+  // Leaves the LMS suffixes sorted in sa[0..lmsCount) and returns lmsCount.
+  int32_t sortLmsByInducing() {
+    placeLmsInBucketEnds();
+    induce();
+    const int32_t lmsCount = compactSortedLms();
+    const int32_t names = nameLmsSubstrings(lmsCount);
+    sortReducedProblem(lmsCount, names);
+    ranksToPositions(lmsCount);
+    return lmsCount;
   }
 
   void placeLmsInBucketEnds() {
@@ -125,11 +147,14 @@ class InducedSorter {
     }
   }
 
-  void placeSortedLms(int32_t lmsCount) {
+  void ranksToPositions(int32_t lmsCount) {
     int32_t* positions = sa_ + n_ - lmsCount;
     for (int32_t i = 1, j = 0; i < n_; ++i)
       if (isLms(i)) positions[j++] = i;
     for (int32_t i = 0; i < lmsCount; ++i) sa_[i] = positions[sa_[i]];
+  }
+
+  void placeSortedLms(int32_t lmsCount) {
     std::fill(sa_ + lmsCount, sa_ + n_, -1);
     bucketBounds(true);
     for (int32_t i = lmsCount - 1; i >= 0; --i) {
@@ -142,6 +167,7 @@ class InducedSorter {
   const Symbol* text_;
   int32_t* sa_;
   int32_t n_;
+  int32_t collectedLms_ = 0;
   std::vector<uint8_t> sType_;
   std::vector<int32_t> count_;
   std::vector<int32_t> bucket_;
@@ -155,10 +181,11 @@ void sortBlockSuffixes(const uint8_t* block, int32_t n, std::vector<int32_t>& ro
     rows.assign(1, 0);
     return;
   }
-  // Complemented bytes 1..256 and a 0 sentinel for the end of the block.
-  scratch.resize(static_cast<size_t>(n) + 1);
+  // Complemented bytes 1..256, a 0 sentinel for the end of the block, and
+  // a zero for the bucket pass of the direct sort.
+  scratch.resize(static_cast<size_t>(n) + 1 + kPresortPadding);
   for (int32_t i = 0; i < n; ++i) scratch[i] = uint16_t(256 - block[i]);
-  scratch[n] = 0;
+  std::fill(scratch.begin() + n, scratch.end(), 0);
   rows.resize(static_cast<size_t>(n) + 1);
   InducedSorter<uint16_t>(scratch.data(), rows.data(), n + 1, 257).run();
   std::reverse(rows.begin(), rows.end());

@@ -4,7 +4,9 @@
 // greater than every byte. That order is the reverse of the usual one (end
 // smallest) over the complemented bytes, which the induced-sorting algorithm
 // of Nong, Zhang and Chan (SA-IS, 2009) computes in linear time, so runs and
-// other repetitive blocks cost no more than random ones.
+// other repetitive blocks cost no more than random ones. Its LMS suffixes are
+// first sorted directly, which ordinary data allows cheaply; a block too
+// repetitive for that within a fixed budget takes the recursive route.
 #pragma once
 
 #include <cstddef>

@@ -59,12 +59,57 @@ TEST(SuffixSort, MatchesTheReferenceOrderOnSmallBlocks) {
   for (const Bytes& block : blocks) EXPECT_EQ(sorted(block), referenceOrder(block)) << block.size();
 }
 
+// Pieces of `unit` copied over and over with a byte changed here and there:
+// long shared prefixes that end at different depths.
+Bytes mutatedCopies(size_t n, const Bytes& unit, size_t every, uint32_t seed) {
+  Bytes out = periodic(n, unit);
+  const Bytes noise = testing::randomBytes(n / every + 1, seed);
+  for (size_t i = every / 2, k = 0; i < n; i += every, ++k) out[i] = noise[k];
+  return out;
+}
+
+Bytes wordsText(size_t n, uint32_t seed) {
+  const char* words[] = {"the ", "block ", "sort ", "of ", "text ", "\n", "int ", "return ", "( ", ") "};
+  const Bytes picks = testing::randomBytes(n, seed, 10);
+  std::string text;
+  for (size_t i = 0; text.size() < n; ++i) text += words[picks[i]];
+  return testing::bytesOf(text.substr(0, n));
+}
+
+TEST(SuffixSort, MatchesTheReferenceOrderOnSharedPrefixesAndExtremeBytes) {
+  // Bytes 255 and 0 meet the zeros that pad the direct sort's words; long
+  // shared prefixes take it through several rounds or back to the inducing
+  // sort.
+  std::vector<Bytes> blocks;
+  for (uint32_t seed = 1; seed <= 60; ++seed) {
+    Bytes block = testing::randomBytes(1 + seed * 7 % 300, seed, 3);
+    for (uint8_t& b : block) b = b == 0 ? 255 : b == 1 ? 0 : 254;
+    blocks.push_back(block);
+  }
+  for (size_t run = 1; run <= 12; ++run)  // the block's end against the same bytes then 255s
+    for (const Bytes& u : {Bytes{0, 1, 0}, Bytes{254, 0}, Bytes{7, 200, 3, 9, 1}}) {
+      blocks.push_back(testing::concat(testing::concat(u, Bytes(run, 255)), u));
+      blocks.push_back(testing::concat(testing::concat(u, Bytes(run, 255)), testing::concat(u, u)));
+    }
+  const Bytes unit = testing::randomBytes(300, 9);
+  blocks.push_back(periodic(1200, unit));
+  blocks.push_back(testing::concat(periodic(1200, unit), testing::randomBytes(50, 10)));
+  blocks.push_back(periodic(1207, testing::bytesOf("abcdefghijklmnopqrstuvwxyz0123456789")));
+  blocks.push_back(mutatedCopies(3000, testing::randomBytes(70, 11), 140, 12));
+  blocks.push_back(mutatedCopies(3000, Bytes(1, 255), 65, 13));
+  blocks.push_back(wordsText(20000, 14));
+  blocks.push_back(testing::concat(wordsText(5000, 15), wordsText(5000, 15)));
+  for (const Bytes& block : blocks) EXPECT_EQ(sorted(block), referenceOrder(block)) << block.size();
+}
+
 TEST(SuffixSort, RepetitiveFullBlocksSortInLinearTime) {
   // A comparison sort takes quadratic time here; all of these together must
   // stay far below a second even under sanitizers.
   const std::vector<Bytes> blocks = {Bytes(50000, 'x'), periodic(50000, {1, 2}),
                                      periodic(50000, {9, 9, 9, 9, 8}),
-                                     periodic(50000, testing::randomBytes(1000, 5))};
+                                     periodic(50000, testing::randomBytes(1000, 5)),
+                                     mutatedCopies(50000, testing::randomBytes(70, 6), 300, 7),
+                                     mutatedCopies(50000, testing::randomBytes(9, 8), 66, 9)};
   const auto began = std::chrono::steady_clock::now();
   for (const Bytes& block : blocks) {
     const std::vector<int32_t> rows = sorted(block);
