@@ -30,11 +30,13 @@ inline void forward1d(const u32* in, int inStep, u32* out, int outStep) {
     out[7 * outStep] = static_cast<u32>(sar(kCos7 * d0 - kCos5 * d1 + kCos3 * d2 - kCos1 * d3, Shift));
 }
 
-// The viewer's 1-D inverse on F0..F7 = in[0], in[step], ...
-template <int Shift>
+// The viewer's 1-D inverse on F0..F7 = in[0], in[step], ...; with Count < 8
+// the inputs from F(Count) on are known to be 0, and their products drop out.
+template <int Shift, int Count = 8>
 inline void inverse1d(const u32* in, int step, u32* out, int outStep) {
     const u32 f0 = in[0], f1 = in[step], f2 = in[2 * step], f3 = in[3 * step];
-    const u32 f4 = in[4 * step], f5 = in[5 * step], f6 = in[6 * step], f7 = in[7 * step];
+    const u32 f4 = Count > 4 ? in[4 * step] : 0u, f5 = Count > 5 ? in[5 * step] : 0u;
+    const u32 f6 = Count > 6 ? in[6 * step] : 0u, f7 = Count > 7 ? in[7 * step] : 0u;
     const u32 a = kCos3 * f3 + kCos5 * f5;
     const u32 b = kCos1 * f1 + kCos7 * f7;
     const u32 c = kCos2 * f2 + kCos6 * f6;
@@ -64,8 +66,14 @@ inline uint64_t presentMask(const u32* in) {
     return mask;
 }
 
-// The column pass. A column of zeros transforms to zeros, and one whose
-// only value is in row 0 to eight equal values (as the butterfly gives).
+// Positions of the last four rows, and of the last four columns.
+constexpr uint64_t kLowerRows = 0xffffffff00000000ull;
+constexpr uint64_t kRightColumns = 0xf0f0f0f0f0f0f0f0ull;
+
+// The column pass, Rows values per column at most. A column of zeros
+// transforms to zeros, and one whose only value is in row 0 to eight
+// equal values (as the butterfly gives).
+template <int Rows>
 inline void inverseColumns(const u32* in, uint64_t present, u32* mid) {
     for (int col = 0; col < 8; ++col) {
         const uint64_t bits = (present >> col) & kColumnBits;
@@ -73,29 +81,45 @@ inline void inverseColumns(const u32* in, uint64_t present, u32* mid) {
             const u32 value = bits == 0 ? 0u : static_cast<u32>(sar(kCos4 * in[col], 10));
             for (int y = 0; y < 8; ++y) mid[8 * y + col] = value;
         } else {
-            inverse1d<10>(in + col, 8, mid + col, 8);
+            inverse1d<10, Rows>(in + col, 8, mid + col, 8);
         }
     }
 }
 
+template <int Columns, class Emit>
+inline void inverseRows(const u32* mid, Emit emit) {
+    u32 row[8];
+    for (int y = 0; y < 8; ++y) {
+        inverse1d<12, Columns>(mid + 8 * y, 1, row, 1);
+        emit(y, row);
+    }
+}
+
 // Columns first, then rows; emit(row, values) receives each output row.
+// Blocks of low frequencies (the common ones) skip the products of the
+// values known to be 0.
 template <class Emit>
 inline void inverse2d(const int32_t* coeff, uint64_t present, Emit emit) {
     const u32* in = reinterpret_cast<const u32*>(coeff);
-    u32 row[8];
     if ((present >> 8) == 0) {
         // Every column flat: all rows of the column pass are alike.
-        u32 first[8];
+        u32 first[8], row[8];
         for (int col = 0; col < 8; ++col) first[col] = static_cast<u32>(sar(kCos4 * in[col], 10));
         inverse1d<12>(first, 1, row, 1);
         for (int y = 0; y < 8; ++y) emit(y, row);
         return;
     }
     u32 mid[64];
-    inverseColumns(in, present, mid);
-    for (int y = 0; y < 8; ++y) {
-        inverse1d<12>(mid + 8 * y, 1, row, 1);
-        emit(y, row);
+    if ((present & kLowerRows) == 0) {
+        inverseColumns<4>(in, present, mid);
+    } else {
+        inverseColumns<8>(in, present, mid);
+    }
+    // A column without values leaves zeros in every row of the column pass.
+    if ((present & kRightColumns) == 0) {
+        inverseRows<4>(mid, emit);
+    } else {
+        inverseRows<8>(mid, emit);
     }
 }
 
