@@ -95,18 +95,33 @@ inline bool loadForwardRows(const int32_t* in, __m128i* rows) {
     return _mm_movemask_epi8(outside) == 0;
 }
 
-}  // namespace
-
-bool forwardDctSse2(const int32_t* in, int16_t* out) {
-    __m128i v[8], w[8];
-    if (!loadForwardRows(in, v)) return false;
+// Both passes on the rows of a block in 16-bit lanes; v is consumed.
+inline void forward2d(__m128i* v, int16_t* out) {
+    __m128i w[8];
     transpose8x16(v);  // v[x]: sample x of each row
     forwardLanes<9>(v, w);
     transpose8x16(w);  // w[y]: row y of the row outputs
     forwardLanes<13>(w, v);
     __m128i* dst = reinterpret_cast<__m128i*>(out);
     for (int k = 0; k < 8; ++k) _mm_storeu_si128(dst + k, v[k]);
+}
+
+}  // namespace
+
+bool forwardDctSse2(const int32_t* in, int16_t* out) {
+    __m128i v[8];
+    if (!loadForwardRows(in, v)) return false;
+    forward2d(v, out);
     return true;
+}
+
+void forwardDctBytesSse2(const uint8_t* src, int stride, int32_t bias, int16_t* out) {
+    const __m128i zero = _mm_setzero_si128(), offset = _mm_set1_epi16(static_cast<int16_t>(bias));
+    __m128i v[8];
+    for (int y = 0; y < 8; ++y, src += stride) {
+        v[y] = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)), zero), offset);
+    }
+    forward2d(v, out);
 }
 
 }  // namespace videnc

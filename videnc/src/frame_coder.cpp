@@ -23,6 +23,20 @@ uint64_t transformAndQuantise(const int32_t* samples, const QuantSteps& steps, i
     return quantiseBlock(coeff, steps, levels);
 }
 
+// Levels of a block coded by itself, straight from the frame bytes.
+uint64_t absoluteLevels(const uint8_t* src, int stride, int32_t bias, const QuantSteps& steps, int32_t* levels) {
+#if VIDENC_X86
+    if (sse2Enabled()) {
+        int16_t coeff16[64];
+        forwardDctBytesSse2(src, stride, bias, coeff16);
+        return quantiseBlockSse2(coeff16, steps, levels);
+    }
+#endif
+    int32_t samples[64];
+    loadBlock(src, stride, bias, samples);
+    return transformAndQuantise(samples, steps, levels);
+}
+
 }  // namespace
 
 bool chooseIntra(const int32_t* samples, const int32_t* reference, int stride) {
@@ -56,11 +70,17 @@ void FrameCoder::codePlane(PacketKind kind, int plane, const uint8_t* frame, con
         for (int bx = 0; bx < g.width / 8; ++bx) {
             const uint8_t* src = frame + g.offset + static_cast<size_t>(by) * 8 * g.width + bx * 8;
             int32_t* reference = ref.blockAt(bx, by);
-            loadBlock(src, g.width, g.bias, samples);
-            const bool intra = kind == PacketKind::Absolute || chooseIntra(samples, reference, g.width);
-            if (!intra) subtractReference(reference, g.width, samples);
-            const uint64_t nonzero = transformAndQuantise(samples, steps, levels);
-            if (kind == PacketKind::Relative) out.putBit(intra);
+            bool intra = true;
+            uint64_t nonzero;
+            if (kind == PacketKind::Absolute) {
+                nonzero = absoluteLevels(src, g.width, g.bias, steps, levels);
+            } else {
+                loadBlock(src, g.width, g.bias, samples);
+                intra = chooseIntra(samples, reference, g.width);
+                if (!intra) subtractReference(reference, g.width, samples);
+                nonzero = transformAndQuantise(samples, steps, levels);
+                out.putBit(intra);
+            }
             writeBlock(out, levels, nonzero, dcPrediction);
             updateReference(intra, levels, nonzero, steps, reference, g.width);
         }

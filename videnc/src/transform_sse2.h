@@ -12,4 +12,8 @@ namespace videnc {
 constexpr int32_t kForwardLaneLimit = 1448;
 bool forwardDctSse2(const int32_t* in, int16_t* out);
 
+// The same from 8x8 frame bytes at src less bias (0..255), which are
+// always within the limit.
+void forwardDctBytesSse2(const uint8_t* src, int stride, int32_t bias, int16_t* out);
+
 }  // namespace videnc

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <random>
 
+#include "simd_dispatch.h"
 #include "transform.h"
+#include "transform_sse2.h"
 
 namespace videnc {
 namespace {
@@ -71,6 +73,26 @@ TEST(Transform, ForwardMatchesItsScalarFormAcrossInputRanges) {
         forwardDctPlain(in, plain);
         for (int i = 0; i < 64; ++i) ASSERT_EQ(fast[i], plain[i]) << "trial " << trial << " at " << i;
     }
+}
+
+TEST(Transform, VectorForwardFromFrameBytesMatchesTheScalarForm) {
+#if VIDENC_X86
+    if (!sse2Enabled()) GTEST_SKIP() << "no SSE2 on this processor";
+    std::mt19937 random(29);
+    for (int trial = 0; trial < 4000; ++trial) {
+        uint8_t frame[8 * 20];
+        for (uint8_t& b : frame) b = trial % 3 == 0 ? static_cast<uint8_t>(random() % 2 * 255) : static_cast<uint8_t>(random());
+        const int32_t bias = trial % 2 ? 128 : 0;
+        int32_t samples[64], plain[64];
+        for (int i = 0; i < 64; ++i) samples[i] = frame[20 * (i / 8) + 3 + i % 8] - bias;
+        forwardDctPlain(samples, plain);
+        int16_t fast[64];
+        forwardDctBytesSse2(frame + 3, 20, bias, fast);
+        for (int i = 0; i < 64; ++i) ASSERT_EQ(fast[i], plain[i]) << "trial " << trial << " at " << i;
+    }
+#else
+    GTEST_SKIP() << "no SSE2 path on this processor family";
+#endif
 }
 
 TEST(Transform, ForwardIsCloseToTheOrthonormalDct) {
