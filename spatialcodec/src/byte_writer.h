@@ -26,9 +26,14 @@ class ByteWriter {
     return true;
   }
 
+  // Short runs are stored sixteen bytes at once where the area has room; the
+  // bytes past the run are spare capacity, rewritten or trimmed later.
   bool putRepeated(uint8_t b, size_t count) {
     if (cap_ - pos_ < count && !grow(count)) return false;
-    std::memset(data_ + pos_, b, count);
+    if (count <= kShortRun && cap_ - pos_ >= kShortRun)
+      std::memset(data_ + pos_, b, kShortRun);
+    else
+      std::memset(data_ + pos_, b, count);
     pos_ += count;
     return true;
   }
@@ -52,6 +57,8 @@ class ByteWriter {
   void finish() { storage_.resize(pos_); }
 
  private:
+  static constexpr size_t kShortRun = 16;
+
   bool grow(size_t need) {
     if (limit_ - pos_ < need) return false;
     size_t doubled = cap_ < limit_ / 2 ? cap_ * 2 : limit_;

@@ -1,6 +1,56 @@
 #include "run_length.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace spatial {
+namespace {
+
+constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+constexpr size_t kMaxCount = 255;
+
+inline uint64_t load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// The first j >= i whose byte equals the one before it (`prev` standing
+// before i), or n: the bytes up to there are copied as they are.
+size_t repeatAt(const uint8_t* in, size_t i, size_t n, uint8_t prev) {
+  if (i >= n || in[i] == prev) return i;
+  ++i;
+  if constexpr (kLittleEndian) {
+    // Eight neighbours compared at once; the lowest zero byte of the
+    // difference is found exactly (borrows only run upwards from it).
+    constexpr uint64_t kOnes = 0x0101010101010101u;
+    constexpr uint64_t kHighs = 0x8080808080808080u;
+    for (; i + 8 <= n; i += 8) {
+      const uint64_t diff = load64(in + i) ^ load64(in + i - 1);
+      const uint64_t zeros = (diff - kOnes) & ~diff & kHighs;
+      if (zeros != 0) return i + size_t(__builtin_ctzll(zeros) / 8);
+    }
+  }
+  while (i < n && in[i] != in[i - 1]) ++i;
+  return i;
+}
+
+// How many bytes from i (at most `limit`) equal c, eight at a time.
+size_t copiesAt(const uint8_t* in, size_t i, size_t n, uint8_t c, size_t limit) {
+  const size_t end = i + std::min(limit, n - i);
+  size_t j = i;
+  if constexpr (kLittleEndian) {
+    const uint64_t pattern = 0x0101010101010101u * c;
+    for (; j + 8 <= end; j += 8) {
+      const uint64_t diff = load64(in + j) ^ pattern;
+      if (diff != 0) return j - i + size_t(__builtin_ctzll(diff) / 8);
+    }
+  }
+  while (j < end && in[j] == c) ++j;
+  return j - i;
+}
+
+}  // namespace
 
 size_t runLengthBound(size_t n) { return n + n / 2 + 2; }
 
@@ -9,23 +59,17 @@ bool runLengthEncode(const uint8_t* in, size_t n, ByteWriter& out) {
   uint8_t prev = 0;
   size_t i = 0;
   while (i < n) {
-    const uint8_t c = in[i++];
-    if (!out.put(c)) return false;
-    if (c != prev) {
-      prev = c;
-      continue;
-    }
-    size_t count = 0;
-    while (count < 255 && i < n && in[i] == c) {
-      ++count;
-      ++i;
-    }
-    if (!out.put(static_cast<uint8_t>(count))) return false;
-    if (count < 255 && i < n) {
-      // The byte that stopped the run is copied straight away.
-      prev = in[i++];
-      if (!out.put(prev)) return false;
-    }
+    const size_t run = repeatAt(in, i, n, prev);
+    if (!out.putBytes(in + i, run - i)) return false;
+    if (run == n) break;
+    const uint8_t c = in[run];
+    i = run + 1;
+    const size_t count = copiesAt(in, i, n, c, kMaxCount);
+    i += count;
+    // After a run the byte that stopped it differs from c, or, after the
+    // longest count, may start a new run of c.
+    if (!out.put(c) || !out.put(static_cast<uint8_t>(count))) return false;
+    prev = c;
   }
   return true;
 }
@@ -34,12 +78,14 @@ CodecStatus runLengthDecode(const uint8_t* in, size_t n, ByteWriter& out) {
   uint8_t prev = 0;
   size_t i = 0;
   while (i < n) {
-    const uint8_t c = in[i++];
+    const size_t run = repeatAt(in, i, n, prev);
+    if (!out.putBytes(in + i, run - i)) return CodecStatus::tooLarge;
+    if (run == n) break;
+    const uint8_t c = in[run];
     if (!out.put(c)) return CodecStatus::tooLarge;
-    if (c == prev) {
-      if (i == n) return CodecStatus::badInput;
-      if (!out.putRepeated(c, in[i++])) return CodecStatus::tooLarge;
-    }
+    if (run + 1 == n) return CodecStatus::badInput;
+    if (!out.putRepeated(c, in[run + 1])) return CodecStatus::tooLarge;
+    i = run + 2;
     prev = c;
   }
   return CodecStatus::ok;
