@@ -17,39 +17,12 @@
 #define VIDENC_SSE2_TARGET_PUSHED
 #endif
 
+#include "sse2_lanes.h"
+
 namespace videnc {
 namespace {
 
-// Transposes 8 rows of eight 16-bit values in place.
-inline void transpose8x16(__m128i* r) {
-    const __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
-    const __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
-    const __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
-    const __m128i a6 = _mm_unpacklo_epi16(r[6], r[7]), a7 = _mm_unpackhi_epi16(r[6], r[7]);
-    const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
-    const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
-    const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
-    const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
-    r[0] = _mm_unpacklo_epi64(b0, b4);
-    r[1] = _mm_unpackhi_epi64(b0, b4);
-    r[2] = _mm_unpacklo_epi64(b1, b5);
-    r[3] = _mm_unpackhi_epi64(b1, b5);
-    r[4] = _mm_unpacklo_epi64(b2, b6);
-    r[5] = _mm_unpackhi_epi64(b2, b6);
-    r[6] = _mm_unpacklo_epi64(b3, b7);
-    r[7] = _mm_unpackhi_epi64(b3, b7);
-}
-
-// Two 16-bit factors for _mm_madd_epi16 on (first, second) pairs.
-inline __m128i factors(int32_t first, int32_t second) {
-    return _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(second) << 16) | (static_cast<uint32_t>(first) & 0xffff)));
-}
-
-// Interleaved (p, q) pairs of the eight lanes, low and high half.
-struct Pairs {
-    __m128i lo, hi;
-    Pairs(__m128i p, __m128i q) : lo(_mm_unpacklo_epi16(p, q)), hi(_mm_unpackhi_epi16(p, q)) {}
-};
+using namespace sse2;
 
 // One output of the butterfly, a.(f0, f1) + b.(f2, f3), for the eight lanes:
 // exact 32-bit sums, shifted and packed back into 16-bit lanes.

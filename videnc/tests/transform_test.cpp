@@ -177,6 +177,33 @@ TEST(Transform, SparseInverseMatchesTheFullButterfly) {
     }
 }
 
+TEST(Transform, VectorInverseMatchesTheScalarFormAroundItsSixteenBitRange) {
+    // Values at the edge of 16 bits, sums of the column pass that leave
+    // them, and products that wrap; the vector path must agree or step aside.
+    std::mt19937 random(53);
+    const int32_t edges[] = {32767, 32768, -32768, -32769, 49056, 4080, INT32_MAX, INT32_MIN};
+    for (int trial = 0; trial < 30000; ++trial) {
+        std::uniform_int_distribution<int32_t> value(-(trial % 2 ? 600 : 32768), trial % 2 ? 600 : 32767);
+        int32_t coeff[64] = {};
+        const int used = trial % 3 == 0 ? 64 : 2 + static_cast<int>(random() % 10);
+        for (int k = 0; k < used; ++k) coeff[random() % 64] = value(random);
+        if (trial % 4 == 0) coeff[random() % 64] = edges[random() % 8];
+        coeff[8 + random() % 56] |= 1;  // never flat, so that the vector path runs
+        int32_t fast[80], plain[80], fastSum[80], plainSum[80];
+        for (int i = 0; i < 80; ++i) fast[i] = plain[i] = fastSum[i] = plainSum[i] = static_cast<int32_t>(random());
+        inverseDct(coeff, fast, 10);
+        inverseDctAdd(coeff, fastSum, 10);
+        forceScalarPaths(true);
+        inverseDct(coeff, plain, 10);
+        inverseDctAdd(coeff, plainSum, 10);
+        forceScalarPaths(false);
+        for (int i = 0; i < 80; ++i) {
+            ASSERT_EQ(fast[i], plain[i]) << "trial " << trial << " at " << i;
+            ASSERT_EQ(fastSum[i], plainSum[i]) << "trial " << trial << " at " << i;
+        }
+    }
+}
+
 TEST(Transform, ExtremeValuesWrapLikeThirtyTwoBitIntegers) {
     // A packet may carry levels whose products leave 32 bits; the viewer's
     // integers wrap, and so must ours (no trap, no undefined behaviour).
