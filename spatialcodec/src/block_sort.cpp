@@ -44,30 +44,103 @@ bool encodeBlock(const uint8_t* data, int32_t n, ByteWriter& out, std::vector<ui
 // walk through the block costs one load.
 constexpr uint32_t kRowShift = 8;
 
-// Follows the links from the row of block offset 1 through the whole block.
-void decodeBlock(const uint8_t* column, uint32_t rowCount, uint32_t firstRow, uint32_t endRow,
-                 uint8_t* target, std::vector<uint32_t>& link) {
-  uint32_t total[257] = {};
-  for (uint32_t r = 0; r < rowCount; ++r) ++total[column[r]];
-  --total[column[endRow]];  // the end row sorts after every byte
-  ++total[256];
-  uint32_t sum = 0;
-  for (uint32_t& t : total) {
-    const uint32_t count = t;
-    t = sum;
-    sum += count;
-  }
-  link.resize(rowCount);
-  for (uint32_t r = 0; r < rowCount; ++r) {
-    const uint32_t symbol = r == endRow ? 256 : column[r];
-    link[total[symbol]++] = r << kRowShift | column[r];
-  }
+// A block as read from the stream, with the place reserved for its bytes.
+struct CodedBlock {
+  const uint8_t* column = nullptr;
+  uint32_t rowCount = 0;
+  uint32_t firstRow = 0;
+  uint32_t endRow = 0;
+  size_t targetAt = 0;
+};
 
-  uint32_t entry = firstRow << kRowShift | column[firstRow];
-  for (uint32_t i = 0; i + 1 < rowCount; ++i) {
+CodecStatus takeBlock(const uint8_t* in, size_t n, size_t& at, ByteWriter& out, CodedBlock& b) {
+  if (n - at < 4) return CodecStatus::badInput;
+  b.rowCount = readLe32(in + at);
+  at += 4;
+  if (b.rowCount == 0 || b.rowCount > kMaxBlockBytes + 1 || n - at < size_t(b.rowCount) + 8)
+    return CodecStatus::badInput;
+  b.column = in + at;
+  b.firstRow = readLe32(b.column + b.rowCount);
+  b.endRow = readLe32(b.column + b.rowCount + 4);
+  at += size_t(b.rowCount) + 8;
+  if (b.firstRow >= b.rowCount || b.endRow >= b.rowCount) return CodecStatus::badInput;
+  b.targetAt = out.size();
+  return out.putRepeated(0, b.rowCount - 1) ? CodecStatus::ok : CodecStatus::tooLarge;
+}
+
+// Rows in order of their byte (the end row last), each entry with the byte
+// of its row. Four partial counts keep runs of one byte from serialising on
+// a single counter.
+void buildLinks(const CodedBlock& b, std::vector<uint32_t>& link) {
+  uint32_t partial[4][257] = {};
+  uint32_t r = 0;
+  for (; r + 4 <= b.rowCount; r += 4)
+    for (int k = 0; k < 4; ++k) ++partial[k][b.column[r + k]];
+  for (; r < b.rowCount; ++r) ++partial[0][b.column[r]];
+  --partial[0][b.column[b.endRow]];  // the end row sorts after every byte
+  ++partial[0][256];
+  uint32_t next[257];
+  uint32_t sum = 0;
+  for (int c = 0; c < 257; ++c) {
+    next[c] = sum;
+    sum += partial[0][c] + partial[1][c] + partial[2][c] + partial[3][c];
+  }
+  link.resize(b.rowCount);
+  uint32_t* out = link.data();
+  for (r = 0; r < b.rowCount; ++r) {
+    const uint32_t symbol = r == b.endRow ? 256 : b.column[r];
+    out[next[symbol]++] = r << kRowShift | b.column[r];
+  }
+}
+
+uint32_t firstEntry(const CodedBlock& b) {
+  return b.firstRow << kRowShift | b.column[b.firstRow];
+}
+
+// Follows one block's links for `steps` bytes; returns where it stopped.
+uint32_t walk(uint32_t entry, const uint32_t* link, uint8_t* target, uint32_t steps) {
+  for (uint32_t i = 0; i < steps; ++i) {
     target[i] = static_cast<uint8_t>(entry);
     entry = link[entry >> kRowShift];
   }
+  return entry;
+}
+
+// Two blocks' walks interleaved: each step waits on a load, and the two
+// chains do not depend on each other.
+void walkTogether(uint32_t& a, const uint32_t* linkA, uint8_t* targetA, uint32_t& b,
+                  const uint32_t* linkB, uint8_t* targetB, uint32_t steps) {
+  for (uint32_t i = 0; i < steps; ++i) {
+    targetA[i] = static_cast<uint8_t>(a);
+    targetB[i] = static_cast<uint8_t>(b);
+    a = linkA[a >> kRowShift];
+    b = linkB[b >> kRowShift];
+  }
+}
+
+// Decodes blocks a and b (each rowCount - 1 bytes) into their reserved places.
+void decodePair(const CodedBlock& a, const CodedBlock& b, uint8_t* data,
+                std::vector<uint32_t>& linkA, std::vector<uint32_t>& linkB) {
+  buildLinks(a, linkA);
+  buildLinks(b, linkB);
+  const uint32_t lengthA = a.rowCount - 1;
+  const uint32_t lengthB = b.rowCount - 1;
+  const uint32_t common = std::min(lengthA, lengthB);
+  uint8_t* targetA = data + a.targetAt;
+  uint8_t* targetB = data + b.targetAt;
+  uint32_t entryA = firstEntry(a);
+  uint32_t entryB = firstEntry(b);
+  walkTogether(entryA, linkA.data(), targetA, entryB, linkB.data(), targetB, common);
+  walk(entryA, linkA.data(), targetA + common, lengthA - common);
+  walk(entryB, linkB.data(), targetB + common, lengthB - common);
+  perturbBlock(targetA, lengthA, true);
+  perturbBlock(targetB, lengthB, true);
+}
+
+void decodeSingle(const CodedBlock& a, uint8_t* data, std::vector<uint32_t>& link) {
+  buildLinks(a, link);
+  walk(firstEntry(a), link.data(), data + a.targetAt, a.rowCount - 1);
+  perturbBlock(data + a.targetAt, a.rowCount - 1, true);
 }
 
 }  // namespace
@@ -96,25 +169,19 @@ bool blockSortEncode(const uint8_t* in, size_t n, ByteWriter& out) {
 }
 
 CodecStatus blockSortDecode(const uint8_t* in, size_t n, ByteWriter& out) {
-  std::vector<uint32_t> link;
+  std::vector<uint32_t> linkA, linkB;
   size_t at = 0;
   while (at < n) {
-    if (n - at < 4) return CodecStatus::badInput;
-    const uint32_t rowCount = readLe32(in + at);
-    at += 4;
-    if (rowCount == 0 || rowCount > kMaxBlockBytes + 1 || n - at < size_t(rowCount) + 8)
-      return CodecStatus::badInput;
-    const uint8_t* column = in + at;
-    const uint32_t firstRow = readLe32(column + rowCount);
-    const uint32_t endRow = readLe32(column + rowCount + 4);
-    at += size_t(rowCount) + 8;
-    if (firstRow >= rowCount || endRow >= rowCount) return CodecStatus::badInput;
-
-    const size_t targetAt = out.size();
-    if (!out.putRepeated(0, rowCount - 1)) return CodecStatus::tooLarge;
-    uint8_t* target = out.data() + targetAt;
-    decodeBlock(column, rowCount, firstRow, endRow, target, link);
-    perturbBlock(target, rowCount - 1, true);
+    CodedBlock a, b;
+    CodecStatus s = takeBlock(in, n, at, out, a);
+    if (s != CodecStatus::ok) return s;
+    if (at == n) {
+      decodeSingle(a, out.data(), linkA);
+      break;
+    }
+    s = takeBlock(in, n, at, out, b);
+    if (s != CodecStatus::ok) return s;  // the whole result is dropped on error
+    decodePair(a, b, out.data(), linkA, linkB);
   }
   return CodecStatus::ok;
 }
