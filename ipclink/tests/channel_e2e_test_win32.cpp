@@ -85,7 +85,7 @@ TEST(Burst, LargeMessagesAndTenThousandArriveWholeAndOnce) {
     ASSERT_TRUE(waitForLine(log, "ready", 20000));
     ChildProcess clientB(kClient, {b, reportB, "own-pipes", "expect=10005"});
     ChildProcess clientA(kClient, {a, reportA, "own-pipes", "post=" + b + ":5:20000:0",
-                                   "post=" + b + ":10000:100:5", "sleep=200"});
+                                   "post=" + b + ":10000:100:5", "shutdown"});
     EXPECT_EQ(clientA.wait(kClientLimitMs), 0);
     EXPECT_EQ(clientB.wait(kClientLimitMs), 0);
     auto result = readReport(reportB);
@@ -130,16 +130,21 @@ TEST(Recovery, RestartedRouterIsRejoinedInOrderWithoutSecondAdmission) {
 TEST(Recovery, LetGoAndBrokenPipesRepairAndDropTheCutOffFrame) {
     std::string a = uniqueId("mend"), b = uniqueId("tool");
     std::string log = scratchPath("router.log"), reportA = scratchPath("a.txt"), reportB = scratchPath("b.txt");
-    std::string go = scratchPath("go");
+    std::string go = scratchPath("go"), first = scratchPath("first");
     ChildProcess router(kRouter, {log});
     ASSERT_TRUE(waitForLine(log, "ready", 20000));
-    ChildProcess clientA(kClient, {a, reportA, "own-pipes", "touch=" + go, "expect=3", "dump-lines"});
+    ChildProcess clientA(kClient, {a, reportA, "own-pipes", "touch=" + go, "expect=1", "touch=" + first, "expect=3",
+                                   "dump-lines"});
+    // The router handles every message on a thread of its own, so a message and the command
+    // after it can swap: B waits until A has the first message before the cut-off frame.
     ChildProcess clientB(kClient, {b, reportB, "own-pipes", "wait-file=" + go,
                                    // "let go": A rebuilds; the router's end takes A back on its pipes
                                    "command=RouterTestLetGo:" + a, "sleep=1500", "post=" + a + ":1:200:0",
+                                   "wait-file=" + first,
                                    // half a frame, then a broken pipe: the next message arrives intact
                                    "command=RouterTestSendPartial:" + a, "sleep=2500", "post=" + a + ":1:200:1",
-                                   "command=RouterTestBreakPipes:" + a, "sleep=2000", "post=" + a + ":1:300:2"});
+                                   "command=RouterTestBreakPipes:" + a, "sleep=2000", "post=" + a + ":1:300:2",
+                                   "shutdown"});  // the client ends at once: the last post must be out
     EXPECT_EQ(clientB.wait(kClientLimitMs), 0);
     EXPECT_EQ(clientA.wait(kClientLimitMs), 0);
     auto result = readReport(reportA);

@@ -15,8 +15,8 @@
 //   RouterTestLetGo       TARGET=ID    sends the framed text "let go" to ID
 //   RouterTestSendPartial TARGET=ID    writes half a frame to ID, then breaks its pipes
 //   RouterTestExit                     ends the router at once (ExitProcess(0))
-// The log file gets one line per event: "ready", "admit ID", "goodbye ID", "forward SRC DEST",
-// "held DEST", "command ACTION TARGET"; with --wire also "wire ID SEQ" for every message the
+// The log file gets one line per event: "ready", "admit ID", "goodbye ID",
+// "command ACTION TARGET"; with --wire also "wire ID SEQ" for every message the
 // router's channels complete, in the order they came off the pipes.
 // Runs until RouterTestExit or until the test ends it.
 #include <windows.h>
@@ -52,7 +52,7 @@ public:
     Router(const char* logPath, bool wire) : wire_(wire) { log_ = std::fopen(logPath, "a"); }
 
     void start(const std::vector<std::wstring>& serve) {
-        service_ = IPCChannel::createChannel(L"BrevanService", IPC_FROM_ROUTER, this, output());
+        service_ = IPCChannel::createChannel(L"BrevanService", IPC_FROM_ROUTER, this, nullptr);
         service_->addIPCListener(this);
         for (const auto& id : serve) pairOf(id);
         log(L"ready");
@@ -71,11 +71,13 @@ public:
     }
 
 private:
-    // Status lines are read only for the wire order; without --wire the channels have none.
-    void (*output())(void*, const wchar_t*) { return wire_ ? &Router::status : nullptr; }
+    // Status lines give the wire order and tell when a cut-off frame has gone out; the
+    // service channel needs neither.
+    void (*output())(void*, const wchar_t*) { return &Router::status; }
 
     static void status(void* user, const wchar_t* line) {
         auto* self = static_cast<Router*>(user);
+        if (std::wcsstr(line, kPartialWritten)) SetEvent(self->partialWritten_);
         if (!self->wire_) return;
         const wchar_t* completed = std::wcsstr(line, L": BuildMessage() completed message <");
         if (!completed) return;
@@ -131,9 +133,11 @@ private:
         } else if (action == L"RouterTestLetGo" && channel) {
             channel->postData(L"<LENGTH>7</LENGTH>let go");
         } else if (action == L"RouterTestSendPartial" && channel) {
-            // The start of a frame whose body never comes, then a broken pipe.
-            channel->postData(L"<LENGTH>900</LENGTH><BREVAN_IPC_MESSAGE><SEQ SEQ=\"-5\"/>");
-            Sleep(300);
+            // The start of a frame whose body never comes, then a broken pipe once it is out
+            // (closing flushes it to the client first).
+            ResetEvent(partialWritten_);
+            channel->postData(kPartialFrame);
+            WaitForSingleObject(partialWritten_, kPartialWriteLimitMs);
             channel->RebuildChannel();
         }
     }
@@ -152,7 +156,12 @@ private:
         (void)source;
     }
 
+    static constexpr wchar_t kPartialFrame[] = L"<LENGTH>900</LENGTH><BREVAN_IPC_MESSAGE><SEQ SEQ=\"-5\"/>";
+    static constexpr wchar_t kPartialWritten[] = L": PipeWrite() wrote <<LENGTH>900</LENGTH>";
+    static constexpr DWORD kPartialWriteLimitMs = 20000;
+
     bool wire_;
+    HANDLE partialWritten_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     FILE* log_;
     std::mutex logMutex_;
     IPCChannel* service_ = nullptr;
