@@ -307,6 +307,6 @@ void IPCChannelState::status(const char* pattern, std::initializer_list<ipclink:
 
 void IPCChannelState::outputStatus(const std::u16string& text) {
     if (!outputEnabled) return;
-    std::lock_guard<std::mutex> lock(channelGlobals().outputStatusMutexHandle);
+    std::lock_guard<ipclink::win32::SlimLock> lock(channelGlobals().outputStatusMutexHandle);
     outputFunction(outputUser, asWide(text.c_str()));
 }

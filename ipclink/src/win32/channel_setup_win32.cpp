@@ -12,6 +12,7 @@
 
 using ipclink::win32::asUtf16;
 using ipclink::win32::ScopedHandle;
+using ipclink::win32::SlimLock;
 namespace build = ipclink::build;
 
 namespace {
@@ -56,8 +57,8 @@ HANDLE createMutexShared() {
 
 DWORD randomPauseMs() {
     static std::mt19937 rng(GetCurrentProcessId() * 7919u + GetTickCount());
-    static std::mutex rngMutex;
-    std::lock_guard<std::mutex> guard(rngMutex);
+    static SlimLock rngMutex;
+    std::lock_guard<SlimLock> guard(rngMutex);
     return 20 + rng() % 230;
 }
 
@@ -258,7 +259,7 @@ namespace {
 bool holdServicePipe(const SetupBlock& block, bool inbound, HANDLE pipe) {
     IPCChannelState* self = block.channel;
     {
-        std::lock_guard<std::mutex> guard(self->servicePairMutex);
+        std::lock_guard<SlimLock> guard(self->servicePairMutex);
         (inbound ? self->serviceRead : self->serviceWrite) = pipe;
         if (self->serviceRead && self->serviceWrite) {
             self->servicePairPublished = true;
@@ -272,12 +273,12 @@ bool holdServicePipe(const SetupBlock& block, bool inbound, HANDLE pipe) {
     DWORD started = GetTickCount();
     while (GetTickCount() - started < ipclink::win32::kServicePairHoldLimitMs && !leftBehind(block)) {
         {
-            std::lock_guard<std::mutex> guard(self->servicePairMutex);
+            std::lock_guard<SlimLock> guard(self->servicePairMutex);
             if (self->servicePairPublished) return true;
         }
         if (self->pause(10)) break;
     }
-    std::lock_guard<std::mutex> guard(self->servicePairMutex);
+    std::lock_guard<SlimLock> guard(self->servicePairMutex);
     if (self->servicePairPublished) return true;
     (inbound ? self->serviceRead : self->serviceWrite) = nullptr;
     CloseHandle(pipe);
@@ -344,7 +345,7 @@ void IPCChannelState::negotiateFirstTimeConnectionWithRouter() {
     std::swprintf(requestPipe, 1024, L"\\\\.\\pipe\\toRouter\\%ls", kServiceId);
     std::swprintf(replyPipe, 1024, L"\\\\.\\pipe\\toClient\\%ls", kServiceId);
     {
-        std::lock_guard<std::mutex> guard(servicePairMutex);
+        std::lock_guard<SlimLock> guard(servicePairMutex);
         serviceRead = serviceWrite = nullptr;
         servicePairPublished = false;
     }

@@ -7,13 +7,14 @@
 
 #include <atomic>
 #include <deque>
-#include <mutex>
+#include <mutex>  // std::lock_guard
 #include <string>
 #include <vector>
 
 #include "frame_assembler.h"
 #include "ipclink.h"
 #include "text_format.h"
+#include "win32/slim_lock_win32.h"
 #include "win32/win_handle.h"
 
 namespace ipclink::win32 {
@@ -39,7 +40,7 @@ public:
 
 private:
     void closeFinishedLocked();
-    std::mutex mutex_;
+    SlimLock mutex_;
     std::vector<HANDLE> handles_;  // guarded by mutex_
     std::atomic<bool> stopping_{false};
 };
@@ -138,7 +139,7 @@ public:
     std::atomic<int> activeSetupWorkers{0};
 
     // Admission: the two service pipes are published together or let go together.
-    std::mutex servicePairMutex;
+    ipclink::win32::SlimLock servicePairMutex;
     HANDLE serviceRead = nullptr;   // guarded by servicePairMutex
     HANDLE serviceWrite = nullptr;  // guarded by servicePairMutex
     bool servicePairPublished = false;  // guarded by servicePairMutex
@@ -179,7 +180,7 @@ struct ChannelGlobals {
     HANDLE channelBeingCreatedMutexHandle = nullptr;
     // Status lines of every channel one at a time. A process-local lock: it is taken for
     // every line, and a kernel mutex costs a server round trip per line under Wine.
-    std::mutex outputStatusMutexHandle;
+    SlimLock outputStatusMutexHandle;
     HANDLE reaperMutexHandle = nullptr;
     HANDLE reaperListNotEmptyFlag = nullptr;
     std::vector<HANDLE> reaperList;  // guarded by reaperMutexHandle

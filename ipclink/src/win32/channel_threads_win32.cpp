@@ -7,7 +7,7 @@
 namespace ipclink::win32 {
 
 HANDLE ThreadGroup::start(LPTHREAD_START_ROUTINE body, void* argument) {
-    std::lock_guard<std::mutex> guard(mutex_);
+    std::lock_guard<SlimLock> guard(mutex_);
     if (stopping_) return nullptr;
     closeFinishedLocked();
     HANDLE thread = CreateThread(nullptr, 0, body, argument, 0, nullptr);
@@ -32,7 +32,7 @@ bool ThreadGroup::joinAll(DWORD limitMs) {
     for (;;) {
         std::vector<HANDLE> snapshot;
         {
-            std::lock_guard<std::mutex> guard(mutex_);
+            std::lock_guard<SlimLock> guard(mutex_);
             closeFinishedLocked();
             if (handles_.empty()) return true;
             snapshot = handles_;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "win32/slim_lock_win32.h"
 #include "win32/win_handle.h"
 #include "xml_text.h"
 
@@ -62,7 +63,7 @@ RequestBlock& theBlock() {
     static RequestBlock block;
     return block;
 }
-std::mutex lifecycleMutex;  // guards starting and stopping the factory
+SlimLock lifecycleMutex;  // guards starting and stopping the factory
 bool everStarted = false;   // guarded by lifecycleMutex
 
 class Bstr {
@@ -292,7 +293,7 @@ void startLocked() {
 template <typename Fill, typename Read>
 bool request(const char* operation, Fill fill, Read read) {
     {
-        std::lock_guard<std::mutex> guard(lifecycleMutex);
+        std::lock_guard<SlimLock> guard(lifecycleMutex);
         if (!everStarted) startLocked();
     }
     if (theBlock().shuttingDown) return false;
@@ -313,12 +314,12 @@ bool request(const char* operation, Fill fill, Read read) {
 }  // namespace
 
 void startMessageFactory() {
-    std::lock_guard<std::mutex> guard(lifecycleMutex);
+    std::lock_guard<SlimLock> guard(lifecycleMutex);
     startLocked();
 }
 
 void stopMessageFactory() {
-    std::lock_guard<std::mutex> guard(lifecycleMutex);
+    std::lock_guard<SlimLock> guard(lifecycleMutex);
     if (!theBlock().factoryThread || theBlock().shuttingDown) return;
     theBlock().shuttingDown = true;
     {
