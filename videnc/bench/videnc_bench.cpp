@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -114,7 +115,11 @@ PacketResult benchPackets(const std::vector<std::vector<uint8_t>>& frames, int w
 
 }  // namespace
 
-int main() {
+// Optional arguments pick one case, for profiling: "absolute" or
+// "relative", and a width.
+int main(int argc, char** argv) {
+    const std::string onlyKind = argc > 1 ? argv[1] : "";
+    const int onlyWidth = argc > 2 ? std::atoi(argv[2]) : 0;
     RgbImage picture;
     std::string path;
     if (!loadMachinePicture(picture, path)) {
@@ -126,12 +131,14 @@ int main() {
     const int sizes[2][2] = {{640, 480}, {1280, 720}};
     for (const auto& size : sizes) {
         const int width = size[0], height = size[1];
+        if (onlyWidth != 0 && width != onlyWidth) continue;
         const PanSequence pan(picture, width, height);
         std::vector<std::vector<uint8_t>> frames;
         for (int i = 0; i < kFrames; ++i) frames.push_back(pan.frame(i));
         const JpegResult jpeg = benchJpeg(frames, width, height);
         const int targetBits = static_cast<int>(jpeg.bytes * 8);
         for (bool relative : {false, true}) {
+            if (!onlyKind.empty() && onlyKind != (relative ? "relative" : "absolute")) continue;
             const PacketResult packets = benchPackets(frames, width, height, relative, targetBits);
             std::printf("videnc %s %dx%d: %.1f fps (%.0f bytes, Y PSNR %.1f dB) vs jpeg q75 %.1f fps (%.0f bytes, "
                         "Y PSNR %.1f dB): ratio %.2f\n",

@@ -22,11 +22,25 @@ struct IntraSums {
 };
 IntraSums intraSums(const int32_t* samples, const int32_t* reference, int stride);
 
+// The mode rule on those sums: code the block by itself when its own
+// spread is clearly below its distance from the reference.
+inline bool prefersIntra(const IntraSums& sums) { return sums.deviation < sums.sad - 32 && sums.deviation > 10; }
+
 // The SSE2 forms. intraSumsSse2 is exact while samples and reference lie
 // within +-kIntraLaneLimit (its sums then fit 32-bit lanes); false otherwise.
 constexpr int32_t kIntraLaneLimit = 1 << 25;
 void loadBlockSse2(const uint8_t* src, int stride, int32_t bias, int32_t* samples);
 void subtractReferenceSse2(const int32_t* reference, int stride, int32_t* samples);
 bool intraSumsSse2(const int32_t* samples, const int32_t* reference, int stride, IntraSums* sums);
+
+// All of the above for one block of a relative packet in 16-bit lanes:
+// the mode choice (prefersIntra on the same sums) and the transform input,
+// the samples of a block coded by itself or else their difference from the
+// reference, which then lies within +-kForwardLaneLimit. False, with
+// nothing written, when a reference sample lies outside
+// +-kRelativeReferenceLimit.
+constexpr int32_t kRelativeReferenceLimit = 1024;
+bool relativeInputSse2(const uint8_t* src, int stride, int32_t bias, const int32_t* reference, bool* intra,
+                       int16_t* input);
 
 }  // namespace videnc

@@ -13,6 +13,8 @@
 #define VIDENC_SSE2_TARGET_PUSHED
 #endif
 
+#include "sse2_lanes.h"
+
 namespace videnc {
 namespace {
 
@@ -42,7 +44,55 @@ inline __m128i evenColumns(const int32_t* row) {
     return _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
 }
 
+// 16-bit forms for the relative block.
+inline __m128i absolute16(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
+
+// Sum of all eight 16-bit lanes, widened.
+inline int32_t laneSum16(__m128i v) { return laneSum(_mm_madd_epi16(v, _mm_set1_epi16(1))); }
+
+// The eight reference samples of a row in 16-bit lanes, and whether any
+// lies outside +-kRelativeReferenceLimit (beyond 16 bits they saturate,
+// which the same test catches).
+inline __m128i referenceRow(const int32_t* row, __m128i& outside) {
+    const __m128i v = _mm_packs_epi32(load(row), load(row + 4));
+    const __m128i limit = _mm_set1_epi16(static_cast<int16_t>(kRelativeReferenceLimit));
+    outside = _mm_or_si128(outside, _mm_or_si128(_mm_cmpgt_epi16(v, limit),
+                                                 _mm_cmplt_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), limit))));
+    return v;
+}
+
 }  // namespace
+
+bool relativeInputSse2(const uint8_t* src, int stride, int32_t bias, const int32_t* reference, bool* intra,
+                       int16_t* input) {
+    const __m128i zero = _mm_setzero_si128(), offset = _mm_set1_epi16(static_cast<int16_t>(bias));
+    __m128i samples[8], difference[8], outside = zero;
+    for (int y = 0; y < 8; ++y, src += stride, reference += stride) {
+        sse2::prefetch(src + sse2::kFrameBytesAhead);
+        sse2::prefetch(reference + sse2::kReferenceSamplesAhead);
+        samples[y] = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)), zero), offset);
+        difference[y] = _mm_sub_epi16(samples[y], referenceRow(reference, outside));
+    }
+    if (_mm_movemask_epi8(outside) != 0) return false;
+    // The mode sums over even rows and columns: every partial sum fits a
+    // 16-bit lane (16 differences of at most 1279, samples of at most 255).
+    const __m128i even = _mm_set1_epi32(0xffff);
+    __m128i sad = zero, sum = zero;
+    for (int y = 0; y < 8; y += 2) {
+        sad = _mm_add_epi16(sad, _mm_and_si128(absolute16(difference[y]), even));
+        sum = _mm_add_epi16(sum, _mm_and_si128(samples[y], even));
+    }
+    const __m128i mean = _mm_set1_epi16(static_cast<int16_t>(laneSum16(sum) / 16));
+    __m128i deviation = zero;
+    for (int y = 0; y < 8; y += 2) {
+        deviation = _mm_add_epi16(deviation, _mm_and_si128(absolute16(_mm_sub_epi16(samples[y], mean)), even));
+    }
+    *intra = prefersIntra({laneSum16(sad), laneSum16(deviation)});
+    const __m128i* chosen = *intra ? samples : difference;
+    __m128i* dst = reinterpret_cast<__m128i*>(input);
+    for (int y = 0; y < 8; ++y) _mm_storeu_si128(dst + y, chosen[y]);
+    return true;
+}
 
 void loadBlockSse2(const uint8_t* src, int stride, int32_t bias, int32_t* samples) {
     const __m128i zero = _mm_setzero_si128(), offset = _mm_set1_epi32(bias);

@@ -88,10 +88,17 @@ bool forwardDctSse2(const int32_t* in, int16_t* out) {
     return true;
 }
 
+void forwardDct16Sse2(const int16_t* in, int16_t* out) {
+    __m128i v[8];
+    for (int y = 0; y < 8; ++y) v[y] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in) + y);
+    forward2d(v, out);
+}
+
 void forwardDctBytesSse2(const uint8_t* src, int stride, int32_t bias, int16_t* out) {
     const __m128i zero = _mm_setzero_si128(), offset = _mm_set1_epi16(static_cast<int16_t>(bias));
     __m128i v[8];
     for (int y = 0; y < 8; ++y, src += stride) {
+        prefetch(src + kFrameBytesAhead);
         v[y] = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)), zero), offset);
     }
     forward2d(v, out);

@@ -37,11 +37,29 @@ uint64_t absoluteLevels(const uint8_t* src, int stride, int32_t bias, const Quan
     return transformAndQuantise(samples, steps, levels);
 }
 
+// Levels of a block of a relative packet and its mode; the reference is
+// read only.
+uint64_t relativeLevels(const uint8_t* src, int stride, int32_t bias, const int32_t* reference,
+                        const QuantSteps& steps, int32_t* levels, bool* intra) {
+#if VIDENC_X86
+    int16_t input[64];
+    if (sse2Enabled() && relativeInputSse2(src, stride, bias, reference, intra, input)) {
+        int16_t coeff16[64];
+        forwardDct16Sse2(input, coeff16);
+        return quantiseBlockSse2(coeff16, steps, levels);
+    }
+#endif
+    int32_t samples[64];
+    loadBlock(src, stride, bias, samples);
+    *intra = chooseIntra(samples, reference, stride);
+    if (!*intra) subtractReference(reference, stride, samples);
+    return transformAndQuantise(samples, steps, levels);
+}
+
 }  // namespace
 
 bool chooseIntra(const int32_t* samples, const int32_t* reference, int stride) {
-    const IntraSums sums = intraSums(samples, reference, stride);
-    return sums.deviation < sums.sad - 32 && sums.deviation > 10;
+    return prefersIntra(intraSums(samples, reference, stride));
 }
 
 FrameCoder::FrameCoder(int width, int height) : width_(width), height_(height) { reference_.reset(width, height); }
@@ -63,7 +81,6 @@ void FrameCoder::code(PacketKind kind, const uint8_t* frame, int quant, BitWrite
 void FrameCoder::codePlane(PacketKind kind, int plane, const uint8_t* frame, const QuantSteps& steps, BitWriter& out) {
     const PlaneGeometry g = planeGeometry(plane, width_, height_);
     Plane& ref = reference_.plane[plane];
-    int32_t samples[64];
     int32_t levels[64];
     int32_t dcPrediction = 0;
     for (int by = 0; by < g.height / 8; ++by) {
@@ -75,10 +92,7 @@ void FrameCoder::codePlane(PacketKind kind, int plane, const uint8_t* frame, con
             if (kind == PacketKind::Absolute) {
                 nonzero = absoluteLevels(src, g.width, g.bias, steps, levels);
             } else {
-                loadBlock(src, g.width, g.bias, samples);
-                intra = chooseIntra(samples, reference, g.width);
-                if (!intra) subtractReference(reference, g.width, samples);
-                nonzero = transformAndQuantise(samples, steps, levels);
+                nonzero = relativeLevels(src, g.width, g.bias, reference, steps, levels, &intra);
                 out.putBit(intra);
             }
             writeBlock(out, levels, nonzero, dcPrediction);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <emmintrin.h>
+#include <xmmintrin.h>
 
 #include <cstdint>
 
@@ -28,6 +29,14 @@ inline void transpose8x16(__m128i* r) {
     r[6] = _mm_unpacklo_epi64(b3, b7);
     r[7] = _mm_unpackhi_epi64(b3, b7);
 }
+
+// Rows of frame bytes and of reference samples are read a block at a
+// time and lie far apart in memory; asking for each row's next bytes while
+// the block is worked on hides most of the wait for them. Prefetches never
+// fault, so reading ahead past a plane's end is harmless.
+constexpr int kFrameBytesAhead = 64;        // eight blocks further on
+constexpr int kReferenceSamplesAhead = 32;  // four blocks further on
+inline void prefetch(const void* p) { _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0); }
 
 // Two 16-bit factors for _mm_madd_epi16 on (first, second) pairs.
 inline __m128i factors(int32_t first, int32_t second) {

@@ -16,6 +16,9 @@ bool forwardDctSse2(const int32_t* in, int16_t* out);
 // always within the limit.
 void forwardDctBytesSse2(const uint8_t* src, int stride, int32_t bias, int16_t* out);
 
+// The same from 16-bit samples, each within +-kForwardLaneLimit.
+void forwardDct16Sse2(const int16_t* in, int16_t* out);
+
 // inverseDct and inverseDctAdd in SSE2 lanes; false, with out untouched,
 // when the inputs of a pass do not fit 16 bits.
 bool inverseDctSse2(const int32_t* coeff, int32_t* out, int stride);

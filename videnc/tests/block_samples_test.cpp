@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <random>
 
 #include "block_samples.h"
@@ -60,6 +61,50 @@ TEST(BlockSamples, ModeSumsMatchTheScalarFormAcrossTheLaneLimit) {
         ASSERT_EQ(fast.sad, plain.sad) << "trial " << trial;
         ASSERT_EQ(fast.deviation, plain.deviation) << "trial " << trial;
     }
+}
+
+TEST(BlockSamples, RelativeInputInLanesMatchesTheModeChoiceAndDifference) {
+    if (!sse2Enabled()) GTEST_SKIP() << "no SSE2 on this processor";
+    std::mt19937 random(41);
+    const int32_t spans[] = {0, 40, 300, kRelativeReferenceLimit, kRelativeReferenceLimit + 1, 40000};
+    int accepted = 0, intraBlocks = 0;
+    for (int trial = 0; trial < 12000; ++trial) {
+        const int32_t span = spans[trial % 6];
+        std::uniform_int_distribution<int32_t> value(-span, span);
+        uint8_t frame[8 * kStride];
+        int32_t reference[8 * kStride];
+        const int flat = static_cast<int>(random() % 256);
+        for (uint8_t& b : frame) b = static_cast<uint8_t>(trial % 3 == 0 ? flat + random() % 7 : random());
+        for (int32_t& r : reference) r = trial % 3 == 0 ? flat - 128 + value(random) / 8 : value(random);
+        if (trial % 7 == 0) reference[5 + (trial / 7 % 8) * kStride + trial % 8] = trial % 2 ? span : -span;
+        const int32_t bias = trial % 2 ? 128 : 0;
+
+        int32_t samples[64];
+        bool limitPassed = false;
+        onScalarPaths([&] { loadBlock(frame + 3, kStride, bias, samples); });
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 8; ++x) {
+                limitPassed |= std::abs(reference[5 + y * kStride + x]) > kRelativeReferenceLimit;
+            }
+        }
+        bool intra = false;
+        int16_t input[64];
+        const bool done = relativeInputSse2(frame + 3, kStride, bias, reference + 5, &intra, input);
+        ASSERT_EQ(done, !limitPassed) << "trial " << trial;
+        if (!done) continue;
+        ++accepted;
+        const bool expectedIntra = prefersIntra(intraSums(samples, reference + 5, kStride));
+        ASSERT_EQ(intra, expectedIntra) << "trial " << trial;
+        intraBlocks += intra;
+        for (int i = 0; i < 64; ++i) {
+            const int32_t expected = intra ? samples[i] : samples[i] - reference[5 + (i / 8) * kStride + i % 8];
+            ASSERT_EQ(input[i], expected) << "trial " << trial << " at " << i;
+        }
+    }
+    // Both modes and both outcomes of the limit were seen.
+    EXPECT_GT(intraBlocks, 100);
+    EXPECT_GT(accepted - intraBlocks, 100);
+    EXPECT_LT(accepted, 12000);
 }
 
 }  // namespace
