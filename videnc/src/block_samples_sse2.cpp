@@ -3,17 +3,10 @@
 #if VIDENC_X86
 #include <emmintrin.h>
 
+#include "block_prefetch.h"
 #include "block_samples.h"
 
-// Only these functions use SSE2 (where the compiler does not assume it);
-// the processor check guards their calls.
-#if !defined(__SSE2__)
-#pragma GCC push_options
-#pragma GCC target("sse2")
-#define VIDENC_SSE2_TARGET_PUSHED
-#endif
-
-#include "sse2_lanes.h"
+#include "sse2_target_begin.h"
 
 namespace videnc {
 namespace {
@@ -68,8 +61,8 @@ bool relativeInputSse2(const uint8_t* src, int stride, int32_t bias, const int32
     const __m128i zero = _mm_setzero_si128(), offset = _mm_set1_epi16(static_cast<int16_t>(bias));
     __m128i samples[8], difference[8], outside = zero;
     for (int y = 0; y < 8; ++y, src += stride, reference += stride) {
-        sse2::prefetch(src + sse2::kFrameBytesAhead);
-        sse2::prefetch(reference + sse2::kReferenceSamplesAhead);
+        prefetchRow(src + kFrameBytesAhead);
+        prefetchRow(reference + kReferenceSamplesAhead);
         samples[y] = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(src)), zero), offset);
         difference[y] = _mm_sub_epi16(samples[y], referenceRow(reference, outside));
     }
@@ -130,8 +123,5 @@ bool intraSumsSse2(const int32_t* samples, const int32_t* reference, int stride,
 
 }  // namespace videnc
 
-#if defined(VIDENC_SSE2_TARGET_PUSHED)
-#pragma GCC pop_options
-#undef VIDENC_SSE2_TARGET_PUSHED
-#endif
+#include "simd_target_end.h"
 #endif

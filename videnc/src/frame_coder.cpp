@@ -6,6 +6,7 @@
 #include "reconstruction.h"
 #include "simd_dispatch.h"
 #include "transform.h"
+#include "transform_avx2.h"
 #include "transform_sse2.h"
 
 namespace videnc {
@@ -56,6 +57,50 @@ uint64_t relativeLevels(const uint8_t* src, int stride, int32_t bias, const int3
     return transformAndQuantise(samples, steps, levels);
 }
 
+struct BlockLevels {
+    int32_t levels[64];
+    uint64_t nonzero;
+    bool intra;
+};
+
+#if VIDENC_X86
+// Levels of two horizontally adjacent blocks, transformed side by side;
+// false when a relative block needs the wider arithmetic.
+bool levelsOfPairAvx2(PacketKind kind, const uint8_t* src, int stride, int32_t bias, const int32_t* reference,
+                      const QuantSteps& steps, BlockLevels* blocks) {
+    int16_t coeff[2][64];
+    if (kind == PacketKind::Absolute) {
+        forwardDctBytesPairAvx2(src, stride, bias, coeff[0], coeff[1]);
+        blocks[0].intra = blocks[1].intra = true;
+    } else {
+        int16_t input[2][64];
+        for (int i = 0; i < 2; ++i) {
+            if (!relativeInputSse2(src + 8 * i, stride, bias, reference + 8 * i, &blocks[i].intra, input[i])) return false;
+        }
+        forwardDct16PairAvx2(input[0], input[1], coeff[0], coeff[1]);
+    }
+    for (int i = 0; i < 2; ++i) blocks[i].nonzero = quantiseBlockSse2(coeff[i], steps, blocks[i].levels);
+    return true;
+}
+#endif
+
+// Levels of `count` (1 or 2) horizontally adjacent blocks starting at src
+// and reference; returns how many it gave (at least one).
+int levelsOfBlocks(PacketKind kind, const uint8_t* src, int stride, int32_t bias, const int32_t* reference,
+                   const QuantSteps& steps, int count, BlockLevels* blocks) {
+#if VIDENC_X86
+    if (count == 2 && avx2Enabled() && levelsOfPairAvx2(kind, src, stride, bias, reference, steps, blocks)) return 2;
+#endif
+    BlockLevels& block = blocks[0];
+    if (kind == PacketKind::Absolute) {
+        block.intra = true;
+        block.nonzero = absoluteLevels(src, stride, bias, steps, block.levels);
+    } else {
+        block.nonzero = relativeLevels(src, stride, bias, reference, steps, block.levels, &block.intra);
+    }
+    return 1;
+}
+
 }  // namespace
 
 bool chooseIntra(const int32_t* samples, const int32_t* reference, int stride) {
@@ -81,22 +126,19 @@ void FrameCoder::code(PacketKind kind, const uint8_t* frame, int quant, BitWrite
 void FrameCoder::codePlane(PacketKind kind, int plane, const uint8_t* frame, const QuantSteps& steps, BitWriter& out) {
     const PlaneGeometry g = planeGeometry(plane, width_, height_);
     Plane& ref = reference_.plane[plane];
-    int32_t levels[64];
+    const int blocksWide = g.width / 8;
     int32_t dcPrediction = 0;
     for (int by = 0; by < g.height / 8; ++by) {
-        for (int bx = 0; bx < g.width / 8; ++bx) {
+        for (int bx = 0; bx < blocksWide;) {
             const uint8_t* src = frame + g.offset + static_cast<size_t>(by) * 8 * g.width + bx * 8;
-            int32_t* reference = ref.blockAt(bx, by);
-            bool intra = true;
-            uint64_t nonzero;
-            if (kind == PacketKind::Absolute) {
-                nonzero = absoluteLevels(src, g.width, g.bias, steps, levels);
-            } else {
-                nonzero = relativeLevels(src, g.width, g.bias, reference, steps, levels, &intra);
-                out.putBit(intra);
+            const int count = bx + 1 < blocksWide ? 2 : 1;
+            BlockLevels blocks[2];
+            const int done = levelsOfBlocks(kind, src, g.width, g.bias, ref.blockAt(bx, by), steps, count, blocks);
+            for (int i = 0; i < done; ++i, ++bx) {
+                if (kind == PacketKind::Relative) out.putBit(blocks[i].intra);
+                writeBlock(out, blocks[i].levels, blocks[i].nonzero, dcPrediction);
+                updateReference(blocks[i].intra, blocks[i].levels, blocks[i].nonzero, steps, ref.blockAt(bx, by), g.width);
             }
-            writeBlock(out, levels, nonzero, dcPrediction);
-            updateReference(intra, levels, nonzero, steps, reference, g.width);
         }
     }
 }

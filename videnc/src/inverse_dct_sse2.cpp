@@ -10,13 +10,7 @@
 #include "transform.h"
 #include "transform_sse2.h"
 
-// Only these functions use SSE2 (where the compiler does not assume it);
-// the processor check guards their calls.
-#if !defined(__SSE2__)
-#pragma GCC push_options
-#pragma GCC target("sse2")
-#define VIDENC_SSE2_TARGET_PUSHED
-#endif
+#include "sse2_target_begin.h"
 
 #include "sse2_lanes.h"
 
@@ -140,8 +134,5 @@ bool inverseDctAddSse2(const int32_t* coeff, int32_t* out, int stride) {
 
 }  // namespace videnc
 
-#if defined(VIDENC_SSE2_TARGET_PUSHED)
-#pragma GCC pop_options
-#undef VIDENC_SSE2_TARGET_PUSHED
-#endif
+#include "simd_target_end.h"
 #endif

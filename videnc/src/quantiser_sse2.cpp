@@ -5,13 +5,7 @@
 
 #include "quantiser_sse2.h"
 
-// Only these functions use SSE2 (where the compiler does not assume it);
-// the processor check guards their calls.
-#if !defined(__SSE2__)
-#pragma GCC push_options
-#pragma GCC target("sse2")
-#define VIDENC_SSE2_TARGET_PUSHED
-#endif
+#include "sse2_target_begin.h"
 
 namespace videnc {
 namespace {
@@ -82,8 +76,5 @@ uint64_t quantiseBlockSse2(const int16_t* coeff, const QuantSteps& steps, int32_
 
 }  // namespace videnc
 
-#if defined(VIDENC_SSE2_TARGET_PUSHED)
-#pragma GCC pop_options
-#undef VIDENC_SSE2_TARGET_PUSHED
-#endif
+#include "simd_target_end.h"
 #endif

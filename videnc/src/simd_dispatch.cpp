@@ -3,24 +3,30 @@
 namespace videnc {
 namespace {
 
-bool processorHasSse2() {
-#if defined(__x86_64__)
-    return true;
-#elif defined(__i386__)
+SimdLevel processorLevel() {
+#if VIDENC_X86
     __builtin_cpu_init();
-    return __builtin_cpu_supports("sse2");
+    if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
+#if defined(__x86_64__)
+    return SimdLevel::Sse2;
 #else
-    return false;
+    return __builtin_cpu_supports("sse2") ? SimdLevel::Sse2 : SimdLevel::Scalar;
+#endif
+#else
+    return SimdLevel::Scalar;
 #endif
 }
 
-const bool kProcessorHasSse2 = processorHasSse2();
-bool useSse2 = kProcessorHasSse2;
+const SimdLevel kProcessorLevel = processorLevel();
+SimdLevel level = kProcessorLevel;
 
 }  // namespace
 
-bool sse2Enabled() { return useSse2; }
+bool sse2Enabled() { return level >= SimdLevel::Sse2; }
+bool avx2Enabled() { return level >= SimdLevel::Avx2; }
 
-void forceScalarPaths(bool force) { useSse2 = !force && kProcessorHasSse2; }
+void limitSimdPaths(SimdLevel cap) { level = cap < kProcessorLevel ? cap : kProcessorLevel; }
+
+void forceScalarPaths(bool force) { limitSimdPaths(force ? SimdLevel::Scalar : SimdLevel::Avx2); }
 
 }  // namespace videnc

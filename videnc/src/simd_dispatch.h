@@ -1,6 +1,7 @@
-// Whether the SSE2 paths run. Decided once from the processor (every
-// x86_64 has SSE2; a 32-bit one is asked), so that the library also works
-// on processors without it; tests can force the scalar paths to compare.
+// Which vector paths run. Decided once from the processor (every x86_64
+// has SSE2; a 32-bit one is asked, and both are asked for AVX2), so that the
+// library also works on processors without them; tests can cap the paths
+// to compare them with each other and with the scalar forms.
 #pragma once
 
 #if defined(__i386__) || defined(__x86_64__)
@@ -11,10 +12,16 @@
 
 namespace videnc {
 
-bool sse2Enabled();
+enum class SimdLevel { Scalar, Sse2, Avx2 };
 
-// true: every SSE2 path falls back to its scalar form; false: back to what
-// the processor allows.
+bool sse2Enabled();
+bool avx2Enabled();
+
+// Uses no path above `level` (and never one the processor lacks).
+void limitSimdPaths(SimdLevel level);
+
+// true: every vector path falls back to its scalar form; false: back to
+// what the processor allows.
 void forceScalarPaths(bool force);
 
 }  // namespace videnc
