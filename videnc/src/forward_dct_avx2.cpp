@@ -13,29 +13,10 @@
 
 #include "avx2_target_begin.h"
 
-#include "forward_lanes.h"
+#include "avx2_lanes.h"
 
 namespace videnc {
 namespace {
-
-// The operations the shared lane code asks of a vector type.
-struct Avx2Ops {
-    using V = __m256i;
-    static V add16(V a, V b) { return _mm256_add_epi16(a, b); }
-    static V sub16(V a, V b) { return _mm256_sub_epi16(a, b); }
-    static V add32(V a, V b) { return _mm256_add_epi32(a, b); }
-    static V madd(V a, V b) { return _mm256_madd_epi16(a, b); }
-    template <int Shift>
-    static V srai32(V a) { return _mm256_srai_epi32(a, Shift); }
-    static V packs32(V a, V b) { return _mm256_packs_epi32(a, b); }
-    static V unpacklo16(V a, V b) { return _mm256_unpacklo_epi16(a, b); }
-    static V unpackhi16(V a, V b) { return _mm256_unpackhi_epi16(a, b); }
-    static V unpacklo32(V a, V b) { return _mm256_unpacklo_epi32(a, b); }
-    static V unpackhi32(V a, V b) { return _mm256_unpackhi_epi32(a, b); }
-    static V unpacklo64(V a, V b) { return _mm256_unpacklo_epi64(a, b); }
-    static V unpackhi64(V a, V b) { return _mm256_unpackhi_epi64(a, b); }
-    static V set32(int32_t v) { return _mm256_set1_epi32(v); }
-};
 
 inline __m128i load8(const int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void store8(int16_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
@@ -43,7 +24,7 @@ inline void store8(int16_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__
 // Both passes on the rows of the two blocks; rows is consumed.
 inline void forwardPair(__m256i* rows, int16_t* first, int16_t* second) {
     __m256i coeff[8];
-    lanes::forward2d<Avx2Ops>(rows, coeff);
+    lanes::forward2d<avx2::Ops>(rows, coeff);
     for (int k = 0; k < 8; ++k) {
         store8(first + 8 * k, _mm256_castsi256_si128(coeff[k]));
         store8(second + 8 * k, _mm256_extracti128_si256(coeff[k], 1));

@@ -2,6 +2,7 @@
 
 #include "block_coder.h"
 #include "block_samples.h"
+#include "quantiser_avx2.h"
 #include "quantiser_sse2.h"
 #include "reconstruction.h"
 #include "simd_dispatch.h"
@@ -79,7 +80,10 @@ bool levelsOfPairAvx2(PacketKind kind, const uint8_t* src, int stride, int32_t b
         }
         forwardDct16PairAvx2(input[0], input[1], coeff[0], coeff[1]);
     }
-    for (int i = 0; i < 2; ++i) blocks[i].nonzero = quantiseBlockSse2(coeff[i], steps, blocks[i].levels);
+    uint64_t nonzero[2];
+    quantisePairAvx2(coeff[0], coeff[1], steps, blocks[0].levels, blocks[1].levels, nonzero);
+    blocks[0].nonzero = nonzero[0];
+    blocks[1].nonzero = nonzero[1];
     return true;
 }
 #endif

@@ -54,6 +54,14 @@ struct QuantSteps {
 // Returns the nonzero levels as bits, bit i for natural position i.
 uint64_t quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* levels);
 
+// The DC level and the nonzero mask after a vector division of every
+// coefficient by the AC step: levels[0] is redone with the DC step and
+// zeroLanes has bit i set where the division gave 0 (no small-block rule).
+inline uint64_t levelsWithOwnDc(uint64_t zeroLanes, int32_t dcCoeff, const QuantSteps& steps, int32_t* levels) {
+    levels[0] = steps.dc.divideSmall(dcCoeff);
+    return (~zeroLanes & ~uint64_t{1}) | (levels[0] != 0 ? 1u : 0u);
+}
+
 // The small-block rule on levels whose nonzero ones are the bits of mask;
 // returns the bits left.
 uint64_t applySmallBlockRule(int32_t* levels, uint64_t mask);

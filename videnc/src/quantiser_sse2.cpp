@@ -7,6 +7,9 @@
 
 #include "sse2_target_begin.h"
 
+#include "divide_lanes.h"
+#include "sse2_lanes.h"
+
 namespace videnc {
 namespace {
 
@@ -24,15 +27,6 @@ inline bool loadLanes(const int32_t* coeff, __m128i* v) {
     return _mm_movemask_epi8(outside) == 0;
 }
 
-// Truncating division of eight lanes: the divider's multiply and shift on
-// the magnitudes (its multiplier fits 16 bits and its shift is >= 16).
-inline __m128i divideLanes(__m128i v, __m128i multiplier, __m128i shift) {
-    const __m128i sign = _mm_srai_epi16(v, 15);
-    const __m128i magnitude = _mm_sub_epi16(_mm_xor_si128(v, sign), sign);
-    const __m128i q = _mm_srl_epi16(_mm_mulhi_epu16(magnitude, multiplier), shift);
-    return _mm_sub_epi16(_mm_xor_si128(q, sign), sign);
-}
-
 // Sign-extends eight 16-bit levels into levels[0..7].
 inline void storeLevels(__m128i v, int32_t* levels) {
     const __m128i sign = _mm_srai_epi16(v, 15);
@@ -43,20 +37,17 @@ inline void storeLevels(__m128i v, int32_t* levels) {
 
 // Levels and nonzero mask of eight vectors of coefficients (row by row).
 uint64_t divideLanesBlock(const __m128i* v, const int32_t dcCoeff, const QuantSteps& steps, int32_t* levels) {
-    const __m128i multiplier = _mm_set1_epi16(static_cast<int16_t>(steps.ac.multiplier));
-    const __m128i shift = _mm_cvtsi32_si128(steps.ac.shift - 16);
+    const lanes::LaneDivider<sse2::Ops> divide(steps.ac);
     const __m128i zero = _mm_setzero_si128();
     uint64_t zeros = 0;
     for (int i = 0; i < 8; i += 2) {
-        const __m128i a = divideLanes(v[i], multiplier, shift), b = divideLanes(v[i + 1], multiplier, shift);
+        const __m128i a = divide(v[i]), b = divide(v[i + 1]);
         storeLevels(a, levels + 8 * i);
         storeLevels(b, levels + 8 * i + 8);
         const __m128i isZero = _mm_packs_epi16(_mm_cmpeq_epi16(a, zero), _mm_cmpeq_epi16(b, zero));
         zeros |= static_cast<uint64_t>(_mm_movemask_epi8(isZero)) << (8 * i);
     }
-    // The DC lane went through the AC step; redo it with its own.
-    levels[0] = steps.dc.divideSmall(dcCoeff);
-    return (~zeros & ~uint64_t{1}) | (levels[0] != 0 ? 1u : 0u);
+    return levelsWithOwnDc(zeros, dcCoeff, steps, levels);
 }
 
 }  // namespace

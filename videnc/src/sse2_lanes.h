@@ -29,6 +29,12 @@ struct Ops {
     static V unpacklo64(V a, V b) { return _mm_unpacklo_epi64(a, b); }
     static V unpackhi64(V a, V b) { return _mm_unpackhi_epi64(a, b); }
     static V set32(int32_t v) { return _mm_set1_epi32(v); }
+    static V set16(int16_t v) { return _mm_set1_epi16(v); }
+    static V xor_(V a, V b) { return _mm_xor_si128(a, b); }
+    template <int Shift>
+    static V srai16(V a) { return _mm_srai_epi16(a, Shift); }
+    static V srl16(V a, __m128i count) { return _mm_srl_epi16(a, count); }
+    static V mulhiu16(V a, V b) { return _mm_mulhi_epu16(a, b); }
 };
 
 inline void transpose8x16(__m128i* r) { lanes::transpose8x16<Ops>(r); }

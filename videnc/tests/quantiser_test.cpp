@@ -4,6 +4,7 @@
 #include <set>
 
 #include "quantiser.h"
+#include "quantiser_avx2.h"
 #include "quantiser_sse2.h"
 #include "simd_dispatch.h"
 
@@ -156,23 +157,37 @@ TEST(Quantiser, VectorPathMatchesScalarOnEveryMagnitude) {
     }
 }
 
-TEST(Quantiser, SixteenBitEntryMatchesScalarOnSeededBlocks) {
+TEST(Quantiser, SixteenBitEntriesMatchScalarOnSeededBlocks) {
 #if VIDENC_X86
     if (!sse2Enabled()) GTEST_SKIP() << "no SSE2 on this processor";
     std::mt19937 random(43);
     const int32_t spans[] = {3, 30, 300, 3000, kQuantLaneLimit};
     for (int trial = 0; trial < 40000; ++trial) {
         const QuantSteps steps(trial % kQuantCount);
-        std::uniform_int_distribution<int32_t> value(-spans[trial % 5], spans[trial % 5]);
-        int16_t lanes[64];
-        int32_t coeff[64] = {};
-        for (int k = static_cast<int>(random() % 65); k > 0; --k) coeff[random() % 64] = value(random);
-        if (trial % 9 == 0) coeff[random() % 64] = trial % 2 ? kQuantLaneLimit : -kQuantLaneLimit;
-        for (int i = 0; i < 64; ++i) lanes[i] = static_cast<int16_t>(coeff[i]);
-        int32_t fast[64], plain[64];
-        const uint64_t fastMask = quantiseBlockSse2(lanes, steps, fast);
-        ASSERT_EQ(fastMask, scalarQuantise(coeff, steps, plain)) << "trial " << trial;
-        for (int i = 0; i < 64; ++i) ASSERT_EQ(fast[i], plain[i]) << "trial " << trial << " at " << i;
+        // Two blocks of different spans, for the entry that takes a pair.
+        int16_t lanes[2][64];
+        int32_t plain[2][64];
+        uint64_t plainMask[2];
+        for (int b = 0; b < 2; ++b) {
+            const int32_t span = spans[(trial + 2 * b) % 5];
+            std::uniform_int_distribution<int32_t> value(-span, span);
+            int32_t coeff[64] = {};
+            for (int k = static_cast<int>(random() % 65); k > 0; --k) coeff[random() % 64] = value(random);
+            if (trial % 9 == 0) coeff[random() % 64] = trial % 2 ? kQuantLaneLimit : -kQuantLaneLimit;
+            for (int i = 0; i < 64; ++i) lanes[b][i] = static_cast<int16_t>(coeff[i]);
+            plainMask[b] = scalarQuantise(coeff, steps, plain[b]);
+        }
+        int32_t fast[64];
+        ASSERT_EQ(quantiseBlockSse2(lanes[0], steps, fast), plainMask[0]) << "trial " << trial;
+        for (int i = 0; i < 64; ++i) ASSERT_EQ(fast[i], plain[0][i]) << "trial " << trial << " at " << i;
+        if (!avx2Enabled()) continue;
+        int32_t pair[2][64];
+        uint64_t pairMask[2];
+        quantisePairAvx2(lanes[0], lanes[1], steps, pair[0], pair[1], pairMask);
+        for (int b = 0; b < 2; ++b) {
+            ASSERT_EQ(pairMask[b], plainMask[b]) << "trial " << trial << " block " << b;
+            for (int i = 0; i < 64; ++i) ASSERT_EQ(pair[b][i], plain[b][i]) << "trial " << trial << " block " << b << " at " << i;
+        }
     }
 #else
     GTEST_SKIP() << "no SSE2 path on this processor family";
