@@ -13,30 +13,36 @@ class BitWriter {
 public:
     static constexpr size_t kGrowWords = 8192;
 
-    BitWriter() : words_(kGrowWords, 0) {}
+    BitWriter() : words_(kGrowWords, 0) { clear(); }
+    BitWriter(const BitWriter& other) : words_(other.words_) { copyStateFrom(other); }
+    BitWriter& operator=(const BitWriter& other) {
+        words_ = other.words_;
+        copyStateFrom(other);
+        return *this;
+    }
 
     void clear() {
-        index_ = 0;
-        pos_ = 0;
-        words_[0] = 0;
+        next_ = words_.data();
+        pending_ = 0;
+        pendingCount_ = 0;
     }
 
     // Appends the low `count` bits of `value` (count <= 32, value < 2^count),
     // lowest bit first.
     void put(uint32_t value, unsigned count) {
-        if (index_ + 1 >= words_.size()) words_.resize(words_.size() + kGrowWords, 0);
-        words_[index_] |= value << pos_;
-        const unsigned end = pos_ + count;
-        if (end >= 32) {
-            ++index_;
-            words_[index_] = pos_ != 0 ? value >> (32 - pos_) : 0;
+        pending_ |= static_cast<uint64_t>(value) << pendingCount_;
+        pendingCount_ += count;
+        if (pendingCount_ >= 32) {
+            if (next_ == words_.data() + words_.size()) grow();
+            *next_++ = static_cast<uint32_t>(pending_);
+            pending_ >>= 32;
+            pendingCount_ -= 32;
         }
-        pos_ = end & 31;
     }
 
     void putBit(bool bit) { put(bit ? 1u : 0u, 1); }
 
-    size_t bitLength() const { return index_ * 32 + pos_; }
+    size_t bitLength() const { return wordsWritten() * 32 + static_cast<size_t>(pendingCount_); }
     size_t byteLength() const { return (bitLength() + 7) / 8; }
 
     // Writes byteLength() bytes; the unused bits of the last byte are 0.
@@ -44,9 +50,17 @@ public:
     std::vector<uint8_t> bytes() const;
 
 private:
+    size_t wordsWritten() const { return static_cast<size_t>(next_ - words_.data()); }
+    void grow();
+    void copyStateFrom(const BitWriter& other);
+
     std::vector<uint32_t> words_;
-    size_t index_ = 0;
-    unsigned pos_ = 0;
+    // The state is a pointer and 64-bit integers on purpose: a store of a
+    // 32-bit word cannot alias them, so a run of put() calls keeps them in
+    // registers.
+    uint32_t* next_;           // where the next full word goes
+    uint64_t pending_;         // bits not yet in a word, lowest first
+    uint64_t pendingCount_;    // how many (< 32)
 };
 
 }  // namespace videnc

@@ -1,6 +1,7 @@
 // Packet bits for the cases whose layout is known exactly.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "block_coder.h"
@@ -19,6 +20,47 @@ std::string blockBits(std::vector<std::pair<int, int32_t>> levelsAt, int32_t pre
     BitWriter writer;
     writeBlock(writer, levels, prediction);
     return bitString(writer);
+}
+
+// Bytes of a bit sequence, the first bit in bit 0 of the first byte.
+std::vector<uint8_t> packedBits(const std::vector<bool>& bits) {
+    std::vector<uint8_t> bytes((bits.size() + 7) / 8, 0);
+    for (size_t i = 0; i < bits.size(); ++i) bytes[i / 8] |= static_cast<uint8_t>(bits[i] << (i % 8));
+    return bytes;
+}
+
+TEST(BitWriterBits, PutsOfEveryWidthPastTheGrowthStepAndCopiesAgree) {
+    std::mt19937 random(53);
+    BitWriter writer;
+    std::vector<bool> expected;
+    BitWriter halfway;
+    size_t halfwayBits = 0;
+    while (expected.size() < BitWriter::kGrowWords * 32 * 2 + 77) {
+        const unsigned count = static_cast<unsigned>(random() % 33);
+        const uint32_t value = count == 0 ? 0 : static_cast<uint32_t>(random()) >> (32 - count);
+        writer.put(value, count);
+        for (unsigned b = 0; b < count; ++b) expected.push_back((value >> b) & 1);
+        if (halfwayBits == 0 && expected.size() > BitWriter::kGrowWords * 32 - 40) {
+            halfway = writer;  // a copy taken just before the first growth
+            halfwayBits = expected.size();
+        }
+    }
+    ASSERT_EQ(writer.bitLength(), expected.size());
+    EXPECT_TRUE(writer.bytes() == packedBits(expected));
+
+    // The copy goes on by itself from where it was taken.
+    std::vector<bool> rest(expected.begin(), expected.begin() + static_cast<long>(halfwayBits));
+    ASSERT_EQ(halfway.bitLength(), rest.size());
+    for (int i = 0; i < 3000; ++i) {
+        halfway.put(i & 1, 1);
+        rest.push_back(i & 1);
+    }
+    EXPECT_TRUE(halfway.bytes() == packedBits(rest));
+
+    writer.clear();
+    writer.put(5, 3);
+    EXPECT_EQ(writer.bitLength(), 3u);
+    EXPECT_TRUE(writer.bytes() == std::vector<uint8_t>{5});
 }
 
 TEST(BlockBits, RunLevelCodesWithThePositiveSignBitOne) {
