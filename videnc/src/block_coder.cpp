@@ -18,16 +18,36 @@ inline uint32_t escapeWord(uint32_t last, uint32_t run, uint32_t magnitude, uint
     return kEscape | last << 7 | run << 8 | magnitude << 14 | positive << 23;
 }
 
-inline void writeLevel(BitWriter& out, const CoeffLookup& lookup, int last, int run, int32_t level) {
+// Every code word for |level| < 32, the escape where the table has none:
+// the word without its sign bit in the low bits and its length, sign
+// included, from bit kLengthShift up. The sign bit is always the word's
+// last (top) bit, for table codes and escapes alike.
+constexpr int kLengthShift = 27;
+struct CodeWords {
+    uint32_t entry[kLookupSize];
+    CodeWords() {
+        const CoeffLookup& lookup = coeffLookup();
+        for (int last = 0; last < 2; ++last) {
+            for (int run = 0; run < 64; ++run) {
+                for (int magnitude = 0; magnitude < 32; ++magnitude) {
+                    const int index = lookupIndex(last, run, magnitude);
+                    const int32_t length = lookup.length[index];
+                    entry[index] = length > 0 ? static_cast<uint32_t>(lookup.code[index]) | static_cast<uint32_t>(length + 1) << kLengthShift
+                                              : escapeWord(last, run, magnitude, 0) | uint32_t{kEscapeTotalBits} << kLengthShift;
+                }
+            }
+        }
+    }
+};
+
+inline void writeLevel(BitWriter& out, const CodeWords& words, int last, int run, int32_t level) {
     const uint32_t positive = level > 0 ? 1u : 0u;
     const uint32_t magnitude = static_cast<uint32_t>(level > 0 ? level : -level);
     if (magnitude < 32) {
-        const int index = lookupIndex(last, run, static_cast<int>(magnitude));
-        const int32_t length = lookup.length[index];
-        if (length > 0) {
-            out.put(static_cast<uint32_t>(lookup.code[index]) | positive << length, static_cast<unsigned>(length) + 1);
-            return;
-        }
+        const uint32_t entry = words.entry[lookupIndex(last, run, static_cast<int>(magnitude))];
+        const unsigned length = entry >> kLengthShift;
+        out.put((entry & ((1u << kLengthShift) - 1)) | positive << (length - 1), length);
+        return;
     }
     out.put(escapeWord(static_cast<uint32_t>(last), static_cast<uint32_t>(run), magnitude, positive), kEscapeTotalBits);
 }
@@ -70,7 +90,7 @@ void writeBlock(BitWriter& out, int32_t* levels, uint64_t natural, int32_t& dcPr
     }
     out.putBit(true);
 
-    const CoeffLookup& lookup = coeffLookup();
+    static const CodeWords words;
     int previous = -1;
     while (nonzero != 0) {
         const int i = __builtin_ctzll(nonzero);
@@ -81,7 +101,7 @@ void writeBlock(BitWriter& out, int32_t* levels, uint64_t natural, int32_t& dcPr
             stored = clampToEscape(stored);
             level = stored;
         }
-        writeLevel(out, lookup, nonzero == 0 ? 1 : 0, i - previous - 1, level);
+        writeLevel(out, words, nonzero == 0 ? 1 : 0, i - previous - 1, level);
         previous = i;
     }
 }
