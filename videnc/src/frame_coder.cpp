@@ -75,9 +75,10 @@ bool levelsOfPairAvx2(PacketKind kind, const uint8_t* src, int stride, int32_t b
         blocks[0].intra = blocks[1].intra = true;
     } else {
         int16_t input[2][64];
-        for (int i = 0; i < 2; ++i) {
-            if (!relativeInputSse2(src + 8 * i, stride, bias, reference + 8 * i, &blocks[i].intra, input[i])) return false;
-        }
+        bool intra[2];
+        if (!relativeInputPairAvx2(src, stride, bias, reference, intra, input[0], input[1])) return false;
+        blocks[0].intra = intra[0];
+        blocks[1].intra = intra[1];
         forwardDct16PairAvx2(input[0], input[1], coeff[0], coeff[1]);
     }
     uint64_t nonzero[2];

@@ -107,5 +107,43 @@ TEST(BlockSamples, RelativeInputInLanesMatchesTheModeChoiceAndDifference) {
     EXPECT_LT(accepted, 12000);
 }
 
+TEST(BlockSamples, PairedRelativeInputMatchesTwoSingleBlocks) {
+    if (!avx2Enabled()) GTEST_SKIP() << "no AVX2 on this processor";
+    std::mt19937 random(47);
+    const int32_t spans[] = {0, 40, 300, kRelativeReferenceLimit, kRelativeReferenceLimit + 1, 40000};
+    int paired = 0;
+    for (int trial = 0; trial < 12000; ++trial) {
+        // Each block gets its own span, so one may pass the limit alone.
+        uint8_t frame[8 * kStride];
+        int32_t reference[8 * kStride];
+        const int flat = static_cast<int>(random() % 256);
+        for (uint8_t& b : frame) b = static_cast<uint8_t>(trial % 3 == 0 ? flat + random() % 7 : random());
+        for (int i = 0; i < 8 * kStride; ++i) {
+            const int32_t span = spans[(trial + (i % kStride >= 12 ? 1 : 0)) % 6];
+            const int32_t r = std::uniform_int_distribution<int32_t>(-span, span)(random);
+            reference[i] = trial % 3 == 0 ? flat - 128 + r / 8 : r;
+        }
+        if (trial % 5 == 0) reference[4 + 8 * (trial % 2) + (trial / 5 % 8) * kStride] = trial % 4 < 2 ? -40000 : 40000;
+        const int32_t bias = trial % 2 ? 128 : 0;
+
+        bool singleIntra[2] = {}, pairIntra[2] = {};
+        int16_t single[2][64], pair[2][64];
+        bool bothDone = true;
+        for (int b = 0; b < 2; ++b) {
+            bothDone &= relativeInputSse2(frame + 3 + 8 * b, kStride, bias, reference + 4 + 8 * b, &singleIntra[b], single[b]);
+        }
+        const bool done = relativeInputPairAvx2(frame + 3, kStride, bias, reference + 4, pairIntra, pair[0], pair[1]);
+        ASSERT_EQ(done, bothDone) << "trial " << trial;
+        if (!done) continue;
+        ++paired;
+        for (int b = 0; b < 2; ++b) {
+            ASSERT_EQ(pairIntra[b], singleIntra[b]) << "trial " << trial << " block " << b;
+            for (int i = 0; i < 64; ++i) ASSERT_EQ(pair[b][i], single[b][i]) << "trial " << trial << " block " << b << " at " << i;
+        }
+    }
+    EXPECT_GT(paired, 1000);
+    EXPECT_LT(paired, 11000);
+}
+
 }  // namespace
 }  // namespace videnc
