@@ -85,13 +85,11 @@ inline void transpose4x4(__m128i* r0, __m128i* r1, __m128i* r2, __m128i* r3) {
     *r3 = _mm_unpackhi_epi64(a1, a3);
 }
 
-// Columns (shift 10), then rows (shift 12); rows[2 * y + h] receives
-// outputs 4h .. 4h + 3 of row y. False where an input of a pass does not fit.
-inline bool inverse2d(const int32_t* coeff, __m128i* rows) {
-    const __m128i* src = reinterpret_cast<const __m128i*>(coeff);
-    __m128i f[8], lo[8], hi[8], outside = _mm_setzero_si128();
-    for (int k = 0; k < 8; ++k) f[k] = packChecked(_mm_loadu_si128(src + 2 * k), _mm_loadu_si128(src + 2 * k + 1), &outside);
-    if (!fitsSixteenBits(outside)) return false;
+// Columns (shift 10), then rows (shift 12) from 16-bit inputs f (row k of
+// the coefficients in f[k]); rows[2 * y + h] receives outputs 4h .. 4h + 3
+// of row y. False where the column pass gives a value beyond 16 bits.
+inline bool inverse2dLanes(__m128i* f, __m128i* rows) {
+    __m128i lo[8], hi[8], outside = _mm_setzero_si128();
     inverseLanes<10>(f, lo, hi);  // lo[y], hi[y]: row y of the column pass
     for (int y = 0; y < 8; ++y) f[y] = packChecked(lo[y], hi[y], &outside);
     if (!fitsSixteenBits(outside)) return false;
@@ -108,26 +106,71 @@ inline bool inverse2d(const int32_t* coeff, __m128i* rows) {
     return true;
 }
 
-}  // namespace
+// The same from 32-bit coefficients; false where one does not fit 16 bits.
+inline bool inverse2d(const int32_t* coeff, __m128i* rows) {
+    const __m128i* src = reinterpret_cast<const __m128i*>(coeff);
+    __m128i f[8], outside = _mm_setzero_si128();
+    for (int k = 0; k < 8; ++k) f[k] = packChecked(_mm_loadu_si128(src + 2 * k), _mm_loadu_si128(src + 2 * k + 1), &outside);
+    if (!fitsSixteenBits(outside)) return false;
+    return inverse2dLanes(f, rows);
+}
 
-bool inverseDctSse2(const int32_t* coeff, int32_t* out, int stride) {
-    __m128i rows[16];
-    if (!inverse2d(coeff, rows)) return false;
+// The coefficients of levels (level times step, DC by its own step) in
+// 16-bit lanes; false where a level or a product does not fit 16 bits.
+inline bool reconstructLanes(const int32_t* levels, const QuantSteps& steps, __m128i* f) {
+    const __m128i* src = reinterpret_cast<const __m128i*>(levels);
+    const __m128i ac = _mm_set1_epi16(static_cast<int16_t>(steps.ac.step));
+    const __m128i first = _mm_insert_epi16(ac, steps.dc.step, 0);
+    __m128i outside = _mm_setzero_si128(), wrong = _mm_setzero_si128();
+    for (int k = 0; k < 8; ++k) {
+        const __m128i level = packChecked(_mm_loadu_si128(src + 2 * k), _mm_loadu_si128(src + 2 * k + 1), &outside);
+        const __m128i step = k == 0 ? first : ac;
+        f[k] = _mm_mullo_epi16(level, step);
+        // Exact when the high half of the product is the sign of its low half.
+        wrong = _mm_or_si128(wrong, _mm_xor_si128(_mm_mulhi_epi16(level, step), _mm_srai_epi16(f[k], 15)));
+    }
+    return fitsSixteenBits(outside) && _mm_movemask_epi8(_mm_cmpeq_epi8(wrong, _mm_setzero_si128())) == 0xffff;
+}
+
+inline void storeRows(const __m128i* rows, int32_t* out, int stride) {
     for (int y = 0; y < 8; ++y) {
         __m128i* line = reinterpret_cast<__m128i*>(out + y * stride);
         _mm_storeu_si128(line, rows[2 * y]);
         _mm_storeu_si128(line + 1, rows[2 * y + 1]);
     }
+}
+
+inline void addRows(const __m128i* rows, int32_t* out, int stride) {
+    for (int y = 0; y < 8; ++y) {
+        __m128i* line = reinterpret_cast<__m128i*>(out + y * stride);
+        _mm_storeu_si128(line, _mm_add_epi32(_mm_loadu_si128(line), rows[2 * y]));
+        _mm_storeu_si128(line + 1, _mm_add_epi32(_mm_loadu_si128(line + 1), rows[2 * y + 1]));
+    }
+}
+
+}  // namespace
+
+bool inverseDctSse2(const int32_t* coeff, int32_t* out, int stride) {
+    __m128i rows[16];
+    if (!inverse2d(coeff, rows)) return false;
+    storeRows(rows, out, stride);
     return true;
 }
 
 bool inverseDctAddSse2(const int32_t* coeff, int32_t* out, int stride) {
     __m128i rows[16];
     if (!inverse2d(coeff, rows)) return false;
-    for (int y = 0; y < 8; ++y) {
-        __m128i* line = reinterpret_cast<__m128i*>(out + y * stride);
-        _mm_storeu_si128(line, _mm_add_epi32(_mm_loadu_si128(line), rows[2 * y]));
-        _mm_storeu_si128(line + 1, _mm_add_epi32(_mm_loadu_si128(line + 1), rows[2 * y + 1]));
+    addRows(rows, out, stride);
+    return true;
+}
+
+bool inverseLevelsSse2(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* out, int stride) {
+    __m128i f[8], rows[16];
+    if (!reconstructLanes(levels, steps, f) || !inverse2dLanes(f, rows)) return false;
+    if (replace) {
+        storeRows(rows, out, stride);
+    } else {
+        addRows(rows, out, stride);
     }
     return true;
 }

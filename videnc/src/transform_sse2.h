@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "quantiser.h"
+
 namespace videnc {
 
 // forwardDctPlain in 16-bit lanes, with 16-bit coefficients (within
@@ -23,5 +25,12 @@ void forwardDct16Sse2(const int16_t* in, int16_t* out);
 // when the inputs of a pass do not fit 16 bits.
 bool inverseDctSse2(const int32_t* coeff, int32_t* out, int stride);
 bool inverseDctAddSse2(const int32_t* coeff, int32_t* out, int stride);
+
+// The reference update of a block straight from its levels (every level
+// of the block read; those not sent are 0): inverseDctSse2 (replace) or
+// inverseDctAddSse2 of the reconstruction values, without forming them in
+// 32 bits. False, with out untouched, where a value of either pass does
+// not fit 16 bits.
+bool inverseLevelsSse2(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* out, int stride);
 
 }  // namespace videnc

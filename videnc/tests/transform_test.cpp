@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <random>
 
+#include "reconstruction.h"
 #include "simd_dispatch.h"
 #include "transform.h"
 #include "transform_avx2.h"
@@ -237,6 +238,34 @@ TEST(Transform, VectorInverseMatchesTheScalarFormAroundItsSixteenBitRange) {
             ASSERT_EQ(fast[i], plain[i]) << "trial " << trial << " at " << i;
             ASSERT_EQ(fastSum[i], plainSum[i]) << "trial " << trial << " at " << i;
         }
+    }
+}
+
+TEST(Transform, ReferenceUpdateFromLevelsMatchesTheScalarForm) {
+    // Levels whose products with the steps sit at the edge of 16 bits, and
+    // levels beyond 16 bits themselves; replaced and added-to blocks.
+    std::mt19937 random(59);
+    const int32_t spans[] = {3, 40, 511, 32767 / 96, 32767 / 8, 40000};
+    for (int trial = 0; trial < 30000; ++trial) {
+        const QuantSteps steps(trial % kQuantCount);
+        const int32_t span = spans[trial % 6];
+        std::uniform_int_distribution<int32_t> value(-span, span);
+        int32_t levels[64] = {};
+        const int used = trial % 5 == 0 ? 64 : 1 + static_cast<int>(random() % 8);
+        for (int k = 0; k < used; ++k) levels[random() % 64] = value(random);
+        if (trial % 7 == 0) {
+            const int32_t edge = 32767 / (trial % 2 ? steps.ac.step : steps.dc.step) + static_cast<int32_t>(random() % 3) - 1;
+            levels[trial % 2 ? 8 + random() % 56 : 0] = random() % 2 ? edge : -edge;
+        }
+        levels[8 + random() % 56] |= 1;  // a value below row 0, so that the vector path runs
+        const bool replace = trial % 2 == 0;
+        int32_t fast[80], plain[80];
+        for (int i = 0; i < 80; ++i) fast[i] = plain[i] = static_cast<int32_t>(random() % 512) - 256;
+        updateReference(replace, levels, steps, fast, 10);
+        forceScalarPaths(true);
+        updateReference(replace, levels, steps, plain, 10);
+        forceScalarPaths(false);
+        for (int i = 0; i < 80; ++i) ASSERT_EQ(fast[i], plain[i]) << "trial " << trial << " at " << i;
     }
 }
 
