@@ -18,17 +18,11 @@
 namespace videnc {
 namespace {
 
-inline __m128i load8(const int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-inline void store8(int16_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
-
 // Both passes on the rows of the two blocks; rows is consumed.
 inline void forwardPair(__m256i* rows, int16_t* first, int16_t* second) {
     __m256i coeff[8];
     lanes::forward2d<avx2::Ops>(rows, coeff);
-    for (int k = 0; k < 8; ++k) {
-        store8(first + 8 * k, _mm256_castsi256_si128(coeff[k]));
-        store8(second + 8 * k, _mm256_extracti128_si256(coeff[k], 1));
-    }
+    for (int k = 0; k < 8; ++k) avx2::storeRowOfBoth(coeff[k], k, first, second);
 }
 
 }  // namespace
@@ -46,9 +40,7 @@ void forwardDctBytesPairAvx2(const uint8_t* src, int stride, int32_t bias, int16
 
 void forwardDct16PairAvx2(const int16_t* inFirst, const int16_t* inSecond, int16_t* first, int16_t* second) {
     __m256i rows[8];
-    for (int y = 0; y < 8; ++y) {
-        rows[y] = _mm256_inserti128_si256(_mm256_castsi128_si256(load8(inFirst + 8 * y)), load8(inSecond + 8 * y), 1);
-    }
+    for (int y = 0; y < 8; ++y) rows[y] = avx2::rowOfBoth(inFirst, inSecond, y);
     forwardPair(rows, first, second);
 }
 

@@ -6,6 +6,7 @@
 #include <immintrin.h>
 
 #include "quantiser_avx2.h"
+#include "transform.h"
 
 #include "avx2_target_begin.h"
 
@@ -15,7 +16,6 @@
 namespace videnc {
 namespace {
 
-inline __m128i load8(const int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void storeWidened(int32_t* p, __m128i v) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm256_cvtepi16_epi32(v));
 }
@@ -30,9 +30,7 @@ void quantisePairAvx2(const int16_t* first, const int16_t* second, const QuantSt
     for (int y = 0; y < 8; y += 2) {
         __m256i rows[2];
         for (int i = 0; i < 2; ++i) {
-            const __m256i coeff = _mm256_inserti128_si256(_mm256_castsi128_si256(load8(first + 8 * (y + i))),
-                                                          load8(second + 8 * (y + i)), 1);
-            rows[i] = divide(coeff);
+            rows[i] = divide(avx2::rowOfBoth(first, second, y + i));
             storeWidened(levelsFirst + 8 * (y + i), _mm256_castsi256_si128(rows[i]));
             storeWidened(levelsSecond + 8 * (y + i), _mm256_extracti128_si256(rows[i], 1));
         }

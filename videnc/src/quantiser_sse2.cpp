@@ -4,6 +4,7 @@
 #include <emmintrin.h>
 
 #include "quantiser_sse2.h"
+#include "transform.h"
 
 #include "sse2_target_begin.h"
 

@@ -43,9 +43,7 @@ void updateReference(bool replace, const int32_t* levels, uint64_t present, cons
         return;
     }
 #if VIDENC_X86
-    // Values below row 0 need the column pass, which the vector form does
-    // for all columns at once.
-    if ((present >> 8) != 0 && sse2Enabled() && inverseLevelsSse2(replace, levels, steps, reference, stride)) return;
+    if (!onlyFirstRow(present) && sse2Enabled() && inverseLevelsSse2(replace, levels, steps, reference, stride)) return;
 #endif
     int32_t recon[64];
     reconstructBlock(levels, present, steps, recon);

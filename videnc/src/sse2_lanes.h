@@ -1,5 +1,5 @@
-// 16-bit lane helpers that the SSE2 transforms share. Include only where
-// SSE2 code is compiled (inside the SSE2 target of that file).
+// 16-bit lane helpers that the SSE2 code shares. Include only where SSE2
+// (or a wider target) is compiled; everything here has internal linkage.
 #pragma once
 
 #include <emmintrin.h>
@@ -35,7 +35,20 @@ struct Ops {
     static V srai16(V a) { return _mm_srai_epi16(a, Shift); }
     static V srl16(V a, __m128i count) { return _mm_srl_epi16(a, count); }
     static V mulhiu16(V a, V b) { return _mm_mulhi_epu16(a, b); }
+    static V zero() { return _mm_setzero_si128(); }
+    static V and_(V a, V b) { return _mm_and_si128(a, b); }
+    static V andnot(V a, V b) { return _mm_andnot_si128(a, b); }
+    static V or_(V a, V b) { return _mm_or_si128(a, b); }
+    static V cmpgt16(V a, V b) { return _mm_cmpgt_epi16(a, b); }
+    static V abs16(V a) { return _mm_max_epi16(a, _mm_sub_epi16(_mm_setzero_si128(), a)); }
 };
+
+// Sum of the four 32-bit lanes.
+inline int32_t laneSum(__m128i v) {
+    v = _mm_add_epi32(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)));
+    v = _mm_add_epi32(v, _mm_shuffle_epi32(v, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(v);
+}
 
 inline void transpose8x16(__m128i* r) { lanes::transpose8x16<Ops>(r); }
 inline __m128i factors(int32_t first, int32_t second) { return lanes::factors<Ops>(first, second); }

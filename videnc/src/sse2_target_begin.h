@@ -1,7 +1,8 @@
 // Opens the SSE2 target for the functions that follow, where the compiler
 // does not assume SSE2; simd_target_end.h closes it. Only functions whose
-// calls a processor check guards belong inside. No include guard: a file
-// includes it once, after its other headers.
+// calls a processor check guards belong inside: a file includes its other
+// headers first and only the lane headers (internal linkage) after it.
+// No include guard: a file includes it once.
 #if !defined(__SSE2__)
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("sse2"))), apply_to = function)

@@ -95,8 +95,6 @@ inline void inverseRows(const u32* mid, Emit emit) {
     }
 }
 
-// Values in row 0 only: every column of the column pass is flat.
-inline bool flatColumns(uint64_t present) { return (present >> 8) == 0; }
 
 // Columns first, then rows; emit(row, values) receives each output row.
 // Blocks of low frequencies (the common ones) skip the products of the
@@ -104,7 +102,7 @@ inline bool flatColumns(uint64_t present) { return (present >> 8) == 0; }
 template <class Emit>
 inline void inverse2d(const int32_t* coeff, uint64_t present, Emit emit) {
     const u32* in = reinterpret_cast<const u32*>(coeff);
-    if (flatColumns(present)) {
+    if (onlyFirstRow(present)) {
         // Every column flat: all rows of the column pass are alike.
         u32 first[8], row[8];
         for (int col = 0; col < 8; ++col) first[col] = static_cast<u32>(sar(kCos4 * in[col], 10));
@@ -167,7 +165,7 @@ int32_t inverseDcOnly(int32_t dc) {
 
 void inverseDctSparse(const int32_t* coeff, uint64_t present, int32_t* out, int stride) {
 #if VIDENC_X86
-    if (!flatColumns(present) && sse2Enabled() && inverseDctSse2(coeff, out, stride)) return;
+    if (!onlyFirstRow(present) && sse2Enabled() && inverseDctSse2(coeff, out, stride)) return;
 #endif
     inverse2d(coeff, present, [out, stride](int y, const u32* row) {
         for (int x = 0; x < 8; ++x) out[y * stride + x] = static_cast<int32_t>(row[x]);
@@ -176,7 +174,7 @@ void inverseDctSparse(const int32_t* coeff, uint64_t present, int32_t* out, int 
 
 void inverseDctAddSparse(const int32_t* coeff, uint64_t present, int32_t* out, int stride) {
 #if VIDENC_X86
-    if (!flatColumns(present) && sse2Enabled() && inverseDctAddSse2(coeff, out, stride)) return;
+    if (!onlyFirstRow(present) && sse2Enabled() && inverseDctAddSse2(coeff, out, stride)) return;
 #endif
     inverse2d(coeff, present, [out, stride](int y, const u32* row) {
         u32* line = reinterpret_cast<u32*>(out + y * stride);

@@ -43,6 +43,11 @@ int32_t inverseDcOnly(int32_t dc);
 // Same as inverseDct, but adds the results to out.
 void inverseDctAdd(const int32_t* coeff, int32_t* out, int stride);
 
+// Values in row 0 only (bit i of present for natural position i): every
+// column of the inverse's column pass is flat, and the row pass alone is
+// left, which the scalar code does cheapest.
+inline bool onlyFirstRow(uint64_t present) { return (present >> 8) == 0; }
+
 // inverseDct and inverseDctAdd of a block whose nonzero values all lie at
 // the natural positions set in `present` (bit i for position i); faster
 // the sparser `present` is.
