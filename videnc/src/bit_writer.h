@@ -42,6 +42,43 @@ public:
 
     void putBit(bool bit) { put(bit ? 1u : 0u, 1); }
 
+    // A stretch of puts whose total is known to be small: the room is made
+    // once, up front, and the state is a local copy, so that a loop of puts
+    // keeps it in registers. Nothing else may write to the writer until the
+    // stretch is handed back to finish().
+    class Stretch {
+    public:
+        void put(uint32_t value, unsigned count) {
+            pending_ |= static_cast<uint64_t>(value) << pendingCount_;
+            pendingCount_ += count;
+            if (pendingCount_ >= 32) {
+                *next_++ = static_cast<uint32_t>(pending_);
+                pending_ >>= 32;
+                pendingCount_ -= 32;
+            }
+        }
+        void putBit(bool bit) { put(bit ? 1u : 0u, 1); }
+
+    private:
+        friend class BitWriter;
+        Stretch(uint32_t* next, uint64_t pending, uint64_t pendingCount)
+            : next_(next), pending_(pending), pendingCount_(pendingCount) {}
+        uint32_t* next_;
+        uint64_t pending_;
+        uint64_t pendingCount_;
+    };
+
+    // A stretch for at most maxBits bits.
+    Stretch start(unsigned maxBits) {
+        while (static_cast<size_t>(words_.data() + words_.size() - next_) <= maxBits / 32) grow();
+        return Stretch(next_, pending_, pendingCount_);
+    }
+    void finish(const Stretch& stretch) {
+        next_ = stretch.next_;
+        pending_ = stretch.pending_;
+        pendingCount_ = stretch.pendingCount_;
+    }
+
     size_t bitLength() const { return wordsWritten() * 32 + static_cast<size_t>(pendingCount_); }
     size_t byteLength() const { return (bitLength() + 7) / 8; }
 
