@@ -2,6 +2,7 @@
 
 #include "simd_dispatch.h"
 #include "transform.h"
+#include "transform_avx2.h"
 #include "transform_sse2.h"
 
 namespace videnc {
@@ -19,6 +20,16 @@ void addToBlock(int32_t* block, int stride, int32_t value) {
             block[x] = static_cast<int32_t>(static_cast<uint32_t>(block[x]) + static_cast<uint32_t>(value));
         }
     }
+}
+
+// The widest vector form of the update from levels; false where none
+// runs or the values need the scalar form.
+bool inverseLevelsInLanes(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* reference, int stride) {
+#if VIDENC_X86
+    if (avx2Enabled()) return inverseLevelsAvx2(replace, levels, steps, reference, stride);
+    if (sse2Enabled()) return inverseLevelsSse2(replace, levels, steps, reference, stride);
+#endif
+    return false;
 }
 
 }  // namespace
@@ -42,9 +53,7 @@ void updateReference(bool replace, const int32_t* levels, uint64_t present, cons
         }
         return;
     }
-#if VIDENC_X86
-    if (!onlyFirstRow(present) && sse2Enabled() && inverseLevelsSse2(replace, levels, steps, reference, stride)) return;
-#endif
+    if (!onlyFirstRow(present) && inverseLevelsInLanes(replace, levels, steps, reference, stride)) return;
     int32_t recon[64];
     reconstructBlock(levels, present, steps, recon);
     if (replace) {

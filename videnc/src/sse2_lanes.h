@@ -18,6 +18,10 @@ struct Ops {
     static V add16(V a, V b) { return _mm_add_epi16(a, b); }
     static V sub16(V a, V b) { return _mm_sub_epi16(a, b); }
     static V add32(V a, V b) { return _mm_add_epi32(a, b); }
+    static V sub32(V a, V b) { return _mm_sub_epi32(a, b); }
+    static V mullo16(V a, V b) { return _mm_mullo_epi16(a, b); }
+    template <int Shift>
+    static V slli32(V a) { return _mm_slli_epi32(a, Shift); }
     static V madd(V a, V b) { return _mm_madd_epi16(a, b); }
     template <int Shift>
     static V srai32(V a) { return _mm_srai_epi32(a, Shift); }

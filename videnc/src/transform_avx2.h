@@ -1,9 +1,11 @@
-// AVX2 forms of the forward transform for two horizontally adjacent blocks
-// at once, bit for bit equal to the scalar one. Callers run them only where
-// avx2Enabled() says so.
+// AVX2 forms of the transforms, bit for bit equal to the scalar ones: the
+// forward one for two horizontally adjacent blocks at once. Callers run
+// them only where avx2Enabled() says so.
 #pragma once
 
 #include <cstdint>
+
+#include "quantiser.h"
 
 namespace videnc {
 
@@ -12,5 +14,8 @@ void forwardDctBytesPairAvx2(const uint8_t* src, int stride, int32_t bias, int16
 
 // forwardDct16Sse2 of two blocks.
 void forwardDct16PairAvx2(const int16_t* inFirst, const int16_t* inSecond, int16_t* first, int16_t* second);
+
+// inverseLevelsSse2 in 256-bit lanes; false, with out untouched, where it is.
+bool inverseLevelsAvx2(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* out, int stride);
 
 }  // namespace videnc

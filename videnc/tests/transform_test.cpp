@@ -2,6 +2,7 @@
 // inverse against the orthonormal inverse, and their edge behaviour.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -259,13 +260,23 @@ TEST(Transform, ReferenceUpdateFromLevelsMatchesTheScalarForm) {
         }
         levels[8 + random() % 56] |= 1;  // a value below row 0, so that the vector path runs
         const bool replace = trial % 2 == 0;
-        int32_t fast[80], plain[80];
-        for (int i = 0; i < 80; ++i) fast[i] = plain[i] = static_cast<int32_t>(random() % 512) - 256;
-        updateReference(replace, levels, steps, fast, 10);
+        int32_t start[80];
+        for (int i = 0; i < 80; ++i) start[i] = static_cast<int32_t>(random() % 512) - 256;
+        int32_t plain[80];
+        std::copy(start, start + 80, plain);
         forceScalarPaths(true);
         updateReference(replace, levels, steps, plain, 10);
         forceScalarPaths(false);
-        for (int i = 0; i < 80; ++i) ASSERT_EQ(fast[i], plain[i]) << "trial " << trial << " at " << i;
+        for (SimdLevel level : {SimdLevel::Sse2, SimdLevel::Avx2}) {
+            int32_t fast[80];
+            std::copy(start, start + 80, fast);
+            limitSimdPaths(level);
+            updateReference(replace, levels, steps, fast, 10);
+            limitSimdPaths(SimdLevel::Avx2);
+            for (int i = 0; i < 80; ++i) {
+                ASSERT_EQ(fast[i], plain[i]) << "trial " << trial << " level " << static_cast<int>(level) << " at " << i;
+            }
+        }
     }
 }
 

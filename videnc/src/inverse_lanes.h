@@ -1,0 +1,92 @@
+// The viewer's 1-D inverse transform on vectors of 32-bit lanes, written
+// once for any width (Ops as for the forward lanes, with its 32-bit
+// operations), and the 16-bit input of the inverse from a block's levels.
+// Include only inside a file's SIMD target; everything here has internal
+// linkage.
+#pragma once
+
+#include <emmintrin.h>
+
+#include <cstdint>
+
+#include "forward_lanes.h"
+#include "quantiser.h"
+#include "transform.h"
+
+namespace videnc {
+namespace {
+namespace lanes {
+
+// x * kCos4 modulo 2^32 for any 32-bit x: the 16-bit products of both
+// halves, plus the high part of (low half) * kCos4 carried upward.
+template <class Ops>
+inline typename Ops::V timesCos4(typename Ops::V x) {
+    const typename Ops::V low = Ops::set32(kCos4), both = Ops::set16(kCos4);
+    return Ops::add32(Ops::mullo16(x, both), Ops::template slli32<16>(Ops::mulhiu16(x, low)));
+}
+
+// The butterfly of the inverse from its eight products: a = A, a2 = A' and
+// so on; out[k] receives output k with the pass's shift.
+template <class Ops, int Shift>
+inline void butterfly(typename Ops::V a, typename Ops::V a2, typename Ops::V b, typename Ops::V b2, typename Ops::V c,
+                      typename Ops::V c2, typename Ops::V d, typename Ops::V d2, typename Ops::V* out) {
+    using V = typename Ops::V;
+    const V o1 = Ops::template srai32<10>(timesCos4<Ops>(Ops::sub32(Ops::sub32(Ops::add32(b, b2), a), a2)));
+    const V o2 = Ops::template srai32<10>(timesCos4<Ops>(Ops::sub32(Ops::sub32(Ops::add32(b, a2), a), b2)));
+    const V ab = Ops::add32(a, b), cd = Ops::add32(c, d), dc = Ops::sub32(d, c), ab2 = Ops::add32(a2, b2);
+    const V even1 = Ops::add32(d2, c2), even2 = Ops::sub32(d2, c2);
+    out[0] = Ops::template srai32<Shift>(Ops::add32(cd, ab));
+    out[7] = Ops::template srai32<Shift>(Ops::sub32(cd, ab));
+    out[1] = Ops::template srai32<Shift>(Ops::add32(even1, o1));
+    out[6] = Ops::template srai32<Shift>(Ops::sub32(even1, o1));
+    out[2] = Ops::template srai32<Shift>(Ops::add32(even2, o2));
+    out[5] = Ops::template srai32<Shift>(Ops::sub32(even2, o2));
+    out[3] = Ops::template srai32<Shift>(Ops::add32(dc, ab2));
+    out[4] = Ops::template srai32<Shift>(Ops::sub32(dc, ab2));
+}
+
+// The 1-D inverse on the lines whose inputs come as interleaved 16-bit
+// pairs (F3, F5), (F1, F7), (F2, F6) and (F0, F4), one line per 32-bit
+// lane; the products are exact 32-bit multiply-adds.
+template <class Ops, int Shift>
+inline void inverseFromPairs(typename Ops::V p35, typename Ops::V p17, typename Ops::V p26, typename Ops::V p04,
+                             typename Ops::V* out) {
+    butterfly<Ops, Shift>(Ops::madd(p35, factors<Ops>(kCos3, kCos5)), Ops::madd(p35, factors<Ops>(-kCos5, kCos3)),
+                          Ops::madd(p17, factors<Ops>(kCos1, kCos7)), Ops::madd(p17, factors<Ops>(kCos7, -kCos1)),
+                          Ops::madd(p26, factors<Ops>(kCos2, kCos6)), Ops::madd(p26, factors<Ops>(kCos6, -kCos2)),
+                          Ops::madd(p04, factors<Ops>(kCos4, kCos4)), Ops::madd(p04, factors<Ops>(kCos4, -kCos4)), out);
+}
+
+// Eight 32-bit values (two vectors) as eight 16-bit lanes; `outside`
+// gathers bits from 16 up of value + 2^15, nonzero when one does not fit.
+inline __m128i packChecked(__m128i lo, __m128i hi, __m128i* outside) {
+    const __m128i bias = _mm_set1_epi32(0x8000);
+    *outside = _mm_or_si128(*outside, _mm_or_si128(_mm_add_epi32(lo, bias), _mm_add_epi32(hi, bias)));
+    return _mm_packs_epi32(lo, hi);
+}
+
+inline bool fitsSixteenBits(__m128i outside) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(outside, 16), _mm_setzero_si128())) == 0xffff;
+}
+
+// The coefficients of levels (level times step, DC by its own step) in
+// 16-bit lanes, f[k] holding row k; false where a level or a product does
+// not fit 16 bits.
+inline bool reconstructLanes(const int32_t* levels, const QuantSteps& steps, __m128i* f) {
+    const __m128i* src = reinterpret_cast<const __m128i*>(levels);
+    const __m128i ac = _mm_set1_epi16(static_cast<int16_t>(steps.ac.step));
+    const __m128i first = _mm_insert_epi16(ac, steps.dc.step, 0);
+    __m128i outside = _mm_setzero_si128(), wrong = _mm_setzero_si128();
+    for (int k = 0; k < 8; ++k) {
+        const __m128i level = packChecked(_mm_loadu_si128(src + 2 * k), _mm_loadu_si128(src + 2 * k + 1), &outside);
+        const __m128i step = k == 0 ? first : ac;
+        f[k] = _mm_mullo_epi16(level, step);
+        // Exact when the high half of the product is the sign of its low half.
+        wrong = _mm_or_si128(wrong, _mm_xor_si128(_mm_mulhi_epi16(level, step), _mm_srai_epi16(f[k], 15)));
+    }
+    return fitsSixteenBits(outside) && _mm_movemask_epi8(_mm_cmpeq_epi8(wrong, _mm_setzero_si128())) == 0xffff;
+}
+
+}  // namespace lanes
+}  // namespace
+}  // namespace videnc
