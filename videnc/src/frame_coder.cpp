@@ -1,5 +1,7 @@
 #include "frame_coder.h"
 
+#include <algorithm>
+
 #include "block_coder.h"
 #include "block_samples.h"
 #include "quantiser_avx2.h"
@@ -62,6 +64,15 @@ struct BlockLevels {
     int32_t levels[64];
     uint64_t nonzero;
     bool intra;
+
+    // Makes this a difference block of zero levels.
+    void setNothing() {
+        std::fill(levels, levels + 64, 0);
+        nonzero = 0;
+        intra = false;
+    }
+    // After writeBlock: whether every level the viewer rebuilds is 0.
+    bool sentAsNothing() const { return (nonzero & ~uint64_t{1}) == 0 && levels[0] == 0; }
 };
 
 #if VIDENC_X86
@@ -112,7 +123,10 @@ bool chooseIntra(const int32_t* samples, const int32_t* reference, int stride) {
     return prefersIntra(intraSums(samples, reference, stride));
 }
 
-FrameCoder::FrameCoder(int width, int height) : width_(width), height_(height) { reference_.reset(width, height); }
+FrameCoder::FrameCoder(int width, int height) : width_(width), height_(height) {
+    reference_.reset(width, height);
+    still_.reset(width, height);
+}
 
 void FrameCoder::code(PacketKind kind, const uint8_t* frame, int quant, BitWriter& out) {
     if (kind == PacketKind::Absolute) {
@@ -125,27 +139,59 @@ void FrameCoder::code(PacketKind kind, const uint8_t* frame, int quant, BitWrite
     }
     out.put(static_cast<uint32_t>(quant), 5);
     const QuantSteps steps(quant);
-    for (int p = 0; p < kPlaneCount; ++p) codePlane(kind, p, frame, steps, out);
+    const bool watching = still_.startPacket(kind == PacketKind::Relative && reuseStillBlocks_);
+    for (int p = 0; p < kPlaneCount; ++p) codePlane(kind, p, frame, steps, watching, out);
+    still_.endPacket();
 }
 
-void FrameCoder::codePlane(PacketKind kind, int plane, const uint8_t* frame, const QuantSteps& steps, BitWriter& out) {
+void FrameCoder::codePlane(PacketKind kind, int plane, const uint8_t* frame, const QuantSteps& steps, bool watching,
+                           BitWriter& out) {
     const PlaneGeometry g = planeGeometry(plane, width_, height_);
     Plane& ref = reference_.plane[plane];
     const int blocksWide = g.width / 8;
+    const bool relative = kind == PacketKind::Relative;
+    bool repeats[kMaxBlocksPerSide + 1] = {};  // one past the row stays false
     int32_t dcPrediction = 0;
     for (int by = 0; by < g.height / 8; ++by) {
+        const uint8_t* row = frame + g.offset + static_cast<size_t>(by) * 8 * g.width;
+        if (watching) still_.findRepeats(plane, by, row, g.width, steps, repeats);
         for (int bx = 0; bx < blocksWide;) {
-            const uint8_t* src = frame + g.offset + static_cast<size_t>(by) * 8 * g.width + bx * 8;
-            const int count = bx + 1 < blocksWide ? 2 : 1;
+            if (repeats[bx]) {
+                codeRepeat(plane, bx, by, steps, dcPrediction, out);
+                ++bx;
+                continue;
+            }
+            const uint8_t* src = row + bx * 8;
+            const int count = bx + 1 < blocksWide && !repeats[bx + 1] ? 2 : 1;
             BlockLevels blocks[2];
             const int done = levelsOfBlocks(kind, src, g.width, g.bias, ref.blockAt(bx, by), steps, count, blocks);
-            for (int i = 0; i < done; ++i, ++bx) {
-                if (kind == PacketKind::Relative) out.putBit(blocks[i].intra);
-                writeBlock(out, blocks[i].levels, blocks[i].nonzero, dcPrediction);
-                updateReference(blocks[i].intra, blocks[i].levels, blocks[i].nonzero, steps, ref.blockAt(bx, by), g.width);
+            for (int i = 0; i < done; ++i, ++bx, src += 8) {
+                BlockLevels& block = blocks[i];
+                if (relative) out.putBit(block.intra);
+                writeBlock(out, block.levels, block.nonzero, dcPrediction);
+                updateReference(block.intra, block.levels, block.nonzero, steps, ref.blockAt(bx, by), g.width);
+                if (watching) still_.record(plane, bx, by, src, g.width, !block.intra && block.sentAsNothing(), steps);
             }
         }
     }
+}
+
+void FrameCoder::codeRepeat(int plane, int bx, int by, const QuantSteps& steps, int32_t& dcPrediction, BitWriter& out) {
+    // Intra bit 0, then the coded bit 0 when nothing is left after the
+    // prediction either.
+    if (dcPrediction == 0) {
+        out.put(0, 2);
+        return;
+    }
+    BlockLevels block;
+    block.setNothing();
+    out.putBit(false);
+    writeBlock(out, block.levels, 0, dcPrediction);
+    if (block.levels[0] == 0) return;
+    // The prediction lay beyond the escape's reach, so the viewer rebuilds
+    // a DC level, and the block changes.
+    updateReference(false, block.levels, 1, steps, reference_.plane[plane].blockAt(bx, by), reference_.plane[plane].width);
+    still_.forgetBlock(plane, bx, by);
 }
 
 }  // namespace videnc

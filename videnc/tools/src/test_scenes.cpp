@@ -95,6 +95,21 @@ std::vector<uint8_t> PanSequence::frame(int index) const {
     return frame;
 }
 
+std::vector<uint8_t> windowFrame(const std::vector<uint8_t>& still, const std::vector<uint8_t>& moving, int width,
+                                 int height) {
+    std::vector<uint8_t> frame = still;
+    for (int p = 0; p < 3; ++p) {
+        const int w = p == 0 ? width : width / 2, h = p == 0 ? height : height / 2;
+        const size_t offset = p == 0 ? 0 : static_cast<size_t>(width) * height + (p - 1) * static_cast<size_t>(w) * h;
+        const int left = w / 4 + 3, top = h / 4 + 5;
+        for (int y = top; y < top + h / 2; ++y) {
+            const size_t row = offset + static_cast<size_t>(y) * w;
+            std::copy(moving.begin() + row + left, moving.begin() + row + left + w / 2, frame.begin() + row + left);
+        }
+    }
+    return frame;
+}
+
 bool loadMachinePicture(RgbImage& picture, std::string& path) {
     std::vector<std::string> candidates;
     if (const char* chosen = std::getenv("VIDENC_PICTURE")) candidates.emplace_back(chosen);

@@ -1,5 +1,6 @@
 // Frame sequences for tests, benchmarks and demonstrations: a synthetic
-// moving scene, and a camera pan over a natural picture of this machine.
+// moving scene, a camera pan over a natural picture of this machine, and
+// that picture held still with the pan playing in a window.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +29,13 @@ private:
     std::vector<float> y_, u_, v_;  // full resolution
     double scale_;                  // picture pixels per frame pixel
 };
+
+// A still picture with a moving one in a window over it, as on a screen
+// where one window plays a video: `still` outside the window, `moving`
+// inside (frames of width x height). The window covers the middle half of
+// each side, its edges off the 8x8 block grid.
+std::vector<uint8_t> windowFrame(const std::vector<uint8_t>& still, const std::vector<uint8_t>& moving, int width,
+                                 int height);
 
 // The first readable picture among the VIDENC_PICTURE environment variable
 // and a few photographs that this machine's packages ship; false if none.
