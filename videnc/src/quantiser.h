@@ -64,7 +64,21 @@ inline uint64_t levelsWithOwnDc(uint64_t zeroLanes, int32_t dcCoeff, const Quant
 
 // The small-block rule on levels whose nonzero ones are the bits of mask;
 // returns the bits left.
-uint64_t applySmallBlockRule(int32_t* levels, uint64_t mask);
+inline uint64_t applySmallBlockRule(int32_t* levels, uint64_t mask) {
+    // The rule needs only whether one, two or more levels are nonzero.
+    const uint64_t afterFirst = mask & (mask - 1);
+    if (mask == 0 || (afterFirst & (afterFirst - 1)) != 0) return mask;
+    const int32_t limit = afterFirst == 0 ? 2 : 1;
+    for (uint64_t rest = mask; rest != 0; rest &= rest - 1) {
+        const int i = __builtin_ctzll(rest);
+        if (levels[i] >= -limit && levels[i] <= limit) {
+            levels[i] = 0;
+            mask &= ~(uint64_t{1} << i);
+        }
+    }
+    return mask;
+}
+
 
 // Bit i set where levels[i] != 0.
 uint64_t nonzeroMask(const int32_t* levels);
