@@ -57,6 +57,33 @@ inline void inverseFromPairs(typename Ops::V p35, typename Ops::V p17, typename 
                           Ops::madd(p04, factors<Ops>(kCos4, kCos4)), Ops::madd(p04, factors<Ops>(kCos4, -kCos4)), out);
 }
 
+// The same on lines whose inputs F4 ... F7 are 0, from the pairs (F0, F2)
+// and (F1, F3): A = 851 F3, A' = -569 F3, B = 1004 F1, B' = 200 F1,
+// C = 946 F2, C' = 392 F2, D = D' = 724 F0, and each sum or difference of
+// them that the butterfly takes is one exact multiply-add of a pair.
+template <class Ops, int Shift>
+inline void inverseFromLowPairs(typename Ops::V p02, typename Ops::V p13, typename Ops::V* out) {
+    using V = typename Ops::V;
+    const V ab = Ops::madd(p13, factors<Ops>(kCos1, kCos3));                     // A + B
+    const V ab2 = Ops::madd(p13, factors<Ops>(kCos7, -kCos5));                   // A' + B'
+    const V x1 = Ops::madd(p13, factors<Ops>(kCos1 + kCos7, kCos5 - kCos3));     // B + B' - A - A'
+    const V x2 = Ops::madd(p13, factors<Ops>(kCos1 - kCos7, -kCos5 - kCos3));    // B + A' - A - B'
+    const V cd = Ops::madd(p02, factors<Ops>(kCos4, kCos2));                     // C + D
+    const V dc = Ops::madd(p02, factors<Ops>(kCos4, -kCos2));                    // D - C
+    const V even1 = Ops::madd(p02, factors<Ops>(kCos4, kCos6));                  // D' + C'
+    const V even2 = Ops::madd(p02, factors<Ops>(kCos4, -kCos6));                 // D' - C'
+    const V o1 = Ops::template srai32<10>(timesCos4<Ops>(x1));
+    const V o2 = Ops::template srai32<10>(timesCos4<Ops>(x2));
+    out[0] = Ops::template srai32<Shift>(Ops::add32(cd, ab));
+    out[7] = Ops::template srai32<Shift>(Ops::sub32(cd, ab));
+    out[1] = Ops::template srai32<Shift>(Ops::add32(even1, o1));
+    out[6] = Ops::template srai32<Shift>(Ops::sub32(even1, o1));
+    out[2] = Ops::template srai32<Shift>(Ops::add32(even2, o2));
+    out[5] = Ops::template srai32<Shift>(Ops::sub32(even2, o2));
+    out[3] = Ops::template srai32<Shift>(Ops::add32(dc, ab2));
+    out[4] = Ops::template srai32<Shift>(Ops::sub32(dc, ab2));
+}
+
 // Eight 32-bit values (two vectors) as eight 16-bit lanes; `outside`
 // gathers bits from 16 up of value + 2^15, nonzero when one does not fit.
 inline __m128i packChecked(__m128i lo, __m128i hi, __m128i* outside) {

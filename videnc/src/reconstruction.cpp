@@ -24,9 +24,10 @@ void addToBlock(int32_t* block, int stride, int32_t value) {
 
 // The widest vector form of the update from levels; false where none
 // runs or the values need the scalar form.
-bool inverseLevelsInLanes(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* reference, int stride) {
+bool inverseLevelsInLanes(bool replace, const int32_t* levels, uint64_t present, const QuantSteps& steps,
+                          int32_t* reference, int stride) {
 #if VIDENC_X86
-    if (avx2Enabled()) return inverseLevelsAvx2(replace, levels, steps, reference, stride);
+    if (avx2Enabled()) return inverseLevelsAvx2(replace, levels, present, steps, reference, stride);
     if (sse2Enabled()) return inverseLevelsSse2(replace, levels, steps, reference, stride);
 #endif
     return false;
@@ -53,7 +54,7 @@ void updateReference(bool replace, const int32_t* levels, uint64_t present, cons
         }
         return;
     }
-    if (!onlyFirstRow(present) && inverseLevelsInLanes(replace, levels, steps, reference, stride)) return;
+    if (!onlyFirstRow(present) && inverseLevelsInLanes(replace, levels, present, steps, reference, stride)) return;
     int32_t recon[64];
     reconstructBlock(levels, present, steps, recon);
     if (replace) {

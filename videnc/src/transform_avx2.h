@@ -15,7 +15,10 @@ void forwardDctBytesPairAvx2(const uint8_t* src, int stride, int32_t bias, int16
 // forwardDct16Sse2 of two blocks.
 void forwardDct16PairAvx2(const int16_t* inFirst, const int16_t* inSecond, int16_t* first, int16_t* second);
 
-// inverseLevelsSse2 in 256-bit lanes; false, with out untouched, where it is.
-bool inverseLevelsAvx2(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* out, int stride);
+// inverseLevelsSse2 in 256-bit lanes, given the natural positions of the
+// nonzero levels as bits (it may read only those rows and columns); false,
+// with out untouched, where it is.
+bool inverseLevelsAvx2(bool replace, const int32_t* levels, uint64_t present, const QuantSteps& steps, int32_t* out,
+                       int stride);
 
 }  // namespace videnc

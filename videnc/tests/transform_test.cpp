@@ -244,21 +244,29 @@ TEST(Transform, VectorInverseMatchesTheScalarFormAroundItsSixteenBitRange) {
 
 TEST(Transform, ReferenceUpdateFromLevelsMatchesTheScalarForm) {
     // Levels whose products with the steps sit at the edge of 16 bits, and
-    // levels beyond 16 bits themselves; replaced and added-to blocks.
+    // levels beyond 16 bits themselves; replaced and added-to blocks; every
+    // third block with its levels in rows 0-3, columns 0-3 only, as most
+    // blocks of natural pictures have them.
     std::mt19937 random(59);
     const int32_t spans[] = {3, 40, 511, 32767 / 96, 32767 / 8, 40000};
     for (int trial = 0; trial < 30000; ++trial) {
         const QuantSteps steps(trial % kQuantCount);
         const int32_t span = spans[trial % 6];
         std::uniform_int_distribution<int32_t> value(-span, span);
+        const bool quadrant = trial / 6 % 3 == 0;
+        // A position in row 0 .. 7 (from row `top` on), in the quadrant if so.
+        auto position = [&](int top) {
+            const int rows = quadrant ? 4 : 8, columns = quadrant ? 4 : 8;
+            return 8 * (top + static_cast<int>(random() % (rows - top))) + static_cast<int>(random() % columns);
+        };
         int32_t levels[64] = {};
-        const int used = trial % 5 == 0 ? 64 : 1 + static_cast<int>(random() % 8);
-        for (int k = 0; k < used; ++k) levels[random() % 64] = value(random);
+        const int used = trial % 5 == 0 ? (quadrant ? 16 : 64) : 1 + static_cast<int>(random() % 8);
+        for (int k = 0; k < used; ++k) levels[position(0)] = value(random);
         if (trial % 7 == 0) {
             const int32_t edge = 32767 / (trial % 2 ? steps.ac.step : steps.dc.step) + static_cast<int32_t>(random() % 3) - 1;
-            levels[trial % 2 ? 8 + random() % 56 : 0] = random() % 2 ? edge : -edge;
+            levels[trial % 2 ? position(1) : 0] = random() % 2 ? edge : -edge;
         }
-        levels[8 + random() % 56] |= 1;  // a value below row 0, so that the vector path runs
+        levels[position(1)] |= 1;  // a value below row 0, so that the vector path runs
         const bool replace = trial % 2 == 0;
         int32_t start[80];
         for (int i = 0; i < 80; ++i) start[i] = static_cast<int32_t>(random() % 512) - 256;
