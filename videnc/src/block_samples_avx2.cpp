@@ -1,6 +1,6 @@
-// The relative input of two horizontally adjacent blocks at once: each
-// 256-bit vector holds a row of the first block in its low half and of
-// the second in its high half.
+// The relative input of two horizontally adjacent blocks at once, and its
+// transform: each 256-bit vector holds a row of the first block in its low
+// half and of the second in its high half.
 #include "simd_dispatch.h"
 
 #if VIDENC_X86
@@ -37,15 +37,19 @@ struct TwoBlocks : avx2::Ops {
         sums[1] = sse2::laneSum(_mm256_extracti128_si256(wide, 1));
     }
     static V perBlock(const int16_t* values) { return avx2::halves(_mm_set1_epi16(values[0]), _mm_set1_epi16(values[1])); }
-    static void storeRow(V v, int y, int16_t* const* inputs) { avx2::storeRowOfBoth(v, y, inputs[0], inputs[1]); }
+    // The rows stay in vectors for the transform.
+    using Output = V*;
+    static void storeRow(V v, int y, V* rows) { rows[y] = v; }
 };
 
 }  // namespace
 
-bool relativeInputPairAvx2(const uint8_t* src, int stride, int32_t bias, const int32_t* reference, bool* intra,
-                           int16_t* first, int16_t* second) {
-    int16_t* const inputs[2] = {first, second};
-    return lanes::relativeInput<TwoBlocks>(src, stride, bias, reference, intra, inputs);
+bool relativeCoefficientsPairAvx2(const uint8_t* src, int stride, int32_t bias, const int32_t* reference, bool* intra,
+                                  int16_t* first, int16_t* second) {
+    __m256i rows[8];
+    if (!lanes::relativeInput<TwoBlocks>(src, stride, bias, reference, intra, rows)) return false;
+    avx2::forwardPair(rows, first, second);
+    return true;
 }
 
 }  // namespace videnc

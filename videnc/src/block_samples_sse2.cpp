@@ -47,17 +47,15 @@ struct OneBlock : sse2::Ops {
     static bool any(V v) { return _mm_movemask_epi8(v) != 0; }
     static void blockSums(V v, int32_t* sums) { sums[0] = laneSum(_mm_madd_epi16(v, _mm_set1_epi16(1))); }
     static V perBlock(const int16_t* values) { return _mm_set1_epi16(values[0]); }
-    static void storeRow(V v, int y, int16_t* const* inputs) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(inputs[0] + 8 * y), v);
-    }
+    using Output = int16_t*;
+    static void storeRow(V v, int y, int16_t* input) { _mm_storeu_si128(reinterpret_cast<__m128i*>(input + 8 * y), v); }
 };
 
 }  // namespace
 
 bool relativeInputSse2(const uint8_t* src, int stride, int32_t bias, const int32_t* reference, bool* intra,
                        int16_t* input) {
-    int16_t* const inputs[1] = {input};
-    return lanes::relativeInput<OneBlock>(src, stride, bias, reference, intra, inputs);
+    return lanes::relativeInput<OneBlock>(src, stride, bias, reference, intra, input);
 }
 
 void loadBlockSse2(const uint8_t* src, int stride, int32_t bias, int32_t* samples) {

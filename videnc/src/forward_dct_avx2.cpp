@@ -1,7 +1,7 @@
-// The forward transform of two horizontally adjacent blocks at once, in
-// 256-bit vectors of 16-bit lanes: the low half of each vector carries the
-// lines of the first block, the high half those of the second, and both
-// get the exact 16-bit sums of the 128-bit form.
+// The forward transform of two horizontally adjacent blocks of frame bytes
+// at once, in 256-bit vectors of 16-bit lanes: the low half of each vector
+// carries the lines of the first block, the high half those of the second,
+// and both get the exact 16-bit sums of the 128-bit form.
 #include "simd_dispatch.h"
 
 #if VIDENC_X86
@@ -16,16 +16,6 @@
 #include "avx2_lanes.h"
 
 namespace videnc {
-namespace {
-
-// Both passes on the rows of the two blocks; rows is consumed.
-inline void forwardPair(__m256i* rows, int16_t* first, int16_t* second) {
-    __m256i coeff[8];
-    lanes::forward2d<avx2::Ops>(rows, coeff);
-    for (int k = 0; k < 8; ++k) avx2::storeRowOfBoth(coeff[k], k, first, second);
-}
-
-}  // namespace
 
 void forwardDctBytesPairAvx2(const uint8_t* src, int stride, int32_t bias, int16_t* first, int16_t* second) {
     const __m256i offset = _mm256_set1_epi16(static_cast<int16_t>(bias));
@@ -35,13 +25,7 @@ void forwardDctBytesPairAvx2(const uint8_t* src, int stride, int32_t bias, int16
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
         rows[y] = _mm256_sub_epi16(_mm256_cvtepu8_epi16(bytes), offset);
     }
-    forwardPair(rows, first, second);
-}
-
-void forwardDct16PairAvx2(const int16_t* inFirst, const int16_t* inSecond, int16_t* first, int16_t* second) {
-    __m256i rows[8];
-    for (int y = 0; y < 8; ++y) rows[y] = avx2::rowOfBoth(inFirst, inSecond, y);
-    forwardPair(rows, first, second);
+    avx2::forwardPair(rows, first, second);
 }
 
 }  // namespace videnc

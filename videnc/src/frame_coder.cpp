@@ -85,12 +85,10 @@ bool levelsOfPairAvx2(PacketKind kind, const uint8_t* src, int stride, int32_t b
         forwardDctBytesPairAvx2(src, stride, bias, coeff[0], coeff[1]);
         blocks[0].intra = blocks[1].intra = true;
     } else {
-        int16_t input[2][64];
         bool intra[2];
-        if (!relativeInputPairAvx2(src, stride, bias, reference, intra, input[0], input[1])) return false;
+        if (!relativeCoefficientsPairAvx2(src, stride, bias, reference, intra, coeff[0], coeff[1])) return false;
         blocks[0].intra = intra[0];
         blocks[1].intra = intra[1];
-        forwardDct16PairAvx2(input[0], input[1], coeff[0], coeff[1]);
     }
     uint64_t nonzero[2];
     quantisePairAvx2(coeff[0], coeff[1], steps, blocks[0].levels, blocks[1].levels, nonzero);

@@ -4,7 +4,8 @@
 // samples of a block coded by itself or else their difference from the
 // reference. Rows supplies the vector operations (as Ops) and what depends
 // on the width: kBlocks, loading a row of bytes and of reference samples,
-// whether any lane is set, per-block sums and constants, and storing a row.
+// whether any lane is set, per-block sums and constants, and where a row
+// of the input goes (Output, storeRow).
 // Include only inside a file's SIMD target.
 #pragma once
 
@@ -23,7 +24,7 @@ namespace lanes {
 // partial sum below fits a 16-bit lane (a lane adds at most four values).
 template <class Rows>
 bool relativeInput(const uint8_t* src, int stride, int32_t bias, const int32_t* reference, bool* intra,
-                   int16_t* const* inputs) {
+                   typename Rows::Output output) {
     using V = typename Rows::V;
     constexpr int kBlocks = Rows::kBlocks;
     const V zero = Rows::zero(), offset = Rows::set16(static_cast<int16_t>(bias));
@@ -64,7 +65,7 @@ bool relativeInput(const uint8_t* src, int stride, int32_t bias, const int32_t* 
     }
     const V mask = Rows::perBlock(chooseSamples);
     for (int y = 0; y < 8; ++y) {
-        Rows::storeRow(Rows::or_(Rows::and_(mask, samples[y]), Rows::andnot(mask, difference[y])), y, inputs);
+        Rows::storeRow(Rows::or_(Rows::and_(mask, samples[y]), Rows::andnot(mask, difference[y])), y, output);
     }
     return true;
 }

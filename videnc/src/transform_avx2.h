@@ -12,9 +12,6 @@ namespace videnc {
 // forwardDctBytesSse2 of the block at src and of the one 8 bytes on.
 void forwardDctBytesPairAvx2(const uint8_t* src, int stride, int32_t bias, int16_t* first, int16_t* second);
 
-// forwardDct16Sse2 of two blocks.
-void forwardDct16PairAvx2(const int16_t* inFirst, const int16_t* inSecond, int16_t* first, int16_t* second);
-
 // inverseLevelsSse2 in 256-bit lanes, given the natural positions of the
 // nonzero levels as bits (it may read only those rows and columns); false,
 // with out untouched, where it is.

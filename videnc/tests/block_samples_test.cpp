@@ -7,6 +7,7 @@
 #include <random>
 
 #include "block_samples.h"
+#include "transform_sse2.h"
 #include "simd_dispatch.h"
 
 namespace videnc {
@@ -107,7 +108,7 @@ TEST(BlockSamples, RelativeInputInLanesMatchesTheModeChoiceAndDifference) {
     EXPECT_LT(accepted, 12000);
 }
 
-TEST(BlockSamples, PairedRelativeInputMatchesTwoSingleBlocks) {
+TEST(BlockSamples, PairedRelativeCoefficientsMatchTwoSingleBlocks) {
     if (!avx2Enabled()) GTEST_SKIP() << "no AVX2 on this processor";
     std::mt19937 random(47);
     const int32_t spans[] = {0, 40, 300, kRelativeReferenceLimit, kRelativeReferenceLimit + 1, 40000};
@@ -130,9 +131,12 @@ TEST(BlockSamples, PairedRelativeInputMatchesTwoSingleBlocks) {
         int16_t single[2][64], pair[2][64];
         bool bothDone = true;
         for (int b = 0; b < 2; ++b) {
-            bothDone &= relativeInputSse2(frame + 3 + 8 * b, kStride, bias, reference + 4 + 8 * b, &singleIntra[b], single[b]);
+            int16_t input[64];
+            const bool done = relativeInputSse2(frame + 3 + 8 * b, kStride, bias, reference + 4 + 8 * b, &singleIntra[b], input);
+            if (done) forwardDct16Sse2(input, single[b]);
+            bothDone &= done;
         }
-        const bool done = relativeInputPairAvx2(frame + 3, kStride, bias, reference + 4, pairIntra, pair[0], pair[1]);
+        const bool done = relativeCoefficientsPairAvx2(frame + 3, kStride, bias, reference + 4, pairIntra, pair[0], pair[1]);
         ASSERT_EQ(done, bothDone) << "trial " << trial;
         if (!done) continue;
         ++paired;
