@@ -59,14 +59,6 @@ inline void storeRowOfBoth(__m256i v, int y, int16_t* first, int16_t* second) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(second + 8 * y), _mm256_extracti128_si256(v, 1));
 }
 
-// The forward transform of two blocks' rows (consumed), the coefficients
-// of each block stored apart.
-inline void forwardPair(__m256i* rows, int16_t* first, int16_t* second) {
-    __m256i coeff[8];
-    lanes::forward2d<Ops>(rows, coeff);
-    for (int k = 0; k < 8; ++k) storeRowOfBoth(coeff[k], k, first, second);
-}
-
 }  // namespace avx2
 }  // namespace
 }  // namespace videnc

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "quantiser.h"
+
 namespace videnc {
 
 // samples[8 * row + x] = src[row * stride + x] - bias.
@@ -44,11 +46,12 @@ bool relativeInputSse2(const uint8_t* src, int stride, int32_t bias, const int32
                        int16_t* input);
 
 // The same for the block at src and the one 8 samples on, in AVX2 (only
-// where avx2Enabled() says so), and then their forward transform, with
-// the 16-bit coefficients of forwardDct16Sse2: intra[0] and first for the
-// former, intra[1] and second for the latter; false, with nothing
-// written, when either block's reference is out of bounds.
-bool relativeCoefficientsPairAvx2(const uint8_t* src, int stride, int32_t bias, const int32_t* reference, bool* intra,
-                                  int16_t* first, int16_t* second);
+// where avx2Enabled() says so), and then their levels (forwardDct16Sse2
+// and quantiseBlockSse2): intra[0], levelsFirst and nonzero[0] for the
+// former, intra[1], levelsSecond and nonzero[1] for the latter; false,
+// with nothing written, when either block's reference is out of bounds.
+bool relativeLevelsPairAvx2(const uint8_t* src, int stride, int32_t bias, const int32_t* reference,
+                            const QuantSteps& steps, bool* intra, int32_t* levelsFirst, int32_t* levelsSecond,
+                            uint64_t* nonzero);
 
 }  // namespace videnc

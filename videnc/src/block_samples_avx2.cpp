@@ -1,6 +1,6 @@
 // The relative input of two horizontally adjacent blocks at once, and its
-// transform: each 256-bit vector holds a row of the first block in its low
-// half and of the second in its high half.
+// transform and quantiser: each 256-bit vector holds a row of the first
+// block in its low half and of the second in its high half.
 #include "simd_dispatch.h"
 
 #if VIDENC_X86
@@ -13,6 +13,7 @@
 #include "avx2_target_begin.h"
 
 #include "avx2_lanes.h"
+#include "quantise_rows_avx2.h"
 #include "relative_lanes.h"
 #include "sse2_lanes.h"
 
@@ -44,11 +45,14 @@ struct TwoBlocks : avx2::Ops {
 
 }  // namespace
 
-bool relativeCoefficientsPairAvx2(const uint8_t* src, int stride, int32_t bias, const int32_t* reference, bool* intra,
-                                  int16_t* first, int16_t* second) {
+bool relativeLevelsPairAvx2(const uint8_t* src, int stride, int32_t bias, const int32_t* reference,
+                            const QuantSteps& steps, bool* intra, int32_t* levelsFirst, int32_t* levelsSecond,
+                            uint64_t* nonzero) {
     __m256i rows[8];
     if (!lanes::relativeInput<TwoBlocks>(src, stride, bias, reference, intra, rows)) return false;
-    avx2::forwardPair(rows, first, second);
+    __m256i coeff[8];
+    lanes::forward2d<avx2::Ops>(rows, coeff);
+    avx2::quantiseRows(coeff, steps, levelsFirst, levelsSecond, nonzero);
     return true;
 }
 

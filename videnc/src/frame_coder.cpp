@@ -4,7 +4,6 @@
 
 #include "block_coder.h"
 #include "block_samples.h"
-#include "quantiser_avx2.h"
 #include "quantiser_sse2.h"
 #include "reconstruction.h"
 #include "simd_dispatch.h"
@@ -80,18 +79,19 @@ struct BlockLevels {
 // false when a relative block needs the wider arithmetic.
 bool levelsOfPairAvx2(PacketKind kind, const uint8_t* src, int stride, int32_t bias, const int32_t* reference,
                       const QuantSteps& steps, BlockLevels* blocks) {
-    int16_t coeff[2][64];
+    uint64_t nonzero[2];
     if (kind == PacketKind::Absolute) {
-        forwardDctBytesPairAvx2(src, stride, bias, coeff[0], coeff[1]);
+        absoluteLevelsPairAvx2(src, stride, bias, steps, blocks[0].levels, blocks[1].levels, nonzero);
         blocks[0].intra = blocks[1].intra = true;
     } else {
         bool intra[2];
-        if (!relativeCoefficientsPairAvx2(src, stride, bias, reference, intra, coeff[0], coeff[1])) return false;
+        if (!relativeLevelsPairAvx2(src, stride, bias, reference, steps, intra, blocks[0].levels, blocks[1].levels,
+                                    nonzero)) {
+            return false;
+        }
         blocks[0].intra = intra[0];
         blocks[1].intra = intra[1];
     }
-    uint64_t nonzero[2];
-    quantisePairAvx2(coeff[0], coeff[1], steps, blocks[0].levels, blocks[1].levels, nonzero);
     blocks[0].nonzero = nonzero[0];
     blocks[1].nonzero = nonzero[1];
     return true;

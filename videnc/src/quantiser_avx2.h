@@ -1,5 +1,7 @@
 // The quantiser for two blocks at once in AVX2 lanes, equal to
-// quantiseBlockSse2 on each. Callers run it only where avx2Enabled() says so.
+// quantiseBlockSse2 on each, from arrays of coefficients. (The transforms
+// of pairs quantise their rows with the same code without storing them.)
+// Callers run it only where avx2Enabled() says so.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // AVX2 forms of the transforms, bit for bit equal to the scalar ones: the
-// forward one for two horizontally adjacent blocks at once. Callers run
-// them only where avx2Enabled() says so.
+// forward one, with the quantiser, for two horizontally adjacent blocks at
+// once. Callers run them only where avx2Enabled() says so.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +9,11 @@
 
 namespace videnc {
 
-// forwardDctBytesSse2 of the block at src and of the one 8 bytes on.
-void forwardDctBytesPairAvx2(const uint8_t* src, int stride, int32_t bias, int16_t* first, int16_t* second);
+// The levels of the block at src and of the one 8 bytes on:
+// forwardDctBytesSse2 and quantiseBlockSse2 of each, the nonzero masks in
+// nonzero[0] and [1].
+void absoluteLevelsPairAvx2(const uint8_t* src, int stride, int32_t bias, const QuantSteps& steps, int32_t* levelsFirst,
+                            int32_t* levelsSecond, uint64_t* nonzero);
 
 // inverseLevelsSse2 in 256-bit lanes, given the natural positions of the
 // nonzero levels as bits (it may read only those rows and columns); false,

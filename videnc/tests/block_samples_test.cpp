@@ -7,6 +7,7 @@
 #include <random>
 
 #include "block_samples.h"
+#include "quantiser_sse2.h"
 #include "transform_sse2.h"
 #include "simd_dispatch.h"
 
@@ -108,7 +109,7 @@ TEST(BlockSamples, RelativeInputInLanesMatchesTheModeChoiceAndDifference) {
     EXPECT_LT(accepted, 12000);
 }
 
-TEST(BlockSamples, PairedRelativeCoefficientsMatchTwoSingleBlocks) {
+TEST(BlockSamples, PairedRelativeLevelsMatchTwoSingleBlocks) {
     if (!avx2Enabled()) GTEST_SKIP() << "no AVX2 on this processor";
     std::mt19937 random(47);
     const int32_t spans[] = {0, 40, 300, kRelativeReferenceLimit, kRelativeReferenceLimit + 1, 40000};
@@ -127,21 +128,28 @@ TEST(BlockSamples, PairedRelativeCoefficientsMatchTwoSingleBlocks) {
         if (trial % 5 == 0) reference[4 + 8 * (trial % 2) + (trial / 5 % 8) * kStride] = trial % 4 < 2 ? -40000 : 40000;
         const int32_t bias = trial % 2 ? 128 : 0;
 
+        const QuantSteps steps(trial % kQuantCount);
         bool singleIntra[2] = {}, pairIntra[2] = {};
-        int16_t single[2][64], pair[2][64];
+        int32_t single[2][64], pair[2][64];
+        uint64_t singleMask[2] = {}, pairMask[2];
         bool bothDone = true;
         for (int b = 0; b < 2; ++b) {
-            int16_t input[64];
+            int16_t input[64], coeff[64];
             const bool done = relativeInputSse2(frame + 3 + 8 * b, kStride, bias, reference + 4 + 8 * b, &singleIntra[b], input);
-            if (done) forwardDct16Sse2(input, single[b]);
+            if (done) {
+                forwardDct16Sse2(input, coeff);
+                singleMask[b] = quantiseBlockSse2(coeff, steps, single[b]);
+            }
             bothDone &= done;
         }
-        const bool done = relativeCoefficientsPairAvx2(frame + 3, kStride, bias, reference + 4, pairIntra, pair[0], pair[1]);
+        const bool done = relativeLevelsPairAvx2(frame + 3, kStride, bias, reference + 4, steps, pairIntra, pair[0], pair[1],
+                                                 pairMask);
         ASSERT_EQ(done, bothDone) << "trial " << trial;
         if (!done) continue;
         ++paired;
         for (int b = 0; b < 2; ++b) {
             ASSERT_EQ(pairIntra[b], singleIntra[b]) << "trial " << trial << " block " << b;
+            ASSERT_EQ(pairMask[b], singleMask[b]) << "trial " << trial << " block " << b;
             for (int i = 0; i < 64; ++i) ASSERT_EQ(pair[b][i], single[b][i]) << "trial " << trial << " block " << b << " at " << i;
         }
     }

@@ -98,7 +98,7 @@ TEST(Transform, VectorForwardFromFrameBytesMatchesTheScalarForm) {
 #endif
 }
 
-TEST(Transform, PairedVectorForwardMatchesTheScalarFormForBothBlocks) {
+TEST(Transform, PairedVectorLevelsMatchTheScalarFormForBothBlocks) {
 #if VIDENC_X86
     if (!avx2Enabled()) GTEST_SKIP() << "no AVX2 on this processor";
     std::mt19937 random(43);
@@ -110,15 +110,19 @@ TEST(Transform, PairedVectorForwardMatchesTheScalarFormForBothBlocks) {
         uint8_t frame[8 * kStride];
         for (uint8_t& b : frame) b = trial % 3 == 0 ? static_cast<uint8_t>(random() % 2 * 255) : static_cast<uint8_t>(random());
         const int32_t bias = trial % 2 ? 128 : 0;
-        int16_t fromBytes[2][64];
-        forwardDctBytesPairAvx2(frame + 5, kStride, bias, fromBytes[0], fromBytes[1]);
+        const QuantSteps steps(trial % kQuantCount);
+        int32_t pair[2][64];
+        uint64_t pairMask[2];
+        absoluteLevelsPairAvx2(frame + 5, kStride, bias, steps, pair[0], pair[1], pairMask);
         for (int b = 0; b < 2; ++b) {
-            int32_t samples[64], plainBytes[64];
+            int32_t samples[64], coeff[64], plain[64];
             for (int i = 0; i < 64; ++i) samples[i] = frame[kStride * (i / 8) + 5 + 8 * b + i % 8] - bias;
-            forwardDctPlain(samples, plainBytes);
-            for (int i = 0; i < 64; ++i) {
-                ASSERT_EQ(fromBytes[b][i], plainBytes[i]) << "trial " << trial << " block " << b << " at " << i;
-            }
+            forwardDctPlain(samples, coeff);
+            forceScalarPaths(true);
+            const uint64_t plainMask = quantiseBlock(coeff, steps, plain);
+            forceScalarPaths(false);
+            ASSERT_EQ(pairMask[b], plainMask) << "trial " << trial << " block " << b;
+            for (int i = 0; i < 64; ++i) ASSERT_EQ(pair[b][i], plain[i]) << "trial " << trial << " block " << b << " at " << i;
         }
     }
 #else
