@@ -25,16 +25,15 @@ inline typename Ops::V timesCos4(typename Ops::V x) {
     return Ops::add32(Ops::mullo16(x, both), Ops::template slli32<16>(Ops::mulhiu16(x, low)));
 }
 
-// The butterfly of the inverse from its eight products: a = A, a2 = A' and
-// so on; out[k] receives output k with the pass's shift.
+// The last steps of the inverse from the sums and differences it takes of
+// its products A, A', B, B', C, C', D and D'; out[k] receives output k with
+// the pass's shift.
 template <class Ops, int Shift>
-inline void butterfly(typename Ops::V a, typename Ops::V a2, typename Ops::V b, typename Ops::V b2, typename Ops::V c,
-                      typename Ops::V c2, typename Ops::V d, typename Ops::V d2, typename Ops::V* out) {
+inline void combine(typename Ops::V ab, typename Ops::V ab2, typename Ops::V x1, typename Ops::V x2, typename Ops::V cd,
+                    typename Ops::V dc, typename Ops::V even1, typename Ops::V even2, typename Ops::V* out) {
     using V = typename Ops::V;
-    const V o1 = Ops::template srai32<10>(timesCos4<Ops>(Ops::sub32(Ops::sub32(Ops::add32(b, b2), a), a2)));
-    const V o2 = Ops::template srai32<10>(timesCos4<Ops>(Ops::sub32(Ops::sub32(Ops::add32(b, a2), a), b2)));
-    const V ab = Ops::add32(a, b), cd = Ops::add32(c, d), dc = Ops::sub32(d, c), ab2 = Ops::add32(a2, b2);
-    const V even1 = Ops::add32(d2, c2), even2 = Ops::sub32(d2, c2);
+    const V o1 = Ops::template srai32<10>(timesCos4<Ops>(x1));
+    const V o2 = Ops::template srai32<10>(timesCos4<Ops>(x2));
     out[0] = Ops::template srai32<Shift>(Ops::add32(cd, ab));
     out[7] = Ops::template srai32<Shift>(Ops::sub32(cd, ab));
     out[1] = Ops::template srai32<Shift>(Ops::add32(even1, o1));
@@ -43,6 +42,16 @@ inline void butterfly(typename Ops::V a, typename Ops::V a2, typename Ops::V b, 
     out[5] = Ops::template srai32<Shift>(Ops::sub32(even2, o2));
     out[3] = Ops::template srai32<Shift>(Ops::add32(dc, ab2));
     out[4] = Ops::template srai32<Shift>(Ops::sub32(dc, ab2));
+}
+
+// The butterfly of the inverse from its eight products: a = A, a2 = A' and
+// so on.
+template <class Ops, int Shift>
+inline void butterfly(typename Ops::V a, typename Ops::V a2, typename Ops::V b, typename Ops::V b2, typename Ops::V c,
+                      typename Ops::V c2, typename Ops::V d, typename Ops::V d2, typename Ops::V* out) {
+    combine<Ops, Shift>(Ops::add32(a, b), Ops::add32(a2, b2), Ops::sub32(Ops::sub32(Ops::add32(b, b2), a), a2),
+                        Ops::sub32(Ops::sub32(Ops::add32(b, a2), a), b2), Ops::add32(c, d), Ops::sub32(d, c),
+                        Ops::add32(d2, c2), Ops::sub32(d2, c2), out);
 }
 
 // The 1-D inverse on the lines whose inputs come as interleaved 16-bit
@@ -72,16 +81,7 @@ inline void inverseFromLowPairs(typename Ops::V p02, typename Ops::V p13, typena
     const V dc = Ops::madd(p02, factors<Ops>(kCos4, -kCos2));                    // D - C
     const V even1 = Ops::madd(p02, factors<Ops>(kCos4, kCos6));                  // D' + C'
     const V even2 = Ops::madd(p02, factors<Ops>(kCos4, -kCos6));                 // D' - C'
-    const V o1 = Ops::template srai32<10>(timesCos4<Ops>(x1));
-    const V o2 = Ops::template srai32<10>(timesCos4<Ops>(x2));
-    out[0] = Ops::template srai32<Shift>(Ops::add32(cd, ab));
-    out[7] = Ops::template srai32<Shift>(Ops::sub32(cd, ab));
-    out[1] = Ops::template srai32<Shift>(Ops::add32(even1, o1));
-    out[6] = Ops::template srai32<Shift>(Ops::sub32(even1, o1));
-    out[2] = Ops::template srai32<Shift>(Ops::add32(even2, o2));
-    out[5] = Ops::template srai32<Shift>(Ops::sub32(even2, o2));
-    out[3] = Ops::template srai32<Shift>(Ops::add32(dc, ab2));
-    out[4] = Ops::template srai32<Shift>(Ops::sub32(dc, ab2));
+    combine<Ops, Shift>(ab, ab2, x1, x2, cd, dc, even1, even2, out);
 }
 
 // Eight 32-bit values (two vectors) as eight 16-bit lanes; `outside`
