@@ -79,7 +79,6 @@ inline uint64_t applySmallBlockRule(int32_t* levels, uint64_t mask) {
     return mask;
 }
 
-
 // Bit i set where levels[i] != 0.
 uint64_t nonzeroMask(const int32_t* levels);
 

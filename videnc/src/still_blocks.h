@@ -55,9 +55,10 @@ private:
     size_t index(int plane, int bx, int by) const { return static_cast<size_t>(by) * blocksWide_[plane] + bx; }
     void forget();
 
-    // Per plane and block, the DC and AC step of the last time the block
-    // went as nothing (0 when it did not), and that block's bytes. Kept
-    // apart, so that forgetting and most look-ups touch only the steps.
+    // Per plane and block, the DC and AC step with which the block was last
+    // transformed and went as nothing (0 when it did not; repeats keep
+    // them), and that block's bytes. Kept apart, so that forgetting and most
+    // look-ups touch only the steps.
     struct Steps {
         uint8_t dc = 0;
         uint8_t ac = 0;
