@@ -66,55 +66,21 @@ inline bool inverse2d(__m128i* f, __m256i* rows) {
     return true;
 }
 
-// The reconstruction values of rows 0-3, columns 0-3 of levels: two rows
-// a vector, four 16-bit lanes each (rows 0 and 1, then 2 and 3); false
-// where a level or a product does not fit 16 bits.
-inline bool reconstructQuadrant(const int32_t* levels, const QuantSteps& steps, __m128i* rows01, __m128i* rows23) {
-    // A level beyond 16 bits saturates, and its product with any step (8 or
-    // more) then fails the check below.
-    const __m128i* src = reinterpret_cast<const __m128i*>(levels);  // two a row
-    const __m128i level01 = _mm_packs_epi32(_mm_loadu_si128(src), _mm_loadu_si128(src + 2));
-    const __m128i level23 = _mm_packs_epi32(_mm_loadu_si128(src + 4), _mm_loadu_si128(src + 6));
-    const __m128i ac = _mm_set1_epi16(static_cast<int16_t>(steps.ac.step));
-    const __m128i first = _mm_insert_epi16(ac, steps.dc.step, 0);
-    *rows01 = _mm_mullo_epi16(level01, first);
-    *rows23 = _mm_mullo_epi16(level23, ac);
-    // Exact when the high half of each product is the sign of its low half.
-    const __m128i wrong = _mm_or_si128(_mm_xor_si128(_mm_mulhi_epi16(level01, first), _mm_srai_epi16(*rows01, 15)),
-                                       _mm_xor_si128(_mm_mulhi_epi16(level23, ac), _mm_srai_epi16(*rows23, 15)));
-    return _mm_testz_si128(wrong, wrong);
-}
-
-// Both passes for values in rows 0-3, columns 0-3 only. Columns 4-7 of the
-// column pass are 0, and so are inputs 4-7 of every line of both passes.
+// Both passes for values in rows 0-3, columns 0-3 only (inQuadrant).
 inline bool inverseQuadrant(const int32_t* levels, const QuantSteps& steps, __m256i* rows) {
-    __m128i rows01, rows23;
-    if (!reconstructQuadrant(levels, steps, &rows01, &rows23)) return false;
-    // Column pass on columns 0-3: pairs (F0, F2) and (F1, F3) of each column.
-    __m128i columnPass[8];
-    lanes::inverseFromLowPairs<sse2::Ops, 10>(_mm_unpacklo_epi16(rows01, rows23), _mm_unpackhi_epi16(rows01, rows23),
-                                              columnPass);  // columnPass[y]: columns 0-3 of row y
-    __m128i outside = _mm_setzero_si128();
-    __m256i packed[2];  // rows 0-3 and 4-7, per row (c0, c2) then (c1, c3)
+    __m128i rowPairs[4];
+    if (!lanes::quadrantColumnPass(levels, steps, rowPairs)) return false;
+    // 32-bit lanes (c0, c2) of rows 4h .. 4h + 3, then their (c1, c3).
+    __m256i packed[2];
     for (int h = 0; h < 2; ++h) {
-        const __m128i first = lanes::packChecked(columnPass[4 * h], columnPass[4 * h + 1], &outside);
-        const __m128i second = lanes::packChecked(columnPass[4 * h + 2], columnPass[4 * h + 3], &outside);
-        const __m256i both = avx2::halves(first, second);
-        const __m256i paired = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(both, _MM_SHUFFLE(3, 1, 2, 0)), _MM_SHUFFLE(3, 1, 2, 0));
-        // 32-bit lanes (c0, c2) of rows 4h .. 4h + 3, then their (c1, c3).
-        packed[h] = _mm256_permutevar8x32_epi32(paired, _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7));
+        packed[h] = _mm256_permutevar8x32_epi32(avx2::halves(rowPairs[2 * h], rowPairs[2 * h + 1]),
+                                                _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7));
     }
-    if (!lanes::fitsSixteenBits(outside)) return false;
-    // Row pass on every row from columns 0-3.
     lanes::inverseFromLowPairs<avx2::Ops, 12>(_mm256_permute2x128_si256(packed[0], packed[1], 0x20),
                                               _mm256_permute2x128_si256(packed[0], packed[1], 0x31), rows);
     transpose8x32(rows);
     return true;
 }
-
-// Values in rows 0-3, columns 0-3 only (bit i of present for natural
-// position i).
-inline bool inQuadrant(uint64_t present) { return (present & ~uint64_t{0x0f0f0f0f}) == 0; }
 
 }  // namespace
 
@@ -122,7 +88,7 @@ bool inverseLevelsAvx2(bool replace, const int32_t* levels, uint64_t present, co
                        int stride) {
     __m128i f[8];
     __m256i rows[8];
-    if (inQuadrant(present)) {
+    if (lanes::inQuadrant(present)) {
         if (!inverseQuadrant(levels, steps, rows)) return false;
     } else if (!lanes::reconstructLanes(levels, steps, f) || !inverse2d(f, rows)) {
         return false;

@@ -11,6 +11,7 @@
 
 #include "forward_lanes.h"
 #include "quantiser.h"
+#include "sse2_lanes.h"
 #include "transform.h"
 
 namespace videnc {
@@ -112,6 +113,49 @@ inline bool reconstructLanes(const int32_t* levels, const QuantSteps& steps, __m
         wrong = _mm_or_si128(wrong, _mm_xor_si128(_mm_mulhi_epi16(level, step), _mm_srai_epi16(f[k], 15)));
     }
     return fitsSixteenBits(outside) && _mm_movemask_epi8(_mm_cmpeq_epi8(wrong, _mm_setzero_si128())) == 0xffff;
+}
+
+// Values in rows 0-3, columns 0-3 only (bit i of present for natural
+// position i): columns 4-7 of the column pass are 0, and so are inputs 4-7
+// of every line of both passes.
+inline bool inQuadrant(uint64_t present) { return (present & ~uint64_t{0x0f0f0f0f}) == 0; }
+
+// The reconstruction values of rows 0-3, columns 0-3 of levels: two rows
+// a vector, four 16-bit lanes each (rows 0 and 1, then 2 and 3); false
+// where a level or a product does not fit 16 bits.
+inline bool reconstructQuadrant(const int32_t* levels, const QuantSteps& steps, __m128i* rows01, __m128i* rows23) {
+    // A level beyond 16 bits saturates, and its product with any step (8 or
+    // more) then fails the check below.
+    const __m128i* src = reinterpret_cast<const __m128i*>(levels);  // two a row
+    const __m128i level01 = _mm_packs_epi32(_mm_loadu_si128(src), _mm_loadu_si128(src + 2));
+    const __m128i level23 = _mm_packs_epi32(_mm_loadu_si128(src + 4), _mm_loadu_si128(src + 6));
+    const __m128i ac = _mm_set1_epi16(static_cast<int16_t>(steps.ac.step));
+    const __m128i first = _mm_insert_epi16(ac, steps.dc.step, 0);
+    *rows01 = _mm_mullo_epi16(level01, first);
+    *rows23 = _mm_mullo_epi16(level23, ac);
+    // Exact when the high half of each product is the sign of its low half.
+    const __m128i wrong = _mm_or_si128(_mm_xor_si128(_mm_mulhi_epi16(level01, first), _mm_srai_epi16(*rows01, 15)),
+                                       _mm_xor_si128(_mm_mulhi_epi16(level23, ac), _mm_srai_epi16(*rows23, 15)));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(wrong, _mm_setzero_si128())) == 0xffff;
+}
+
+// The column pass of such a block, from the levels to 16-bit values two
+// rows a vector: rowPairs[h] holds rows 2h and 2h + 1, each row's columns
+// in the order c0, c2, c1, c3, so that its 32-bit lanes are the pairs
+// (c0, c2) and (c1, c3) the row pass takes. False where a value does not
+// fit 16 bits.
+inline bool quadrantColumnPass(const int32_t* levels, const QuantSteps& steps, __m128i* rowPairs) {
+    __m128i rows01, rows23;
+    if (!reconstructQuadrant(levels, steps, &rows01, &rows23)) return false;
+    // Each column's pairs (F0, F2) and (F1, F3).
+    __m128i columnPass[8];  // columnPass[y]: columns 0-3 of row y
+    inverseFromLowPairs<sse2::Ops, 10>(_mm_unpacklo_epi16(rows01, rows23), _mm_unpackhi_epi16(rows01, rows23), columnPass);
+    __m128i outside = _mm_setzero_si128();
+    for (int h = 0; h < 4; ++h) {
+        const __m128i rows = packChecked(columnPass[2 * h], columnPass[2 * h + 1], &outside);
+        rowPairs[h] = _mm_shufflehi_epi16(_mm_shufflelo_epi16(rows, _MM_SHUFFLE(3, 1, 2, 0)), _MM_SHUFFLE(3, 1, 2, 0));
+    }
+    return fitsSixteenBits(outside);
 }
 
 }  // namespace lanes

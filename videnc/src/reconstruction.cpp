@@ -28,7 +28,7 @@ bool inverseLevelsInLanes(bool replace, const int32_t* levels, uint64_t present,
                           int32_t* reference, int stride) {
 #if VIDENC_X86
     if (avx2Enabled()) return inverseLevelsAvx2(replace, levels, present, steps, reference, stride);
-    if (sse2Enabled()) return inverseLevelsSse2(replace, levels, steps, reference, stride);
+    if (sse2Enabled()) return inverseLevelsSse2(replace, levels, present, steps, reference, stride);
 #endif
     return false;
 }

@@ -15,9 +15,7 @@ namespace videnc {
 void absoluteLevelsPairAvx2(const uint8_t* src, int stride, int32_t bias, const QuantSteps& steps, int32_t* levelsFirst,
                             int32_t* levelsSecond, uint64_t* nonzero);
 
-// inverseLevelsSse2 in 256-bit lanes, given the natural positions of the
-// nonzero levels as bits (it may read only those rows and columns); false,
-// with out untouched, where it is.
+// inverseLevelsSse2 in 256-bit lanes; false, with out untouched, where it is.
 bool inverseLevelsAvx2(bool replace, const int32_t* levels, uint64_t present, const QuantSteps& steps, int32_t* out,
                        int stride);
 

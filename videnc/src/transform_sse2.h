@@ -26,11 +26,13 @@ void forwardDct16Sse2(const int16_t* in, int16_t* out);
 bool inverseDctSse2(const int32_t* coeff, int32_t* out, int stride);
 bool inverseDctAddSse2(const int32_t* coeff, int32_t* out, int stride);
 
-// The reference update of a block straight from its levels (every level
-// of the block read; those not sent are 0): inverseDctSse2 (replace) or
-// inverseDctAddSse2 of the reconstruction values, without forming them in
-// 32 bits. False, with out untouched, where a value of either pass does
+// The reference update of a block straight from its levels, given the
+// natural positions of the nonzero ones as bits (those not sent are 0; it
+// may read only the rows and columns they cover): inverseDctSse2 (replace)
+// or inverseDctAddSse2 of the reconstruction values, without forming them
+// in 32 bits. False, with out untouched, where a value of either pass does
 // not fit 16 bits.
-bool inverseLevelsSse2(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* out, int stride);
+bool inverseLevelsSse2(bool replace, const int32_t* levels, uint64_t present, const QuantSteps& steps, int32_t* out,
+                       int stride);
 
 }  // namespace videnc
