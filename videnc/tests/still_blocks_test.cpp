@@ -82,7 +82,8 @@ TEST(StillBlocks, ForgetsBlocksWhoseReferenceMayHaveChanged) {
     EXPECT_GT(coders.reusing.repeatsInLastPacket(), 0u);
     EXPECT_EQ(coders.code({PacketKind::Absolute, 3, still()}, index++), 0u);
     EXPECT_EQ(coders.code({PacketKind::Relative, 13, still()}, index++), 0u);
-    // So does a packet coded with the reuse off.
+    // A packet coded with the reuse off records nothing, and what was
+    // remembered before it is stale too.
     for (int i = 0; i < 4; ++i) coders.code({PacketKind::Relative, 13, still()}, index++);
     coders.reusing.setStillBlockReuse(false);
     coders.code({PacketKind::Relative, 13, allMoving(1)}, index++);
