@@ -47,16 +47,11 @@ struct Ops {
     static V abs16(V a) { return _mm256_abs_epi16(a); }
 };
 
-// Row y of two blocks' 16-bit values as one vector (first block low), and
-// back.
+// Row y of two blocks' 16-bit values as one vector (first block low).
 inline __m256i halves(__m128i low, __m128i high) { return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1); }
 inline __m256i rowOfBoth(const int16_t* first, const int16_t* second, int y) {
     return halves(_mm_loadu_si128(reinterpret_cast<const __m128i*>(first + 8 * y)),
                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(second + 8 * y)));
-}
-inline void storeRowOfBoth(__m256i v, int y, int16_t* first, int16_t* second) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(first + 8 * y), _mm256_castsi256_si128(v));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(second + 8 * y), _mm256_extracti128_si256(v, 1));
 }
 
 }  // namespace avx2

@@ -30,14 +30,8 @@ public:
     // Appends the low `count` bits of `value` (count <= 32, value < 2^count),
     // lowest bit first.
     void put(uint32_t value, unsigned count) {
-        pending_ |= static_cast<uint64_t>(value) << pendingCount_;
-        pendingCount_ += count;
-        if (pendingCount_ >= 32) {
-            if (next_ == words_.data() + words_.size()) grow();
-            *next_++ = static_cast<uint32_t>(pending_);
-            pending_ >>= 32;
-            pendingCount_ -= 32;
-        }
+        if (next_ == words_.data() + words_.size()) grow();
+        append(value, count, next_, pending_, pendingCount_);
     }
 
     void putBit(bool bit) { put(bit ? 1u : 0u, 1); }
@@ -48,15 +42,7 @@ public:
     // stretch is handed back to finish().
     class Stretch {
     public:
-        void put(uint32_t value, unsigned count) {
-            pending_ |= static_cast<uint64_t>(value) << pendingCount_;
-            pendingCount_ += count;
-            if (pendingCount_ >= 32) {
-                *next_++ = static_cast<uint32_t>(pending_);
-                pending_ >>= 32;
-                pendingCount_ -= 32;
-            }
-        }
+        void put(uint32_t value, unsigned count) { append(value, count, next_, pending_, pendingCount_); }
         void putBit(bool bit) { put(bit ? 1u : 0u, 1); }
 
     private:
@@ -87,6 +73,18 @@ public:
     std::vector<uint8_t> bytes() const;
 
 private:
+    // The bits join the pending ones; a full word goes to next (which must
+    // have room for it).
+    static void append(uint32_t value, unsigned count, uint32_t*& next, uint64_t& pending, uint64_t& pendingCount) {
+        pending |= static_cast<uint64_t>(value) << pendingCount;
+        pendingCount += count;
+        if (pendingCount >= 32) {
+            *next++ = static_cast<uint32_t>(pending);
+            pending >>= 32;
+            pendingCount -= 32;
+        }
+    }
+
     size_t wordsWritten() const { return static_cast<size_t>(next_ - words_.data()); }
     void grow();
     void copyStateFrom(const BitWriter& other);

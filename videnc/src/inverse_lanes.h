@@ -97,22 +97,31 @@ inline bool fitsSixteenBits(__m128i outside) {
     return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(outside, 16), _mm_setzero_si128())) == 0xffff;
 }
 
+// Levels times their steps in 16-bit lanes; `wrong` gathers the lanes whose
+// product does not fit, where the high half of the product is not the sign
+// of its low half. Levels come saturated from 32 bits: one beyond 16 bits
+// times any step (8 or more) does not fit either.
+inline __m128i timesSteps(__m128i level, __m128i step, __m128i* wrong) {
+    const __m128i product = _mm_mullo_epi16(level, step);
+    *wrong = _mm_or_si128(*wrong, _mm_xor_si128(_mm_mulhi_epi16(level, step), _mm_srai_epi16(product, 15)));
+    return product;
+}
+
+inline bool noneWrong(__m128i wrong) { return _mm_movemask_epi8(_mm_cmpeq_epi8(wrong, _mm_setzero_si128())) == 0xffff; }
+
 // The coefficients of levels (level times step, DC by its own step) in
-// 16-bit lanes, f[k] holding row k; false where a level or a product does
-// not fit 16 bits.
+// 16-bit lanes, f[k] holding row k; false where a product does not fit 16
+// bits.
 inline bool reconstructLanes(const int32_t* levels, const QuantSteps& steps, __m128i* f) {
     const __m128i* src = reinterpret_cast<const __m128i*>(levels);
     const __m128i ac = _mm_set1_epi16(static_cast<int16_t>(steps.ac.step));
     const __m128i first = _mm_insert_epi16(ac, steps.dc.step, 0);
-    __m128i outside = _mm_setzero_si128(), wrong = _mm_setzero_si128();
+    __m128i wrong = _mm_setzero_si128();
     for (int k = 0; k < 8; ++k) {
-        const __m128i level = packChecked(_mm_loadu_si128(src + 2 * k), _mm_loadu_si128(src + 2 * k + 1), &outside);
-        const __m128i step = k == 0 ? first : ac;
-        f[k] = _mm_mullo_epi16(level, step);
-        // Exact when the high half of the product is the sign of its low half.
-        wrong = _mm_or_si128(wrong, _mm_xor_si128(_mm_mulhi_epi16(level, step), _mm_srai_epi16(f[k], 15)));
+        const __m128i level = _mm_packs_epi32(_mm_loadu_si128(src + 2 * k), _mm_loadu_si128(src + 2 * k + 1));
+        f[k] = timesSteps(level, k == 0 ? first : ac, &wrong);
     }
-    return fitsSixteenBits(outside) && _mm_movemask_epi8(_mm_cmpeq_epi8(wrong, _mm_setzero_si128())) == 0xffff;
+    return noneWrong(wrong);
 }
 
 // Values in rows 0-3, columns 0-3 only (bit i of present for natural
@@ -124,19 +133,13 @@ inline bool inQuadrant(uint64_t present) { return (present & ~uint64_t{0x0f0f0f0
 // a vector, four 16-bit lanes each (rows 0 and 1, then 2 and 3); false
 // where a level or a product does not fit 16 bits.
 inline bool reconstructQuadrant(const int32_t* levels, const QuantSteps& steps, __m128i* rows01, __m128i* rows23) {
-    // A level beyond 16 bits saturates, and its product with any step (8 or
-    // more) then fails the check below.
     const __m128i* src = reinterpret_cast<const __m128i*>(levels);  // two a row
-    const __m128i level01 = _mm_packs_epi32(_mm_loadu_si128(src), _mm_loadu_si128(src + 2));
-    const __m128i level23 = _mm_packs_epi32(_mm_loadu_si128(src + 4), _mm_loadu_si128(src + 6));
     const __m128i ac = _mm_set1_epi16(static_cast<int16_t>(steps.ac.step));
     const __m128i first = _mm_insert_epi16(ac, steps.dc.step, 0);
-    *rows01 = _mm_mullo_epi16(level01, first);
-    *rows23 = _mm_mullo_epi16(level23, ac);
-    // Exact when the high half of each product is the sign of its low half.
-    const __m128i wrong = _mm_or_si128(_mm_xor_si128(_mm_mulhi_epi16(level01, first), _mm_srai_epi16(*rows01, 15)),
-                                       _mm_xor_si128(_mm_mulhi_epi16(level23, ac), _mm_srai_epi16(*rows23, 15)));
-    return _mm_movemask_epi8(_mm_cmpeq_epi8(wrong, _mm_setzero_si128())) == 0xffff;
+    __m128i wrong = _mm_setzero_si128();
+    *rows01 = timesSteps(_mm_packs_epi32(_mm_loadu_si128(src), _mm_loadu_si128(src + 2)), first, &wrong);
+    *rows23 = timesSteps(_mm_packs_epi32(_mm_loadu_si128(src + 4), _mm_loadu_si128(src + 6)), ac, &wrong);
+    return noneWrong(wrong);
 }
 
 // The column pass of such a block, from the levels to 16-bit values two

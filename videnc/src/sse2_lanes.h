@@ -55,7 +55,6 @@ inline int32_t laneSum(__m128i v) {
 }
 
 inline void transpose8x16(__m128i* r) { lanes::transpose8x16<Ops>(r); }
-inline __m128i factors(int32_t first, int32_t second) { return lanes::factors<Ops>(first, second); }
 using Pairs = lanes::Pairs<Ops>;
 
 }  // namespace sse2
