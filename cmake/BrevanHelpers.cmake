@@ -3,16 +3,21 @@
 #   brevan_core_library(<name> SOURCES ... [INCLUDES dirs] [LINK libs])
 #       Static library of portable code. PUBLIC include dirs: <subsystem>/src plus INCLUDES.
 #       On linux a second variant <name>_san is built with ASan and UBSan; brevan_gtest links it.
-#   brevan_jni_library(<target> NAME <Deliverable> SOURCES ... [CORE libs] [LINK libs] [LINUX] [TEST_ONLY])
-#       JNI library. win32: <Deliverable>.dll whose export table carries, for every Java_* function,
-#       both "_Java_..._m@N" and "Java_..._m". LINUX: also lib<Deliverable>.so on linux.
+#   brevan_jni_library(<target> NAME <Deliverable> SOURCES ... [CORE libs] [LINK libs] [LINUX] [TEST_ONLY]
+#                      [JAVA files] [PLAIN_EXPORTS names])
+#       JNI library. Windows: <Deliverable>.dll whose export table carries, for every Java_* function,
+#       both "_Java_..._m@N" and "Java_..._m" on x86, the plain name on x64.
+#       LINUX: also lib<Deliverable>.so on linux.
 #       TEST_ONLY: placed in BREVAN_TESTLIB_DIR instead of the deliverables folder.
-#   brevan_dll(<target> NAME <Name> SOURCES ... [LINK libs] [DEF file])         (win32 only)
-#   brevan_program(<target> NAME <Name> SOURCES ... [LINK libs] [GUI])          (win32 only)
+#       JAVA: the Java sources that declare the native methods; on Windows a test (no Wine needed)
+#       checks that the DLL exports exactly their names in the architecture's forms, and the
+#       PLAIN_EXPORTS beside them.
+#   brevan_dll(<target> NAME <Name> SOURCES ... [LINK libs] [DEF file])         (Windows only)
+#   brevan_program(<target> NAME <Name> SOURCES ... [LINK libs] [GUI])          (Windows only)
 #   brevan_gtest(<target> SOURCES ... [CORE libs] [LINK libs] [LABELS l] [TIMEOUT s]
 #                [DEPENDS targets] [WORKING_DIRECTORY dir] [ARGS args])
 #       One GoogleTest executable registered as one CTest test. Labels native (linux) or wine
-#       (win32) are added. Compile definitions BREVAN_SOURCE_DIR, BREVAN_BINARY_DIR,
+#       (Windows) are added. Compile definitions BREVAN_SOURCE_DIR, BREVAN_BINARY_DIR,
 #       BREVAN_DIST_DIR and BREVAN_TESTLIB_DIR are string literals (unix paths).
 #   brevan_test_program(<target> SOURCES ... [CORE libs] [LINK libs] [GUI])
 #       Helper executable that tests start (a router, a child process).
@@ -103,7 +108,7 @@ function(_brevan_place_library target name test_only)
 endfunction()
 
 function(brevan_jni_library target)
-  cmake_parse_arguments(ARG "LINUX;TEST_ONLY" "NAME" "SOURCES;CORE;LINK" ${ARGN})
+  cmake_parse_arguments(ARG "LINUX;TEST_ONLY" "NAME" "SOURCES;CORE;LINK;JAVA;PLAIN_EXPORTS" ${ARGN})
   if(BREVAN_LINUX AND NOT ARG_LINUX)
     return()
   endif()
@@ -117,7 +122,7 @@ function(brevan_jni_library target)
     brevan_project_target(${target}_objects)
     set(def ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.def)
     add_custom_command(OUTPUT ${def}
-        COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DOUTPUT=${def}
+        COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DOUTPUT=${def} -DX86=${BREVAN_X86}
                 "-DOBJECTS=$<JOIN:$<TARGET_OBJECTS:${target}_objects>,|>"
                 -P ${CMAKE_SOURCE_DIR}/cmake/make_jni_def.cmake
         DEPENDS $<TARGET_OBJECTS:${target}_objects> ${CMAKE_SOURCE_DIR}/cmake/make_jni_def.cmake
@@ -125,6 +130,9 @@ function(brevan_jni_library target)
         VERBATIM)
     add_library(${target} SHARED $<TARGET_OBJECTS:${target}_objects> ${def})
     target_link_libraries(${target} PRIVATE ${target}_objects)
+    if(ARG_JAVA)
+      _brevan_jni_export_check(${target} "${ARG_JAVA}" "${ARG_PLAIN_EXPORTS}")
+    endif()
   else()
     add_library(${target} SHARED ${ARG_SOURCES})
     target_link_libraries(${target} PRIVATE javahost ${ARG_LINK})
@@ -132,6 +140,19 @@ function(brevan_jni_library target)
   endif()
   brevan_project_target(${target})
   _brevan_place_library(${target} ${ARG_NAME} "${ARG_TEST_ONLY}")
+endfunction()
+
+function(_brevan_jni_export_check target java plain)
+  set(sources)
+  foreach(source IN LISTS java)
+    get_filename_component(absolute ${source} ABSOLUTE)
+    list(APPEND sources ${absolute})
+  endforeach()
+  add_test(NAME ${target}_exports
+      COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DDLL=$<TARGET_FILE:${target}>
+              -DX86=${BREVAN_X86} "-DJAVA=$<JOIN:${sources},|>" "-DEXTRA=$<JOIN:${plain},|>"
+              -P ${CMAKE_SOURCE_DIR}/cmake/check_jni_exports.cmake)
+  set_tests_properties(${target}_exports PROPERTIES LABELS "native;dist" TIMEOUT 60)
 endfunction()
 
 function(brevan_dll target)

@@ -1,5 +1,5 @@
 # Test infrastructure: GoogleTest from Debian's sources, the clang used for fuzz targets, and on
-# win32 the Wine session (prefix, Xvfb, wineserver) that every test under Wine shares.
+# Windows targets the Wine session (prefix, Xvfb, wineserver) that every test under Wine shares.
 
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
@@ -14,16 +14,21 @@ endif()
 find_program(BREVAN_CLANGXX NAMES clang++ clang++-14)
 
 set(BREVAN_WINE_SESSION ${CMAKE_BINARY_DIR}/wine)
+# What the Wine runner and the session scripts exit with when this host cannot run the preset's
+# Wine (a host without 32-bit support, or no wine32): CTest reports such a test as skipped.
+set(BREVAN_WINE_SKIP_CODE 77)
 if(BREVAN_WIN32)
-  # Tests of the win32 preset run their executables through Wine in a prefix of this build tree.
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${BREVAN_WINE_SESSION}
+  # Tests of a Windows preset run their executables through Wine in a prefix of this build tree.
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+      ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${BREVAN_TARGET} ${BREVAN_WINE_SESSION}
       CACHE STRING "" FORCE)
   add_test(NAME wine_session_start
-      COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh start ${BREVAN_WINE_SESSION})
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh start ${BREVAN_TARGET} ${BREVAN_WINE_SESSION})
   add_test(NAME wine_session_stop
-      COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh stop ${BREVAN_WINE_SESSION})
-  set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300 LABELS wine)
-  set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60 LABELS wine)
+      COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh stop ${BREVAN_TARGET} ${BREVAN_WINE_SESSION})
+  set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300
+      LABELS session SKIP_RETURN_CODE ${BREVAN_WINE_SKIP_CODE})
+  set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60 LABELS session)
 endif()
 
 # Labels and the Wine session for a test that runs one of the project's executables.
@@ -31,7 +36,8 @@ function(brevan_test_properties test)
   cmake_parse_arguments(ARG "" "TIMEOUT" "LABELS" ${ARGN})
   if(BREVAN_WIN32)
     set(labels wine ${ARG_LABELS})
-    set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine)
+    set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine
+        SKIP_RETURN_CODE ${BREVAN_WINE_SKIP_CODE})
   else()
     set(labels native ${ARG_LABELS})
   endif()

@@ -1,17 +1,4 @@
-# Cross toolchain for the 32-bit Windows product: Debian's mingw-w64 for i686 with the posix
-# thread model (the win32 model has no std::mutex or std::thread).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain for the 32-bit Windows product (preset win32).
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(BREVAN_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${BREVAN_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${BREVAN_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${BREVAN_MINGW_PREFIX}-windres)
-set(CMAKE_NM ${BREVAN_MINGW_PREFIX}-nm)
-set(CMAKE_OBJDUMP ${BREVAN_MINGW_PREFIX}-objdump)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${BREVAN_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-posix.cmake)

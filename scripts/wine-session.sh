@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# Starts or stops the Wine session that the win32 tests of one build tree share: an Xvfb display
+# Starts or stops the Wine session that the Windows tests of one build tree share: an Xvfb display
 # (started first, because Wine's desktop keeps the display of the prefix's first process), the
-# project-local Wine prefix (created once, serialised by a lock) and a persistent wineserver.
-#   wine-session.sh start|stop <session dir>
+# project-local Wine prefix of the preset's architecture (created once, serialised by a lock) and
+# a persistent wineserver.
+#   wine-session.sh start|stop <win32|win64> <session dir>
+# "start" exits 77 (reported as skipped) when this host cannot run the architecture's Wine.
 set -euo pipefail
 action=${1:?start or stop}
-session=${2:?session directory}
+arch=${2:?win32 or win64}
+session=${3:?session directory}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/wine-env.sh"
+if [ "$action" = start ]; then
+  wine_skip_unless_runnable "$arch"
+fi
 mkdir -p "$session"
 session=$(cd "$session" && pwd)
-
-export WINEPREFIX="$session/prefix" WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+wine_env "$arch" "$session"
 
 xvfb_alive() {
   [ -f "$session/xvfb.pid" ] && kill -0 "$(cat "$session/xvfb.pid")" 2>/dev/null
@@ -43,11 +49,11 @@ start() {
   # when the session's server already runs.
   wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i </dev/null >"$session/wineboot.log" 2>&1 9>&- ||
+    "$WINELOADER" wineboot -i </dev/null >"$session/wineboot.log" 2>&1 9>&- ||
       { cat "$session/wineboot.log" >&2; return 1; }
   fi
   # Start Wine's own services now rather than inside the first test.
-  wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+  "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
 }
 
 stop() {
@@ -63,5 +69,5 @@ flock 9
 case "$action" in
   start) start ;;
   stop) stop ;;
-  *) echo "usage: wine-session.sh start|stop <session dir>" >&2; exit 2 ;;
+  *) echo "usage: wine-session.sh start|stop <win32|win64> <session dir>" >&2; exit 2 ;;
 esac

@@ -34,9 +34,16 @@ struct InquiryRequest {
   ULONG filler;
   UCHAR sense[kSenseLength];
 };
+// The header holds a buffer pointer, so its layout differs between the two widths.
+#if defined(_WIN64)
+static_assert(sizeof(SCSI_PASS_THROUGH_DIRECT) == 56, "64-bit pass-through header");
+static_assert(offsetof(InquiryRequest, sense) == 60, "sense data offset");
+static_assert(sizeof(InquiryRequest) == 80, "request block size");
+#else
 static_assert(sizeof(SCSI_PASS_THROUGH_DIRECT) == 44, "32-bit pass-through header");
 static_assert(offsetof(InquiryRequest, sense) == 48, "sense data offset");
 static_assert(sizeof(InquiryRequest) == 68, "request block size");
+#endif
 static_assert(sizeof(STORAGE_DEVICE_NUMBER) == 12, "device-number answer");
 
 class DeviceInfoSet {
