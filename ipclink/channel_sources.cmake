@@ -8,11 +8,10 @@
 # host's build, see src/channel_build_settings.h), and links ole32, oleaut32 and uuid.
 # DLL (IpcLink.dll itself) defines IPCLINK_BUILDING_DLL instead of IPCLINK_STATIC.
 # The definitions are PRIVATE to <target>, so every source of <target> that includes ipclink.h
-# sees the same class layout. win32 only (the function does nothing on other targets).
+# sees the same class layout. Windows only (the function does nothing on other targets).
 #
-# A HOSTUTIL build must define, in its own sources:
-#   void ipclinkDeliverToHost(IPCChannel* channel, const wchar_t* text);
-# which the channel calls on a delivery thread of its own for every inbound message text.
+# A HOSTUTIL build also gets the host channel functions of src/win32/host_channel_win32.h: the
+# host creates its channels with the function that receives their inbound texts.
 
 # The sources, relative to ipclink/; one list for every build.
 function(ipclink_channel_source_list dir portable_out win32_out)
@@ -42,6 +41,7 @@ function(ipclink_add_channel_sources target)
   endif()
   if(ARG_HOSTUTIL)
     target_compile_definitions(${target} PRIVATE IPCLINK_HOSTUTIL_BUILD)
+    target_sources(${target} PRIVATE ${dir}/src/win32/host_channel_win32.cpp)
   endif()
   target_link_libraries(${target} PRIVATE ole32 oleaut32 uuid)
 endfunction()

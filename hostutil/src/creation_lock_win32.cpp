@@ -1,43 +1,20 @@
 #include <windows.h>
 
-#include <mutex>
-
 #include "creation_lock.h"
-#include "win32/scoped_handle.h"
+#include "win32/host_channel_win32.h"
 
 namespace hostutil {
 
-namespace {
-
-constexpr wchar_t kCreationMutexName[] = L"Global\\channelBeingCreatedMutex";
-
-// The library's one handle of the global mutex, made on first use and kept.
-HANDLE creationMutex() {
-  static std::mutex guard;
-  static HANDLE mutex = nullptr;
-  std::lock_guard<std::mutex> lock(guard);
-  if (mutex != nullptr) return mutex;
-  win32::OpenSecurity security(false);
-  SetLastError(ERROR_SUCCESS);
-  mutex = CreateMutexW(security.get(), FALSE, kCreationMutexName);
-  if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
-    CloseHandle(mutex);
-    mutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kCreationMutexName);
-  }
-  return mutex;
-}
-
-}  // namespace
-
+// The same handle the channel classes use, so the process holds the global mutex once.
 ChannelCreationLock::ChannelCreationLock() {
-  HANDLE mutex = creationMutex();
+  HANDLE mutex = ipclink::win32::channelCreationMutex();
   if (mutex == nullptr) return;
   const DWORD waited = WaitForSingleObject(mutex, INFINITE);
   held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
 }
 
 ChannelCreationLock::~ChannelCreationLock() {
-  if (held_) ReleaseMutex(creationMutex());
+  if (held_) ReleaseMutex(ipclink::win32::channelCreationMutex());
 }
 
 }  // namespace hostutil

@@ -14,6 +14,7 @@
 #include "jni_callback.h"
 #include "jni_export.h"
 #include "jni_text.h"
+#include "win32/host_channel_win32.h"
 
 using hostutil::guarded;
 
@@ -35,24 +36,8 @@ const wchar_t* asWide(const std::u16string& text) {
   return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
-// The channel is constructed on a native thread of its own while the Java thread waits, so
-// that none of the channel's start-up runs on a thread the JVM owns.
-IPCChannel* constructOnNativeThread(const std::u16string& id, int direction, JavaVM* vm) {
-  std::atomic<bool> done{false};
-  IPCChannel* channel = nullptr;
-  std::thread constructor([&] {
-    channel = IPCChannel::createHostChannel(asWide(id), direction, vm);
-    done.store(true);
-  });
-  while (!done.load()) std::this_thread::sleep_for(kCreationPoll);
-  constructor.join();
-  return channel;
-}
-
-}  // namespace
-
 // Every inbound message of every channel, on a delivery thread the channel started.
-void ipclinkDeliverToHost(IPCChannel* channel, const wchar_t* text) {
+void deliverToJava(void*, IPCChannel* channel, const wchar_t* text) {
   try {
     brevan::jni::ThreadAttachment attachment;
     JNIEnv* env = attachment.env();
@@ -66,6 +51,22 @@ void ipclinkDeliverToHost(IPCChannel* channel, const wchar_t* text) {
   }
 }
 
+// The channel is constructed on a native thread of its own while the Java thread waits, so
+// that none of the channel's start-up runs on a thread the JVM owns.
+IPCChannel* constructOnNativeThread(const std::u16string& id, int direction) {
+  std::atomic<bool> done{false};
+  IPCChannel* channel = nullptr;
+  std::thread constructor([&] {
+    channel = ipclink::win32::createHostChannel(asWide(id), direction, {deliverToJava, nullptr});
+    done.store(true);
+  });
+  while (!done.load()) std::this_thread::sleep_for(kCreationPoll);
+  constructor.join();
+  return channel;
+}
+
+}  // namespace
+
 BREVAN_JNI(jlong)
 Java_zemtra_nativeCode_HostUtil_ipcChannelCreateNew(JNIEnv* env, jclass, jstring channelId,
                                                     jint direction) {
@@ -75,7 +76,7 @@ Java_zemtra_nativeCode_HostUtil_ipcChannelCreateNew(JNIEnv* env, jclass, jstring
     if (direction == IPC_TO_ROUTER) lock.emplace();
     const std::u16string id = hostutil::javaChars(env, channelId);
     brevan::jni::rememberJavaVm(env);
-    return handleOf(constructOnNativeThread(id, direction, brevan::jni::rememberedJavaVm()));
+    return handleOf(constructOnNativeThread(id, direction));
   });
 }
 
@@ -103,7 +104,7 @@ Java_zemtra_nativeCode_HostUtil_ipcChannelGetID(JNIEnv* env, jclass, jlong handl
 BREVAN_JNI(jboolean)
 Java_zemtra_nativeCode_HostUtil_ipcChannelReadyToTalk(JNIEnv*, jclass, jlong handle) {
   return guarded<jboolean>(JNI_FALSE,
-                           [&] { return channelOf(handle)->readyToTalk() ? JNI_TRUE : JNI_FALSE; });
+                           [&] { return ipclink::win32::readyToTalk(channelOf(handle)) ? JNI_TRUE : JNI_FALSE; });
 }
 
 BREVAN_JNI(jboolean)
@@ -130,7 +131,7 @@ Java_zemtra_nativeCode_HostUtil_ipcChannelShutdown(JNIEnv*, jclass, jlong handle
   guarded<bool>(false, [&] {
     IPCChannel* channel = channelOf(handle);
     if (channel == nullptr) return true;
-    channel->requestShutdown();
+    ipclink::win32::requestShutdown(channel);
     delete channel;
     return true;
   });

@@ -47,9 +47,9 @@ public:
     IPCXMLMessage(const wchar_t* sourceID, const wchar_t* destinationID, const wchar_t* action);
     ~IPCXMLMessage();
 
-    // A copy shares the document: only one of the two may be destroyed.
-    IPCXMLMessage(const IPCXMLMessage&) = default;
-    IPCXMLMessage& operator=(const IPCXMLMessage&) = default;
+    // Each message owns its document; copy one through the pointer constructor above.
+    IPCXMLMessage(const IPCXMLMessage&) = delete;
+    IPCXMLMessage& operator=(const IPCXMLMessage&) = delete;
 
     void addMessagePiece(const wchar_t* name, const wchar_t* value);
     void addMessagePiece(const wchar_t* name, int value);   // "%d"
@@ -118,25 +118,10 @@ public:
     IPCChannel(const IPCChannel&) = delete;
     IPCChannel& operator=(const IPCChannel&) = delete;
 
-#if defined(IPCLINK_HOSTUTIL_BUILD)
-    // The Java host's build: a channel without status output, carrying the host's context.
-    static IPCChannel* createHostChannel(const wchar_t* channelID, int direction, void* hostContext);
-    void* getHostContext();
-    bool readyToTalk();      // both own pipes have been up once since creation
-    void requestShutdown();  // the shutdown flag: threads stop repairing and retrying
-#endif
-
-    IPCChannelState* state() { return channelState; }
-
 private:
     IPCChannel();
     IPCChannelState* channelState;
     friend class IPCChannelState;
 };
-
-#if defined(IPCLINK_HOSTUTIL_BUILD)
-// Supplied by the Java host: called on a delivery thread for each inbound message text.
-void ipclinkDeliverToHost(IPCChannel* channel, const wchar_t* text);
-#endif
 
 #endif  // IPCLINK_H

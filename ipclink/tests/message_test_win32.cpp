@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "ipclink.h"
@@ -73,6 +75,17 @@ TEST(Message, PiecesReadBackFirstOfDuplicatesIntegersAndBooleans) {
     IPCXMLMessage::deleteString(text);
     copy.addMessagePiece(L"ONLY_IN_COPY", L"x");
     EXPECT_EQ(message.getMessagePieceWhichNeedsToBeDeleted(L"ONLY_IN_COPY"), nullptr);
+}
+
+// A message owns its document: the only copy is the deep one, which outlives its original.
+static_assert(!std::is_copy_constructible_v<IPCXMLMessage> && !std::is_copy_assignable_v<IPCXMLMessage>,
+              "a C++ copy would share the document and free it twice");
+TEST(Message, CopyOutlivesItsOriginal) {
+    auto original = std::make_unique<IPCXMLMessage>(L"src", L"dst", L"act");
+    IPCXMLMessage copy(original.get());
+    original.reset();
+    EXPECT_EQ(take(copy.getActionWhichNeedsToBeDeleted()), L"act");
+    EXPECT_EQ(take(copy.getDestinationIDWhichNeedsToBeDeleted()), L"dst");
 }
 
 TEST(Message, TextThatIsNotXmlGivesNoPieces) {

@@ -32,7 +32,6 @@ public:
 
     // Slot of the attached image data source, -1 for none. Kept as a slot
     // number so a deleted source never leaves a dangling pointer.
-    int imageDataSource() const { return source_; }
     void setImageDataSource(int slot) { source_ = slot; }
 
 private:

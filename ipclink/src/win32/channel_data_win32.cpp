@@ -198,11 +198,11 @@ bool IPCChannelState::readError(DWORD error) {
     // A client whose router disconnects it (rather than closing) would otherwise be left
     // without a reader for good; it repairs as for a broken pipe.
     bool repairs = error == ERROR_BROKEN_PIPE || (build::kFileNotFoundRepairs && error == ERROR_FILE_NOT_FOUND) ||
-                   (direction == 1 && error == ERROR_PIPE_NOT_CONNECTED);
+                   (direction == IPC_TO_ROUTER && error == ERROR_PIPE_NOT_CONNECTED);
     if (repairs) {
         // After Shutdown the channel stays down: no repair, no retries.
         if (stopRetrying()) return true;
-        if (direction == 1) {
+        if (direction == IPC_TO_ROUTER) {
             status("%s: PipeReadThread() - BROKEN PIPE (TO ROUTER), rebuilding...", {id});
             RebuildChannel();
         } else {
@@ -302,10 +302,8 @@ DWORD WINAPI IPCChannelState::sendToListenerThread(void* argument) {
     try {
         if (build::kListenerDelivery) {
             block->listener->messageReceived(self->owner, new IPCXMLMessage(asWide(block->text.c_str())));
-        } else {
-#if defined(IPCLINK_HOSTUTIL_BUILD)
-            ipclinkDeliverToHost(self->owner, asWide(block->text.c_str()));
-#endif
+        } else if (self->host.deliver) {
+            self->host.deliver(self->host.context, self->owner, asWide(block->text.c_str()));
         }
     } catch (...) {
     }

@@ -18,10 +18,12 @@ namespace {
 // Pipe task block: lives on the stack of the repair that waits for the task.
 struct PipeTask {
     IPCChannelState* channel;
-    volatile bool done;
+    std::atomic<bool> done{false};
 };
 
-int handleValue(HANDLE handle) { return static_cast<int>(reinterpret_cast<intptr_t>(handle)); }
+// A handle as the number the status lines show; handle values are small, but 64-bit ones are
+// kept whole.
+long long handleValue(HANDLE handle) { return static_cast<long long>(reinterpret_cast<intptr_t>(handle)); }
 
 void closePipe(std::atomic<HANDLE>& slot) {
     HANDLE pipe = slot.exchange(nullptr);
@@ -132,9 +134,9 @@ void pipeTask(PipeTask* task, bool inbound, bool keep) {
     std::atomic<int>& connected = inbound ? self->inboundConnectionStatus : self->outboundConnectionStatus;
     connected = 0;
     // A serving end's disconnect discards what its client has not read yet.
-    if (!inbound && self->direction == 0 && pipe.load()) FlushFileBuffers(pipe);
+    if (!inbound && self->direction == IPC_FROM_ROUTER && pipe.load()) FlushFileBuffers(pipe);
     if (inbound) self->pipeReadThreadHandle = nullptr;  // the group owns it; the reader ends on its own
-    if (self->direction == 0 && pipe.load()) DisconnectNamedPipe(pipe);
+    if (self->direction == IPC_FROM_ROUTER && pipe.load()) DisconnectNamedPipe(pipe);
     if (!keep || build::kDisconnectClosesPipes) closePipe(pipe);
     task->done = true;
     self->status(lines[1], {id});
@@ -209,7 +211,7 @@ bool IPCChannelState::stopAllThreads() {
     SetEvent(stopEvent.get());
     // A serving end's pending connects and reads end when its pipes are disconnected; every
     // other wait also watches stopEvent.
-    if (direction == 0) {
+    if (direction == IPC_FROM_ROUTER) {
         if (HANDLE pipe = inboundPipe) DisconnectNamedPipe(pipe);
         if (HANDLE pipe = outboundPipe) DisconnectNamedPipe(pipe);
     }

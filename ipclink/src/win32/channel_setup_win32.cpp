@@ -70,17 +70,19 @@ IPCChannel::IPCChannel() : channelState(nullptr) {}
 
 IPCChannel* IPCChannel::createChannel(const wchar_t* channelID, int direction, void* outputUser,
                                       void (*outputFunction)(void*, const wchar_t*)) {
+    if (!channelID) return nullptr;
+    ipclink::win32::MutexLock lock(ipclink::win32::channelCreationMutex());
+    if (!lock.locked()) return nullptr;
+    return IPCChannelState::newChannel(channelID, direction, outputUser, outputFunction, {});
+}
+
+IPCChannel* IPCChannelState::newChannel(const wchar_t* id, int direction, void* outputUser,
+                                        ipclink::win32::OutputFunction outputFunction,
+                                        const ipclink::win32::ChannelHost& host) {
     try {
-        if (!channelID) return nullptr;
         ipclink::win32::createChannelGlobals();
-        auto& globals = ipclink::win32::channelGlobals();
-        static std::once_flag once;
-        std::call_once(once, [&] { globals.channelBeingCreatedMutexHandle = createMutexShared(); });
-        ipclink::win32::MutexLock lock(globals.channelBeingCreatedMutexHandle);
-        if (!lock.locked()) return nullptr;
         std::unique_ptr<IPCChannel> channel(new IPCChannel());
-        channel->channelState =
-            new IPCChannelState(channel.get(), channelID, direction, outputUser, outputFunction, nullptr);
+        channel->channelState = new IPCChannelState(channel.get(), id, direction, outputUser, outputFunction, host);
         channel->channelState->init();
         return channel.release();
     } catch (...) {
@@ -88,36 +90,24 @@ IPCChannel* IPCChannel::createChannel(const wchar_t* channelID, int direction, v
     }
 }
 
-#if defined(IPCLINK_HOSTUTIL_BUILD)
-IPCChannel* IPCChannel::createHostChannel(const wchar_t* channelID, int direction, void* hostContext) {
-    try {
-        if (!channelID) return nullptr;
-        ipclink::win32::createChannelGlobals();
-        std::unique_ptr<IPCChannel> channel(new IPCChannel());
-        channel->channelState = new IPCChannelState(channel.get(), channelID, direction, nullptr, nullptr, hostContext);
-        channel->channelState->init();
-        return channel.release();
-    } catch (...) {
-        return nullptr;
-    }
+HANDLE ipclink::win32::channelCreationMutex() {
+    createChannelGlobals();
+    auto& globals = channelGlobals();
+    static std::once_flag once;
+    std::call_once(once, [&] { globals.channelBeingCreatedMutexHandle = createMutexShared(); });
+    return globals.channelBeingCreatedMutexHandle;
 }
-
-void* IPCChannel::getHostContext() { return channelState->hostContext; }
-
-bool IPCChannel::readyToTalk() { return channelState->readPipeReady && channelState->writePipeReady; }
-
-void IPCChannel::requestShutdown() { channelState->shutdownRequested = true; }
-#endif
 
 wchar_t* IPCChannel::getChannelID() { return channelState->channelID; }
 
 // ---- construction and init ----
 
 IPCChannelState::IPCChannelState(IPCChannel* owner_, const wchar_t* id, int direction_, void* outputUser_,
-                                 ipclink::win32::OutputFunction outputFunction_, void* hostContext_)
+                                 ipclink::win32::OutputFunction outputFunction_,
+                                 const ipclink::win32::ChannelHost& host_)
     : owner(owner_),
       direction(direction_),
-      hostContext(hostContext_),
+      host(host_),
       outputEnabled(build::kStatusOutput && outputFunction_ != nullptr),
       outputUser(outputUser_),
       outputFunction(outputFunction_) {
@@ -132,9 +122,9 @@ IPCChannelState::IPCChannelState(IPCChannel* owner_, const wchar_t* id, int dire
 
 void IPCChannelState::init() {
     status("%s: Initializing channel - Start  (direction:%s)",
-           {asUtf16(channelID), direction ? u"TO ROUTER" : u"FROM ROUTER"});
+           {asUtf16(channelID), direction == IPC_TO_ROUTER ? u"TO ROUTER" : u"FROM ROUTER"});
     // A serving end needs no admission.
-    routerHasBeenNegotiatedWith = direction == 0;
+    routerHasBeenNegotiatedWith = direction == IPC_FROM_ROUTER;
     threads.start(reaperThread, this);
     setupPipesThreadHandle = threads.start(setupPipesThread, this);
     dataQueueThreadHandle = threads.start(startDataQueueProcessingThread, this);
@@ -165,7 +155,7 @@ DWORD WINAPI IPCChannelState::setupPipesThread(void* argument) {
         return 0;
     }
     self->status("%s: setupPipesThread (routerHasBeenNegotiatedWith)", {asUtf16(self->channelID)});
-    bool client = self->direction == 1;
+    bool client = self->direction == IPC_TO_ROUTER;
     self->startSetupWorkers(client ? self->toClientPipeName : self->toRouterPipeName,
                             client ? self->toRouterPipeName : self->toClientPipeName, false);
     return 0;
@@ -294,7 +284,7 @@ DWORD setupPipe(SetupBlock* rawBlock, bool inbound) {
     bool done = false;
     HANDLE created = nullptr;
     while (!done && !leftBehind(*block)) {
-        if (self->direction != 0) {
+        if (self->direction != IPC_FROM_ROUTER) {
             HANDLE pipe = openClientEnd(*block, inbound);
             if (ScopedHandle::valid(pipe)) {
                 if (!block->service) {

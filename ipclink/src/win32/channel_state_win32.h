@@ -14,6 +14,7 @@
 #include "frame_assembler.h"
 #include "ipclink.h"
 #include "text_format.h"
+#include "win32/host_channel_win32.h"
 #include "win32/slim_lock_win32.h"
 #include "win32/win_handle.h"
 
@@ -52,8 +53,14 @@ public:
     using ScopedHandle = ipclink::win32::ScopedHandle;
 
     IPCChannelState(IPCChannel* owner, const wchar_t* id, int direction, void* outputUser,
-                    ipclink::win32::OutputFunction outputFunction, void* hostContext);
+                    ipclink::win32::OutputFunction outputFunction, const ipclink::win32::ChannelHost& host);
     ~IPCChannelState();
+
+    // A new channel around a new state, started; null when either cannot be made.
+    static IPCChannel* newChannel(const wchar_t* id, int direction, void* outputUser,
+                                  ipclink::win32::OutputFunction outputFunction,
+                                  const ipclink::win32::ChannelHost& host);
+    static IPCChannelState* of(IPCChannel* channel) { return channel->channelState; }
 
     // Creation and set-up.
     void init();
@@ -94,7 +101,7 @@ public:
     wchar_t toRouterPipeName[1024];
     wchar_t toClientPipeName[1024];
     const int direction;
-    void* const hostContext;
+    const ipclink::win32::ChannelHost host;  // the Java host's build only
 
     // Pipes: written by the set-up and repair threads, polled by the others.
     std::atomic<HANDLE> inboundPipe{nullptr};
@@ -177,7 +184,7 @@ namespace ipclink::win32 {
 
 // Process-wide objects shared by every channel.
 struct ChannelGlobals {
-    HANDLE channelBeingCreatedMutexHandle = nullptr;
+    HANDLE channelBeingCreatedMutexHandle = nullptr;  // see channelCreationMutex()
     // Status lines of every channel one at a time. A process-local lock: it is taken for
     // every line, and a kernel mutex costs a server round trip per line under Wine.
     SlimLock outputStatusMutexHandle;

@@ -45,7 +45,7 @@ struct RequestBlock {
     HANDLE messageCompleteEvent = nullptr;  // manual reset: the request is done
     HANDLE factoryThread = nullptr;
     IClassFactory* domClass = nullptr;      // the factory thread's own; fetched once per start
-    volatile LONG requestedAction = kWakeUp;
+    std::atomic<LONG> requestedAction{kWakeUp};
     IPCXMLDocument* newMessage = nullptr;
     IPCXMLDocument* messageToModify = nullptr;
     IPCXMLDocument* messageToDestroy = nullptr;

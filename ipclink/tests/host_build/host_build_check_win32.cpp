@@ -5,16 +5,14 @@
 
 #include <cstdio>
 
-#include "ipclink.h"
-
-void ipclinkDeliverToHost(IPCChannel*, const wchar_t*) {}
+#include "win32/host_channel_win32.h"
 
 int main() {
-    IPCChannel* channel = IPCChannel::createHostChannel(L"hostcheck", IPC_TO_ROUTER, nullptr);
+    IPCChannel* channel = ipclink::win32::createHostChannel(L"hostcheck", IPC_TO_ROUTER, {});
     if (!channel) return 1;
     Sleep(200);
-    bool ready = channel->readyToTalk();
-    channel->requestShutdown();
+    bool ready = ipclink::win32::readyToTalk(channel);
+    ipclink::win32::requestShutdown(channel);
     delete channel;
     std::printf("host build: ready=%d\n", ready ? 1 : 0);
     return ready ? 1 : 0;

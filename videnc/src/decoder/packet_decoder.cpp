@@ -85,7 +85,6 @@ DecodeStatus PacketDecoder::decode(const uint8_t* data, size_t bitLength) {
     if (in.failed()) return DecodeStatus::Truncated;
     if (quant >= kQuantCount) return DecodeStatus::BadHeader;
     quant_ = static_cast<int>(quant);
-    lastAbsolute_ = absolute;
     const QuantSteps steps(quant_);
     for (Plane& plane : planes_.plane) {
         const DecodeStatus status = decodePlane(in, !absolute, steps, plane);

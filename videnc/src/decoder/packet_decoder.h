@@ -29,14 +29,12 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     int lastQuant() const { return quant_; }
-    bool lastWasAbsolute() const { return lastAbsolute_; }
     const ReferencePlanes& planes() const { return planes_; }
 
 private:
     int width_ = 0;
     int height_ = 0;
     int quant_ = 0;
-    bool lastAbsolute_ = false;
     ReferencePlanes planes_;
 };
 
