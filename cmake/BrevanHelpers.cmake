@@ -181,12 +181,13 @@ function(brevan_program target)
       RUNTIME_OUTPUT_DIRECTORY ${BREVAN_DIST_DIR})
 endfunction()
 
-# An executable of the test suite: sanitized on linux, linked with the sanitized cores.
+# An executable of the test suite: sanitized on linux, linked with the sanitized cores and the
+# shared test support.
 function(_brevan_test_executable target sources cores links)
   add_executable(${target} ${sources})
   brevan_project_target(${target})
   _brevan_sanitize(${target})
-  _brevan_link_cores(${target} PRIVATE ${BREVAN_LINUX} ${cores})
+  _brevan_link_cores(${target} PRIVATE ${BREVAN_LINUX} ${cores} testsupport)
   target_link_libraries(${target} PRIVATE ${links})
   _brevan_path_definitions(${target})
 endfunction()
@@ -259,7 +260,8 @@ function(brevan_bench target)
   add_executable(${target} ${ARG_SOURCES})
   brevan_project_target(${target})
   target_compile_options(${target} PRIVATE -O2)
-  _brevan_link_cores(${target} PRIVATE FALSE ${ARG_CORE})
+  # Benchmarks make their inputs with the tests' helpers.
+  _brevan_link_cores(${target} PRIVATE FALSE ${ARG_CORE} testsupport)
   target_link_libraries(${target} PRIVATE ${ARG_LINK})
   _brevan_path_definitions(${target})
 endfunction()

@@ -22,34 +22,6 @@ namespace deltatest {
 
 using namespace brevan::delta;
 
-Bytes hex(const std::string& text) {
-  Bytes out;
-  std::string digits;
-  for (char ch : text)
-    if (ch != ' ') digits += ch;
-  for (size_t i = 0; i + 1 < digits.size(); i += 2)
-    out.push_back(static_cast<uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
-  return out;
-}
-
-Bytes ascii(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
-Bytes concat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
-
-std::string toHex(const Bytes& bytes) {
-  std::string out;
-  char two[4];
-  for (uint8_t b : bytes) {
-    std::snprintf(two, sizeof two, "%02X", b);
-    out += two;
-  }
-  return out;
-}
-
 namespace {
 
 using MemoryOperation = void (*)(BufferedReader&, BufferedReader&, BufferedWriter&);

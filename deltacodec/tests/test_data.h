@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "file_io.h"
+#include "testsupport/bytes.h"
 
 namespace deltatest {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes hex(const std::string& text);  // "02 03000000 616263 0A"; spaces ignored
-Bytes ascii(const std::string& text);
-Bytes concat(std::initializer_list<Bytes> parts);
-std::string toHex(const Bytes& bytes);
+using brevan::testing::ascii;
+using brevan::testing::Bytes;
+using brevan::testing::concat;
+using brevan::testing::hex;
+using brevan::testing::toHex;
 
 // The operations over memory; each throws brevan::delta::DeltaError like the file versions.
 Bytes build(const Bytes& target, const Bytes& base);

@@ -7,29 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "testsupport/bytes.h"
+
 namespace spatial::testing {
 
-using Bytes = std::vector<uint8_t>;
+using brevan::testing::Bytes;
+using brevan::testing::hex;
 
-inline Bytes hex(const std::string& text) {
-  Bytes out;
-  for (size_t i = 0; i + 1 < text.size();) {
-    if (text[i] == ' ') {
-      ++i;
-      continue;
-    }
-    out.push_back(uint8_t(std::stoul(text.substr(i, 2), nullptr, 16)));
-    i += 2;
-  }
-  return out;
-}
-
-inline Bytes concat(Bytes a, const Bytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-inline Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+inline Bytes concat(const Bytes& a, const Bytes& b) { return brevan::testing::concat({a, b}); }
+inline Bytes bytesOf(const std::string& text) { return brevan::testing::ascii(text); }
 
 inline Bytes randomBytes(size_t n, uint32_t seed, int alphabet = 256) {
   std::mt19937 rng(seed);
