@@ -11,13 +11,14 @@
 #include "jnitest/fake_jvm.h"
 #include "jnitest/library.h"
 #include "win32/child_process.h"
-#include "win32/polling.h"
+#include "testsupport/wait.h"
 
 namespace {
 
 using hostutil::testing::ChildProcess;
 using hostutil::testing::widened;
-using hostutil::testing::within;
+using brevan::testing::waitUntil;
+using namespace std::chrono_literals;
 
 constexpr char kExportPrefix[] = "Java_zemtra_nativeCode_HostUtil_";
 
@@ -79,7 +80,7 @@ TEST_F(HostUtilAdmin, CreateProcessStartsTheProgramWithOneSpaceBeforeTheArgument
   ASSERT_EQ(created, 1);
 
   std::u16string seen;
-  ASSERT_TRUE(within(10000, [&] {
+  ASSERT_TRUE(waitUntil(10000ms, [&] {
     FILE* file = _wfopen(out.c_str(), L"rb");
     if (file == nullptr) return false;
     char16_t buffer[256] = {};
@@ -134,7 +135,7 @@ TEST_F(HostUtilAdmin, RunningFirewallIsReportedOnlyWhileAllItsProgramsRun) {
     ChildProcess a(tempFolder() + imageA, L"linger");
     ChildProcess b(tempFolder() + imageB, L"linger");
     ASSERT_TRUE(a.started() && b.started());
-    EXPECT_TRUE(within(10000, [&] { return report() == u"FW,ALWAYS"; }));
+    EXPECT_TRUE(waitUntil(10000ms, [&] { return report() == u"FW,ALWAYS"; }));
     b.terminate();
     EXPECT_EQ(report(), u"ALWAYS");
   }

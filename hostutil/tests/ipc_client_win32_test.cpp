@@ -6,7 +6,7 @@
 
 #include "win32/child_process.h"
 #include "win32/ipc_exports.h"
-#include "win32/polling.h"
+#include "testsupport/wait.h"
 
 namespace {
 
@@ -15,7 +15,8 @@ using hostutil::testing::IpcHost;
 using hostutil::testing::u16;
 using hostutil::testing::uniqueId;
 using hostutil::testing::widened;
-using hostutil::testing::within;
+using brevan::testing::waitUntil;
+using namespace std::chrono_literals;
 
 std::wstring routerLog() {
   wchar_t folder[MAX_PATH] = {};
@@ -60,9 +61,9 @@ TEST_F(ClientEnd, ClientsTalkThroughTheRouterAndStayReadyAcrossBrokenPipes) {
 
   auto router = startRouter();
   ASSERT_TRUE(router->started());
-  ASSERT_TRUE(within(15000, [&] { return ready(channelA); }));
+  ASSERT_TRUE(waitUntil(15000ms, [&] { return ready(channelA); }));
   const jlong channelB = create(b);
-  ASSERT_TRUE(within(15000, [&] { return ready(channelB); }));
+  ASSERT_TRUE(waitUntil(15000ms, [&] { return ready(channelB); }));
 
   post(channelA, message(a, b, u"Ping"));
   ASSERT_TRUE(host.deliveries.waitFor(channelB, u"ACTION=\"Ping\""));
@@ -93,7 +94,7 @@ TEST_F(ClientEnd, ShutdownImmediatelyFromTheServiceEndsTheProcessWithStatusZero)
   ASSERT_TRUE(client.started());
   const std::wstring sender = uniqueId(L"sender");
   const jlong channel = create(sender);
-  ASSERT_TRUE(within(15000, [&] { return ready(channel); }));
+  ASSERT_TRUE(waitUntil(15000ms, [&] { return ready(channel); }));
 
   // Routed to the victim as a message of the service; the router holds it until admission.
   post(channel, message(L"BrevanService", victim, u"sHuTdOwNiMmEdIaTeLy"));

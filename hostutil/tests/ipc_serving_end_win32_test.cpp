@@ -8,7 +8,7 @@
 
 #include "win32/ipc_exports.h"
 #include "win32/pipe_peer.h"
-#include "win32/polling.h"
+#include "testsupport/wait.h"
 
 namespace {
 
@@ -18,7 +18,8 @@ using hostutil::testing::IpcHost;
 using hostutil::testing::PipePeer;
 using hostutil::testing::u16;
 using hostutil::testing::uniqueId;
-using hostutil::testing::within;
+using brevan::testing::waitUntil;
+using namespace std::chrono_literals;
 
 class ServingEnd : public ::testing::Test {
  protected:
@@ -130,7 +131,7 @@ DWORD handlesOfThisProcess() {
 TEST_F(ServingEnd, ClosingAHundredChannelsLeavesNoThreadOrHandleBehind) {
   // One channel first, so that process-wide parts (message factory, first-use handles) exist.
   ipc.closeExisting(env, nullptr, create(uniqueId(L"warm")));
-  ASSERT_TRUE(within(10000, [&] { return threadsOfThisProcess() > 0; }));
+  ASSERT_TRUE(waitUntil(10000ms, [&] { return threadsOfThisProcess() > 0; }));
   const int threadsBefore = threadsOfThisProcess();
   const DWORD handlesBefore = handlesOfThisProcess();
 
@@ -155,9 +156,9 @@ TEST_F(ServingEnd, ClosingAHundredChannelsLeavesNoThreadOrHandleBehind) {
       ipc.closeExisting(env, nullptr, channel);
     }
   }
-  EXPECT_TRUE(within(10000, [&] { return threadsOfThisProcess() <= threadsBefore; }))
+  EXPECT_TRUE(waitUntil(10000ms, [&] { return threadsOfThisProcess() <= threadsBefore; }))
       << threadsOfThisProcess() << " threads, " << threadsBefore << " before";
-  EXPECT_TRUE(within(10000, [&] { return handlesOfThisProcess() <= handlesBefore + 4; }))
+  EXPECT_TRUE(waitUntil(10000ms, [&] { return handlesOfThisProcess() <= handlesBefore + 4; }))
       << handlesOfThisProcess() << " handles, " << handlesBefore << " before";
 }
 

@@ -102,13 +102,13 @@ TEST(Recovery, RestartedRouterIsRejoinedInOrderWithoutSecondAdmission) {
     std::string log1 = scratchPath("router1.log"), log2 = scratchPath("router2.log");
     std::string reportA = scratchPath("a.txt"), reportB = scratchPath("b.txt");
     std::string down = scratchPath("router-down"), posted = scratchPath("posted");
+    std::string arrived = scratchPath("first-arrived");
     auto router1 = std::make_unique<ChildProcess>(kRouter, std::vector<std::string>{log1});
     ASSERT_TRUE(waitForLine(log1, "ready", 20000));
-    ChildProcess clientB(kClient, {b, reportB, "own-pipes", "expect=11"});
+    ChildProcess clientB(kClient, {b, reportB, "own-pipes", "expect=1", "touch=" + arrived, "expect=11"});
     ChildProcess clientA(kClient, {a, reportA, "own-pipes", "post=" + b + ":1:200:0", "wait-file=" + down,
                                    "post=" + b + ":10:200:100", "touch=" + posted, "sleep=60000"});
-    ASSERT_TRUE(waitForLine(log1, "admit " + a, 30000));
-    Sleep(1500);  // the first message has gone through
+    ASSERT_TRUE(waitForFile(arrived, 30000));  // the first message has gone through
     router1.reset();  // the router dies
     touch(down);
     ASSERT_TRUE(waitForFile(posted, 20000));

@@ -13,11 +13,15 @@
 
 #include "ipclink.h"
 #include "support/child_process_win32.h"
+#include "testsupport/text.h"
+#include "testsupport/wait.h"
 
 namespace ipclink::test {
 namespace {
 
-std::wstring widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+using brevan::testing::waitUntil;
+using brevan::testing::widen;
+using namespace std::chrono_literals;
 
 struct Lines {
     std::mutex mutex;
@@ -32,6 +36,12 @@ struct Lines {
         for (const auto& line : lines)
             if (line.rfind(prefix, 0) == 0) return true;
         return false;
+    }
+    size_t count(const std::wstring& prefix) {
+        std::lock_guard<std::mutex> guard(mutex);
+        size_t n = 0;
+        for (const auto& line : lines) n += line.rfind(prefix, 0) == 0;
+        return n;
     }
     std::wstring last(const std::wstring& prefix) {
         std::lock_guard<std::mutex> guard(mutex);
@@ -59,19 +69,9 @@ struct Inbox : IPCListenerInterface {
     }
 };
 
-template <typename Condition>
-bool eventually(DWORD limitMs, Condition condition) {
-    DWORD started = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - started > limitMs) return false;
-        Sleep(10);
-    }
-    return true;
-}
-
 HANDLE openPipe(const std::wstring& name, DWORD access) {
     HANDLE pipe = INVALID_HANDLE_VALUE;
-    eventually(10000, [&] {
+    waitUntil(10000ms, [&] {
         pipe = CreateFileW(name.c_str(), access, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         return pipe != INVALID_HANDLE_VALUE;
     });
@@ -113,17 +113,20 @@ TEST(InProcess, ServingEndMakesItsPipesAndTakesItsClientBackOnThem) {
         ASSERT_NE(client.up, INVALID_HANDLE_VALUE);
         ASSERT_NE(client.down, INVALID_HANDLE_VALUE);
         ASSERT_TRUE(client.send(L"one"));
-        ASSERT_TRUE(eventually(10000, [&] { return inbox.received == 1; }));
-        Sleep(1100);  // one watcher line with both pipes set up
+        ASSERT_TRUE(waitUntil(10000ms, [&] { return inbox.received == 1; }));
+        // One watcher line with both pipes set up.
+        const size_t watched = lines.count(L"This->inboundPipe: ");
+        ASSERT_TRUE(waitUntil(5000ms, [&] { return lines.count(L"This->inboundPipe: ") > watched; }));
         handlesBefore = lines.last(L"This->inboundPipe: ");
     }
     // The client went away: the serving end disconnects and waits on the same pipes.
-    ASSERT_TRUE(eventually(10000, [&] { return lines.has(id + L": DisconnectClients() - Finish"); }));
+    ASSERT_TRUE(waitUntil(10000ms, [&] { return lines.has(id + L": DisconnectClients() - Finish"); }));
     {
         RawClient again(id);
         ASSERT_TRUE(again.send(L"two"));
-        ASSERT_TRUE(eventually(10000, [&] { return inbox.received == 2; }));
-        Sleep(1100);
+        ASSERT_TRUE(waitUntil(10000ms, [&] { return inbox.received == 2; }));
+        const size_t watched = lines.count(L"This->inboundPipe: ");
+        ASSERT_TRUE(waitUntil(5000ms, [&] { return lines.count(L"This->inboundPipe: ") > watched; }));
         EXPECT_EQ(lines.last(L"This->inboundPipe: "), handlesBefore);
     }
     EXPECT_NE(handlesBefore.find(L"\r\nThis->outboundPipe: "), std::wstring::npos);
@@ -138,7 +141,7 @@ TEST(InProcess, ShutdownWithTheRouterAwayEndsWithinItsBound) {
     Lines lines;
     IPCChannel* channel = IPCChannel::createChannel(id.c_str(), IPC_TO_ROUTER, &lines, Lines::collect);
     ASSERT_NE(channel, nullptr);
-    Sleep(300);
+    ASSERT_TRUE(waitUntil(5000ms, [&] { return lines.has(id + L": setupPipesThread"); }));
     DWORD started = GetTickCount();
     channel->Shutdown();
     DWORD took = GetTickCount() - started;
@@ -211,7 +214,7 @@ void useAndDestroyChannel(int i) {
     {
         RawClient client(id);
         ASSERT_TRUE(client.send(L"hello"));
-        ASSERT_TRUE(eventually(10000, [&] { return inbox.received == 1; }));
+        ASSERT_TRUE(waitUntil(10000ms, [&] { return inbox.received == 1; }));
         channel->postData(L"<LENGTH>6</LENGTH>reply");
         char buffer[64];
         DWORD got = 0;
@@ -239,9 +242,9 @@ TEST(InProcess, TwoHundredChannelsLeaveHandleAndThreadCountsWhereTheyWere) {
     }
     for (int i = 0; i < 200 && !HasFatalFailure(); ++i) useAndDestroyChannel(i);
     // Threads that have been joined may take a moment to leave the snapshot.
-    EXPECT_TRUE(eventually(3000, [&] { return threadCount() <= threadsBefore; }))
+    EXPECT_TRUE(waitUntil(3000ms, [&] { return threadCount() <= threadsBefore; }))
         << threadCount() << " threads, were " << threadsBefore;
-    EXPECT_TRUE(eventually(3000, [&] { return handleCount() <= handles; }))
+    EXPECT_TRUE(waitUntil(3000ms, [&] { return handleCount() <= handles; }))
         << handleCount() << " handles, were " << handles;
 }
 
