@@ -12,11 +12,11 @@
 
 namespace deltatest {
 
-using brevan::testing::ascii;
-using brevan::testing::Bytes;
-using brevan::testing::concat;
-using brevan::testing::hex;
-using brevan::testing::toHex;
+using brevan::testsupport::ascii;
+using brevan::testsupport::Bytes;
+using brevan::testsupport::concat;
+using brevan::testsupport::hex;
+using brevan::testsupport::toHex;
 
 // The operations over memory; each throws brevan::delta::DeltaError like the file versions.
 Bytes build(const Bytes& target, const Bytes& base);

@@ -17,7 +17,7 @@ namespace {
 
 using hostutil::testing::ChildProcess;
 using hostutil::testing::widened;
-using brevan::testing::waitUntil;
+using brevan::testsupport::waitUntil;
 using namespace std::chrono_literals;
 
 constexpr char kExportPrefix[] = "Java_zemtra_nativeCode_HostUtil_";

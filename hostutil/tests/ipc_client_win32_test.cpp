@@ -15,7 +15,7 @@ using hostutil::testing::IpcHost;
 using hostutil::testing::u16;
 using hostutil::testing::uniqueId;
 using hostutil::testing::widened;
-using brevan::testing::waitUntil;
+using brevan::testsupport::waitUntil;
 using namespace std::chrono_literals;
 
 std::wstring routerLog() {

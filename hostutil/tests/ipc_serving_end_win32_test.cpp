@@ -18,7 +18,7 @@ using hostutil::testing::IpcHost;
 using hostutil::testing::PipePeer;
 using hostutil::testing::u16;
 using hostutil::testing::uniqueId;
-using brevan::testing::waitUntil;
+using brevan::testsupport::waitUntil;
 using namespace std::chrono_literals;
 
 class ServingEnd : public ::testing::Test {

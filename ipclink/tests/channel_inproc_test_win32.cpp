@@ -19,8 +19,8 @@
 namespace ipclink::test {
 namespace {
 
-using brevan::testing::waitUntil;
-using brevan::testing::widen;
+using brevan::testsupport::waitUntil;
+using brevan::testsupport::widen;
 using namespace std::chrono_literals;
 
 struct Lines {

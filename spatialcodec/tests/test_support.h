@@ -11,11 +11,11 @@
 
 namespace spatial::testing {
 
-using brevan::testing::Bytes;
-using brevan::testing::hex;
+using brevan::testsupport::Bytes;
+using brevan::testsupport::hex;
 
-inline Bytes concat(const Bytes& a, const Bytes& b) { return brevan::testing::concat({a, b}); }
-inline Bytes bytesOf(const std::string& text) { return brevan::testing::ascii(text); }
+inline Bytes concat(const Bytes& a, const Bytes& b) { return brevan::testsupport::concat({a, b}); }
+inline Bytes bytesOf(const std::string& text) { return brevan::testsupport::ascii(text); }
 
 inline Bytes randomBytes(size_t n, uint32_t seed, int alphabet = 256) {
   std::mt19937 rng(seed);

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace brevan::testing {
+namespace brevan::testsupport {
 
 namespace {
 
@@ -47,4 +47,4 @@ Bytes concat(std::initializer_list<Bytes> parts) {
   return out;
 }
 
-}  // namespace brevan::testing
+}  // namespace brevan::testsupport

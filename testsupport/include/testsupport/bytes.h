@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace brevan::testing {
+namespace brevan::testsupport {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -17,4 +17,4 @@ std::string toHex(const Bytes& bytes);
 Bytes ascii(const std::string& text);
 Bytes concat(std::initializer_list<Bytes> parts);
 
-}  // namespace brevan::testing
+}  // namespace brevan::testsupport

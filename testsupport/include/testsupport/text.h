@@ -3,9 +3,9 @@
 
 #include <string>
 
-namespace brevan::testing {
+namespace brevan::testsupport {
 
 // ASCII text as wide characters (test ids, paths and actions are ASCII).
 inline std::wstring widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-}  // namespace brevan::testing
+}  // namespace brevan::testsupport

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-namespace brevan::testing {
+namespace brevan::testsupport {
 
 // Asks the condition every `step` until it holds or `limit` has passed; the last answer counts.
 template <class Condition>
@@ -18,4 +18,4 @@ bool waitUntil(std::chrono::milliseconds limit, Condition condition,
   return condition();
 }
 
-}  // namespace brevan::testing
+}  // namespace brevan::testsupport
