@@ -1,36 +1,32 @@
 // The native methods of zemtra.nativeCode.DifferenceCompression.
 #include <optional>
 
+#include "export_guard.h"
 #include "file_operations.h"
 #include "jni_export.h"
+#include "jni_strings.h"
 
 namespace {
 
 using brevan::delta::FileName;
 
 std::optional<FileName> fileName(JNIEnv* env, jstring name) {
-  if (!name) return std::nullopt;
-  jsize length = env->GetStringLength(name);
-  const jchar* chars = env->GetStringChars(name, nullptr);
+  const brevan::jni::Utf16Chars chars(env, name);
   if (!chars) return std::nullopt;
   // Copied whole: names longer than any fixed buffer are kept as they are.
-  FileName copy(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(length));
-  env->ReleaseStringChars(name, chars);
-  return copy;
+  return FileName(chars.view());
 }
 
 using FileOperation = int (*)(const FileName&, const FileName&, const FileName&);
 
 jint onNames(JNIEnv* env, jstring first, jstring second, jstring output, FileOperation operation) {
-  try {
+  return brevan::jni::guarded<jint>(brevan::delta::kFailed, [&] {
     std::optional<FileName> a = fileName(env, first), b = fileName(env, second);
     if (!a || !b) return brevan::delta::kCannotOpen;
     std::optional<FileName> c = fileName(env, output);
     if (!c) return brevan::delta::kFailed;
     return operation(*a, *b, *c);
-  } catch (...) {
-    return brevan::delta::kFailed;
-  }
+  });
 }
 
 }  // namespace

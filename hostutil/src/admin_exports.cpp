@@ -4,13 +4,13 @@
 
 #include "export_guard.h"
 #include "jni_export.h"
-#include "jni_text.h"
+#include "jni_strings.h"
 #include "station_name.h"
 #include "system_backends.h"
 
-using hostutil::guarded;
-using hostutil::javaChars;
-using hostutil::javaString;
+using brevan::jni::guarded;
+using brevan::jni::javaChars;
+using brevan::jni::javaString;
 
 namespace {
 

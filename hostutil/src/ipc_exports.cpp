@@ -13,10 +13,10 @@
 #include "ipclink.h"
 #include "jni_callback.h"
 #include "jni_export.h"
-#include "jni_text.h"
+#include "jni_strings.h"
 #include "win32/host_channel_win32.h"
 
-using hostutil::guarded;
+using brevan::jni::guarded;
 
 namespace {
 
@@ -42,7 +42,7 @@ void deliverToJava(void*, IPCChannel* channel, const wchar_t* text) {
     brevan::jni::ThreadAttachment attachment;
     JNIEnv* env = attachment.env();
     if (env == nullptr || text == nullptr) return;
-    jstring message = hostutil::javaString(env, reinterpret_cast<const char16_t*>(text));
+    jstring message = brevan::jni::javaString(env, reinterpret_cast<const char16_t*>(text));
     brevan::jni::callStaticVoid(env, "zemtra/nativeCode/HostUtil",
                                 "ipcSendReceivedDataToAllListeners", "(JLjava/lang/String;)V",
                                 handleOf(channel), message);
@@ -74,7 +74,7 @@ Java_zemtra_nativeCode_HostUtil_ipcChannelCreateNew(JNIEnv* env, jclass, jstring
     // Only client ends queue up behind other processes' creations; serving ends need no order.
     std::optional<hostutil::ChannelCreationLock> lock;
     if (direction == IPC_TO_ROUTER) lock.emplace();
-    const std::u16string id = hostutil::javaChars(env, channelId);
+    const std::u16string id = brevan::jni::javaChars(env, channelId);
     brevan::jni::rememberJavaVm(env);
     return handleOf(constructOnNativeThread(id, direction));
   });
@@ -84,7 +84,7 @@ BREVAN_JNI(jboolean)
 Java_zemtra_nativeCode_HostUtil_ipcChannelPostData(JNIEnv* env, jclass, jlong handle,
                                                    jstring text) {
   guarded<bool>(false, [&] {
-    std::u16string posted = hostutil::javaCharsInPieces(env, text);
+    std::u16string posted = brevan::jni::javaCharsInPieces(env, text);
     if (!ipclink::containsLengthTag(posted.c_str())) posted = ipclink::frameBody(posted);
     channelOf(handle)->postData(asWide(posted));
     return true;
@@ -97,7 +97,7 @@ Java_zemtra_nativeCode_HostUtil_ipcChannelGetID(JNIEnv* env, jclass, jlong handl
   return guarded<jstring>(nullptr, [&] {
     std::u16string id(reinterpret_cast<const char16_t*>(channelOf(handle)->getChannelID()));
     if (id.size() >= kChannelIdCapacity) id.resize(kChannelIdCapacity - 1);
-    return hostutil::javaString(env, id);
+    return brevan::jni::javaString(env, id);
   });
 }
 

@@ -3,11 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "export_guard.h"
 #include "filter_table.h"
 #include "image_codec.h"
 #include "spatial_codec.h"
 
 namespace {
+
+using brevan::jni::guarded;
 
 constexpr size_t kUnknownLength = SIZE_MAX;
 
@@ -18,35 +21,27 @@ extern "C" int __cdecl encodeImageFilterFull(const uint32_t* pixels, uint32_t of
                                              uint8_t* out, uint32_t outPos, int workSize,
                                              int index) {
   if (pixels == nullptr || out == nullptr) return SPATIAL_CODEC_FAILURE;
-  try {
+  return guarded<int>(SPATIAL_CODEC_FAILURE, [&] {
     const int64_t length = spatial::encodeImage(
         spatial::FilterTable::process(), index, {pixels, kUnknownLength},
         {offset, width, height, scanline}, {out, kUnknownLength}, workSize);
     return length < 0 ? SPATIAL_CODEC_FAILURE : int(uint32_t(outPos + uint32_t(length)));
-  } catch (...) {
-    return SPATIAL_CODEC_FAILURE;
-  }
+  });
 }
 
 extern "C" int __cdecl decodeImageFilterFull(const uint8_t* coded, uint32_t start, uint32_t end,
                                              uint32_t* pixels, uint32_t offset, uint32_t width,
                                              uint32_t height, uint32_t scanline, int index) {
   if (coded == nullptr || pixels == nullptr) return SPATIAL_CODEC_FAILURE;
-  try {
+  return guarded<int>(SPATIAL_CODEC_FAILURE, [&] {
     return int(spatial::decodeImage(spatial::FilterTable::process(), index,
                                     {coded, kUnknownLength}, start, end, {pixels, kUnknownLength},
                                     {offset, width, height, scanline}));
-  } catch (...) {
-    return SPATIAL_CODEC_FAILURE;
-  }
+  });
 }
 
 extern "C" int __cdecl getImageFilterIndex(void) {
-  try {
-    return spatial::FilterTable::process().acquire();
-  } catch (...) {
-    return -1;
-  }
+  return guarded<int>(-1, [] { return spatial::FilterTable::process().acquire(); });
 }
 
 extern "C" bool __cdecl releaseImageFilterIndex(int index) {

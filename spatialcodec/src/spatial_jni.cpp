@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "dangerous_size.h"
+#include "export_guard.h"
 #include "filter_table.h"
 #include "image_codec.h"
 #include "jni_arrays.h"
@@ -12,27 +13,28 @@
 
 namespace {
 
-using spatial::jni::CriticalArray;
-using spatial::jni::PinnedBytes;
-using spatial::jni::PinnedInts;
+using brevan::jni::guarded;
+using brevan::jni::PinnedBytes;
+using brevan::jni::PinnedCritical;
+using brevan::jni::PinnedInts;
+using brevan::jni::ReleaseMode;
 
 using RangeCoder = spatial::RangeOutcome (*)(const spatial::RangeCall&);
 
 jint runRange(JNIEnv* env, RangeCoder coder, jbyteArray src, jint start, jint end, jbyteArray dst,
               jint offset, jint capacity) {
-  spatial::RangeOutcome outcome{-1, false};
-  try {
-    PinnedBytes source(env, src);
-    PinnedBytes destination(env, dst);
-    if (!source || !destination) return -1;
-    outcome = coder({reinterpret_cast<const uint8_t*>(source.get()), source.length(), start, end,
-                     reinterpret_cast<uint8_t*>(destination.get()), destination.length(), offset,
-                     capacity});
+  const spatial::RangeOutcome outcome = guarded(spatial::RangeOutcome{-1, false}, [&] {
+    PinnedBytes source(env, src, ReleaseMode::copyBackAndFree);
+    PinnedBytes destination(env, dst, ReleaseMode::copyBackAndFree);
+    if (!source || !destination) return spatial::RangeOutcome{-1, false};
+    const spatial::RangeOutcome coded =
+        coder({source.as<const uint8_t>(), source.size(), start, end,
+               destination.as<uint8_t>(), destination.size(), offset, capacity});
+    // In this order, so that the destination is written back last when both are one array.
     source.release();
     destination.release();
-  } catch (...) {
-    return -1;
-  }
+    return coded;
+  });
   // The warning waits for the user, so it comes after the arrays are released.
   if (outcome.dangerousSize) spatial::notifyDangerousSize();
   return outcome.result;
@@ -60,11 +62,7 @@ Java_zemtra_nativeCode_SpatialCompression_decode(JNIEnv* env, jobject, jbyteArra
 }
 
 BREVAN_JNI(jint) Java_zemtra_nativeCode_SpatialCompression_getImageFilterIndex(JNIEnv*, jobject) {
-  try {
-    return spatial::FilterTable::process().acquire();
-  } catch (...) {
-    return -1;
-  }
+  return guarded<jint>(-1, [] { return spatial::FilterTable::process().acquire(); });
 }
 
 BREVAN_JNI(void)
@@ -87,41 +85,35 @@ BREVAN_JNI(jint)
 Java_zemtra_nativeCode_SpatialCompression_encodeImageFilterFull(
     JNIEnv* env, jobject, jintArray pixels, jint offset, jint width, jint height, jint scanline,
     jbyteArray out, jint outPos, jint workSize, jint index) {
-  try {
-    PinnedInts source(env, pixels);
-    PinnedBytes target(env, out);
+  return guarded<jint>(spatial::kImageFailure, [&] {
+    PinnedInts source(env, pixels, ReleaseMode::copyBackAndFree);
+    PinnedBytes target(env, out, ReleaseMode::copyBackAndFree);
     if (!source || !target) return spatial::kImageFailure;
     const int64_t length = spatial::encodeImage(
-        spatial::FilterTable::process(), index,
-        {reinterpret_cast<const uint32_t*>(source.get()), source.length()},
-        {offset, width, height, scanline},
-        {reinterpret_cast<uint8_t*>(target.get()), target.length()}, workSize);
+        spatial::FilterTable::process(), index, {source.as<const uint32_t>(), source.size()},
+        {offset, width, height, scanline}, {target.as<uint8_t>(), target.size()}, workSize);
     source.release();
     target.release();
     return length < 0 ? spatial::kImageFailure : toJint(int64_t(outPos) + length);
-  } catch (...) {
-    return spatial::kImageFailure;
-  }
+  });
 }
 
 BREVAN_JNI(jint)
 Java_zemtra_nativeCode_SpatialCompression_decodeImageFilterFull(
     JNIEnv* env, jobject, jbyteArray coded, jint start, jint end, jintArray pixels, jint offset,
     jint width, jint height, jint scanline, jint index) {
-  try {
-    const size_t codedLength = spatial::jni::arrayLength(env, coded);
-    const size_t pixelCount = spatial::jni::arrayLength(env, pixels);
+  return guarded<jint>(spatial::kImageFailure, [&] {
+    const size_t codedLength = brevan::jni::arrayLength(env, coded);
+    const size_t pixelCount = brevan::jni::arrayLength(env, pixels);
     // The pixel array is taken last so that it is released first.
-    CriticalArray source(env, coded, codedLength);
-    CriticalArray target(env, pixels, pixelCount);
+    PinnedCritical source(env, coded, codedLength, ReleaseMode::copyBackAndFree);
+    PinnedCritical target(env, pixels, pixelCount, ReleaseMode::copyBackAndFree);
     if (!source || !target) return spatial::kImageFailure;
     return toJint(spatial::decodeImage(spatial::FilterTable::process(), index,
-                                       {source.as<const uint8_t>(), source.length()}, start, end,
-                                       {target.as<uint32_t>(), target.length()},
+                                       {source.as<const uint8_t>(), source.size()}, start, end,
+                                       {target.as<uint32_t>(), target.size()},
                                        {offset, width, height, scanline}));
-  } catch (...) {
-    return spatial::kImageFailure;
-  }
+  });
 }
 
 // The block-set calls are kept for callers that still make them; they do nothing.

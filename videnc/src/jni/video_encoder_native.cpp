@@ -6,37 +6,25 @@
 #include <memory>
 #include <string>
 
+#include "export_guard.h"
 #include "image_data_source.h"
-#include "jni/jni_arrays.h"
+#include "jni_arrays.h"
 #include "jni_export.h"
+#include "jni_strings.h"
 #include "slot_table.h"
 #include "video_encoder.h"
 
 namespace {
 
+using brevan::jni::guarded;
+using brevan::jni::PinnedBytes;
+using brevan::jni::ReleaseMode;
 using videnc::ImageDataSource;
 using videnc::PacketKind;
 using videnc::VideoEncoder;
 
 videnc::SlotTable<VideoEncoder> encoders;
 videnc::SlotTable<ImageDataSource> sources;
-
-template <class Result, class Body>
-Result guarded(Result failure, Body body) noexcept {
-    try {
-        return body();
-    } catch (...) {
-        return failure;
-    }
-}
-
-template <class Body>
-void guardedVoid(Body body) noexcept {
-    try {
-        body();
-    } catch (...) {
-    }
-}
 
 constexpr jboolean kFalse = JNI_FALSE;
 constexpr jboolean kTrue = JNI_TRUE;
@@ -47,8 +35,8 @@ jboolean makePacket(PacketKind kind, JNIEnv* env, jint encoder, jbyteArray frame
     return guarded<jboolean>(kFalse, [&] {
         VideoEncoder* coder = encoders.get(encoder);
         if (coder == nullptr || frame == nullptr) return kFalse;
-        const videnc::ByteArrayElements bytes(env, frame);
-        return toJava(coder->makePacket(kind, bytes.data(), bytes.size(), targetBits, fixedQuant));
+        const PinnedBytes bytes(env, frame, ReleaseMode::copyBackAndFree);
+        return toJava(coder->makePacket(kind, bytes.as<uint8_t>(), bytes.size(), targetBits, fixedQuant));
     });
 }
 
@@ -64,15 +52,15 @@ BREVAN_JNI(jint) Java_zemtra_nativeCode_VideoEncoderNative_newImageDataSource(JN
 }
 
 BREVAN_JNI(void) Java_zemtra_nativeCode_VideoEncoderNative_deleteImageDataSource(JNIEnv*, jobject, jint source) {
-    guardedVoid([&] { sources.remove(source); });
+    guarded([&] { sources.remove(source); });
 }
 
 BREVAN_JNI(void) Java_zemtra_nativeCode_VideoEncoderNative_updateDataYUV22(JNIEnv* env, jobject, jbyteArray frame, jint source) {
-    guardedVoid([&] {
+    guarded([&] {
         ImageDataSource* target = sources.get(source);
         if (target == nullptr || frame == nullptr) return;
-        const videnc::ByteArrayElements bytes(env, frame);
-        target->update(bytes.data(), bytes.size());
+        const PinnedBytes bytes(env, frame, ReleaseMode::copyBackAndFree);
+        target->update(bytes.as<uint8_t>(), bytes.size());
     });
 }
 
@@ -83,8 +71,8 @@ BREVAN_JNI(jboolean) Java_zemtra_nativeCode_VideoEncoderNative_updateDataFromFil
         if (target == nullptr || nameFormat == nullptr) return kFalse;
         std::string name;
         {
-            const videnc::Utf8Chars format(env, nameFormat);
-            if (format.get() == nullptr || !videnc::formatFileName(format.get(), number, name)) return kFalse;
+            const brevan::jni::Utf8Chars format(env, nameFormat);
+            if (!format || !videnc::formatFileName(format.c_str(), number, name)) return kFalse;
         }
         const ImageDataSource::LoadResult result = target->loadFile(name);
         if (result == ImageDataSource::LoadResult::NotFound) {
@@ -103,18 +91,18 @@ BREVAN_JNI(jint) Java_zemtra_nativeCode_VideoEncoderNative_newEncoder(JNIEnv*, j
 }
 
 BREVAN_JNI(void) Java_zemtra_nativeCode_VideoEncoderNative_deleteEncoder(JNIEnv*, jobject, jint encoder) {
-    guardedVoid([&] { encoders.remove(encoder); });
+    guarded([&] { encoders.remove(encoder); });
 }
 
 BREVAN_JNI(void) Java_zemtra_nativeCode_VideoEncoderNative_setImageDataSource(JNIEnv*, jobject, jint source, jint encoder) {
-    guardedVoid([&] {
+    guarded([&] {
         VideoEncoder* coder = encoders.get(encoder);
         if (coder != nullptr && sources.get(source) != nullptr) coder->setImageDataSource(source);
     });
 }
 
 BREVAN_JNI(void) Java_zemtra_nativeCode_VideoEncoderNative_setAveragedFrames(JNIEnv*, jobject, jint encoder, jint count) {
-    guardedVoid([&] {
+    guarded([&] {
         VideoEncoder* coder = encoders.get(encoder);
         // The history is a ring indexed modulo the count: it needs one entry.
         if (coder != nullptr && count >= 1) coder->rateControl().setAveragedFrames(count);
@@ -149,9 +137,9 @@ BREVAN_JNI(jboolean) Java_zemtra_nativeCode_VideoEncoderNative_getPacketData(JNI
     return guarded<jboolean>(kFalse, [&] {
         const VideoEncoder* coder = encoders.get(encoder);
         if (coder == nullptr || out == nullptr) return kFalse;
-        const videnc::ByteArrayElements bytes(env, out);
-        if (bytes.data() == nullptr || bytes.size() < coder->packetByteLength()) return kFalse;
-        coder->copyPacket(bytes.data());
+        const PinnedBytes bytes(env, out, ReleaseMode::copyBackAndFree);
+        if (!bytes || bytes.size() < coder->packetByteLength()) return kFalse;
+        coder->copyPacket(bytes.as<uint8_t>());
         return kTrue;
     });
 }
