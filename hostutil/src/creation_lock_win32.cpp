@@ -3,9 +3,12 @@
 #include <mutex>
 
 #include "creation_lock.h"
-#include "win32/scoped_handle.h"
+#include "winhelpers/handles.h"
+#include "winhelpers/open_security.h"
 
 namespace hostutil {
+
+namespace win32 = brevan::win32;
 
 namespace {
 
@@ -21,7 +24,7 @@ HANDLE creationMutex() {
   SetLastError(ERROR_SUCCESS);
   mutex = CreateMutexW(security.get(), FALSE, kCreationMutexName);
   if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
-    CloseHandle(mutex);
+    win32::ScopedHandle(mutex).close();
     mutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kCreationMutexName);
   }
   return mutex;
