@@ -10,11 +10,9 @@
 namespace brevan::win32 {
 
 template <typename Interface>
-struct ComTraits {
-  using Handle = Interface*;
+struct ComTraits : NullIsNoneTraits<Interface*> {
+  using typename NullIsNoneTraits<Interface*>::Handle;
   static constexpr char kKind[] = "COM pointer";
-  static Handle none() { return nullptr; }
-  static bool valid(Handle p) { return p != nullptr; }
   // The count left is no error report: every Release succeeds.
   static bool release(Handle p) {
     p->Release();
@@ -31,11 +29,8 @@ class ComPtr : public Scoped<ComTraits<Interface>> {
   void** receiveVoid() { return reinterpret_cast<void**>(this->receive()); }
 };
 
-struct BstrTraits {
-  using Handle = BSTR;
+struct BstrTraits : NullIsNoneTraits<BSTR> {
   static constexpr char kKind[] = "BSTR";
-  static Handle none() { return nullptr; }
-  static bool valid(Handle text) { return text != nullptr; }
   static bool release(Handle text) {
     SysFreeString(text);
     return true;

@@ -9,11 +9,9 @@ namespace brevan::win32 {
 
 // A created pen, brush, bitmap, font or region (DeleteObject).
 template <typename Object = HGDIOBJ>
-struct GdiObjectTraits {
-  using Handle = Object;
+struct GdiObjectTraits : NullIsNoneTraits<Object> {
+  using typename NullIsNoneTraits<Object>::Handle;
   static constexpr char kKind[] = "GDI object";
-  static Handle none() { return nullptr; }
-  static bool valid(Handle h) { return h != nullptr; }
   static bool release(Handle h) { return DeleteObject(h) != FALSE; }
 };
 
@@ -31,11 +29,8 @@ struct WindowDcTraits {
 };
 
 // A device context made with CreateCompatibleDC or CreateDC (DeleteDC).
-struct MemoryDcTraits {
-  using Handle = HDC;
+struct MemoryDcTraits : NullIsNoneTraits<HDC> {
   static constexpr char kKind[] = "memory device context";
-  static Handle none() { return nullptr; }
-  static bool valid(Handle h) { return h != nullptr; }
   static bool release(Handle h) { return DeleteDC(h) != FALSE; }
 };
 

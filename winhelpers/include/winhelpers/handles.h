@@ -7,30 +7,26 @@
 
 namespace brevan::win32 {
 
-// A kernel object handle (CloseHandle); the creators disagree on "none", so both are invalid.
-struct KernelHandleTraits {
-  using Handle = HANDLE;
-  static constexpr char kKind[] = "kernel handle";
-  static Handle none() { return nullptr; }
+// The creators of kernel objects disagree on "none", so null and INVALID_HANDLE_VALUE both are.
+struct EitherNoneHandleTraits : NullIsNoneTraits<HANDLE> {
   static bool valid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+};
+
+// A kernel object handle (CloseHandle).
+struct KernelHandleTraits : EitherNoneHandleTraits {
+  static constexpr char kKind[] = "kernel handle";
   static bool release(Handle h) { return CloseHandle(h) != FALSE; }
 };
 
 // A FindFirstFile search (FindClose).
-struct FindHandleTraits {
-  using Handle = HANDLE;
+struct FindHandleTraits : EitherNoneHandleTraits {
   static constexpr char kKind[] = "find handle";
-  static Handle none() { return INVALID_HANDLE_VALUE; }
-  static bool valid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
   static bool release(Handle h) { return FindClose(h) != FALSE; }
 };
 
 // An opened registry key (RegCloseKey, whose error is its result).
-struct RegistryKeyTraits {
-  using Handle = HKEY;
+struct RegistryKeyTraits : NullIsNoneTraits<HKEY> {
   static constexpr char kKind[] = "registry key";
-  static Handle none() { return nullptr; }
-  static bool valid(Handle h) { return h != nullptr; }
   static bool release(Handle h) {
     const LONG result = RegCloseKey(h);
     if (result != ERROR_SUCCESS) SetLastError(DWORD(result));
@@ -39,20 +35,14 @@ struct RegistryKeyTraits {
 };
 
 // A loaded library (FreeLibrary).
-struct ModuleTraits {
-  using Handle = HMODULE;
+struct ModuleTraits : NullIsNoneTraits<HMODULE> {
   static constexpr char kKind[] = "module";
-  static Handle none() { return nullptr; }
-  static bool valid(Handle h) { return h != nullptr; }
   static bool release(Handle h) { return FreeLibrary(h) != FALSE; }
 };
 
 // An opened or created desktop (CloseDesktop).
-struct DesktopTraits {
-  using Handle = HDESK;
+struct DesktopTraits : NullIsNoneTraits<HDESK> {
   static constexpr char kKind[] = "desktop";
-  static Handle none() { return nullptr; }
-  static bool valid(Handle h) { return h != nullptr; }
   static bool release(Handle h) { return CloseDesktop(h) != FALSE; }
 };
 

@@ -67,4 +67,12 @@ class Scoped {
   Handle handle_ = Traits::none();
 };
 
+// The common half of traits whose empty value is null.
+template <typename HandleType>
+struct NullIsNoneTraits {
+  using Handle = HandleType;
+  static Handle none() { return nullptr; }
+  static bool valid(Handle h) { return h != nullptr; }
+};
+
 }  // namespace brevan::win32
