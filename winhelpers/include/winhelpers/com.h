@@ -9,6 +9,7 @@
 
 namespace brevan::win32 {
 
+// One reference to a COM object (Release).
 template <typename Interface>
 struct ComTraits : NullIsNoneTraits<Interface*> {
   using typename NullIsNoneTraits<Interface*>::Handle;
@@ -20,6 +21,7 @@ struct ComTraits : NullIsNoneTraits<Interface*> {
   }
 };
 
+// The holder of a COM reference, used through ->.
 template <typename Interface>
 class ComPtr : public Scoped<ComTraits<Interface>> {
  public:
@@ -29,6 +31,7 @@ class ComPtr : public Scoped<ComTraits<Interface>> {
   void** receiveVoid() { return reinterpret_cast<void**>(this->receive()); }
 };
 
+// A string from SysAllocString (SysFreeString).
 struct BstrTraits : NullIsNoneTraits<BSTR> {
   static constexpr char kKind[] = "BSTR";
   static bool release(Handle text) {

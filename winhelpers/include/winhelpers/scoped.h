@@ -6,8 +6,10 @@
 //     static bool valid(Handle);          // whether a value is owned
 //     static bool release(Handle);        // false (error in GetLastError) when it failed
 //   };
-// Releasing keeps the thread's last error intact, so a failed call can still be examined after
-// its cleanup; ownership leaves only through take().
+// (NullIsNoneTraits supplies none() and valid() where null is the empty value.) Releasing keeps
+// the thread's last error intact, so a failed call can still be examined after its cleanup; a
+// failed release of a valid object is reported (release_report.h). Ownership leaves only
+// through take().
 #pragma once
 
 #include <windows.h>
