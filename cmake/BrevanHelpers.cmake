@@ -18,7 +18,8 @@
 #                [DEPENDS targets] [WORKING_DIRECTORY dir] [ARGS args])
 #       One GoogleTest executable registered as one CTest test. Labels native (linux) or wine
 #       (Windows) are added. Compile definitions BREVAN_SOURCE_DIR, BREVAN_BINARY_DIR,
-#       BREVAN_DIST_DIR and BREVAN_TESTLIB_DIR are string literals (unix paths).
+#       BREVAN_DIST_DIR and BREVAN_TESTLIB_DIR are string literals (unix paths). On Windows a
+#       failed release of a valid object (winhelpers) fails the running test.
 #   brevan_test_program(<target> SOURCES ... [CORE libs] [LINK libs] [GUI])
 #       Helper executable that tests start (a router, a child process).
 #   brevan_fuzz(<target> SOURCES ... [INCLUDES dirs] [SECONDS s])               (linux only)
@@ -203,6 +204,9 @@ endfunction()
 function(brevan_gtest target)
   cmake_parse_arguments(ARG "" "TIMEOUT;WORKING_DIRECTORY" "SOURCES;CORE;LINK;LABELS;DEPENDS;ARGS" ${ARGN})
   _brevan_test_executable(${target} "${ARG_SOURCES}" "${ARG_CORE}" "${ARG_LINK};GTest::gmock;GTest::gtest_main")
+  if(BREVAN_WIN32)
+    target_link_libraries(${target} PRIVATE winhelpers_test_reporter)
+  endif()
   if(ARG_DEPENDS)
     add_dependencies(${target} ${ARG_DEPENDS})
   endif()

@@ -5,7 +5,7 @@
 # adds the portable and win32 sources of the classes to <target>, the include directories
 # (ipclink/include for ipclink.h, ipclink/src for the internals), the compile definitions
 # IPCLINK_STATIC (no dllimport/dllexport) and, with HOSTUTIL, IPCLINK_HOSTUTIL_BUILD (the Java
-# host's build, see src/channel_build_settings.h), and links ole32, oleaut32 and uuid.
+# host's build, see src/channel_build_settings.h), and links winhelpers, ole32, oleaut32 and uuid.
 # DLL (IpcLink.dll itself) defines IPCLINK_BUILDING_DLL instead of IPCLINK_STATIC.
 # The definitions are PRIVATE to <target>, so every source of <target> that includes ipclink.h
 # sees the same class layout. Windows only (the function does nothing on other targets).
@@ -43,5 +43,5 @@ function(ipclink_add_channel_sources target)
     target_compile_definitions(${target} PRIVATE IPCLINK_HOSTUTIL_BUILD)
     target_sources(${target} PRIVATE ${dir}/src/win32/host_channel_win32.cpp)
   endif()
-  target_link_libraries(${target} PRIVATE ole32 oleaut32 uuid)
+  target_link_libraries(${target} PRIVATE winhelpers ole32 oleaut32 uuid)
 endfunction()

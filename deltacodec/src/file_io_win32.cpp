@@ -4,31 +4,12 @@
 #include <windows.h>
 
 #include "file_io.h"
+#include "winhelpers/handles.h"
 
 namespace brevan::delta {
 namespace {
 
-class ScopedHandle {
- public:
-  explicit ScopedHandle(HANDLE h) : h_(h) {}
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-  ~ScopedHandle() { close(); }
-  HANDLE get() const { return h_; }
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE take() {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return h;
-  }
-  bool close() {
-    HANDLE h = take();
-    return h == INVALID_HANDLE_VALUE || CloseHandle(h) != 0;
-  }
-
- private:
-  HANDLE h_;
-};
+using win32::ScopedHandle;
 
 // Names past MAX_PATH reach the file system only as "\\?\" paths, which must be absolute.
 std::wstring win32Path(const FileName& name) {
@@ -91,7 +72,7 @@ std::unique_ptr<ByteSource> openInputFile(const FileName& name) {
   ScopedHandle file(CreateFileW(win32Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size;
-  if (!file.valid() || !GetFileSizeEx(file.get(), &size)) return nullptr;
+  if (!file || !GetFileSizeEx(file.get(), &size)) return nullptr;
   return std::make_unique<Win32InputFile>(file.take(), size.QuadPart);
 }
 

@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "system_backends.h"
-#include "win32/scoped_handle.h"
+#include "winhelpers/handles.h"
+#include "winhelpers/wide_text.h"
 
 namespace hostutil {
+
+namespace win32 = brevan::win32;
 
 namespace {
 
@@ -46,20 +49,15 @@ static_assert(sizeof(InquiryRequest) == 68, "request block size");
 #endif
 static_assert(sizeof(STORAGE_DEVICE_NUMBER) == 12, "device-number answer");
 
-class DeviceInfoSet {
- public:
-  explicit DeviceInfoSet(HDEVINFO set) : set_(set) {}
-  DeviceInfoSet(const DeviceInfoSet&) = delete;
-  DeviceInfoSet& operator=(const DeviceInfoSet&) = delete;
-  ~DeviceInfoSet() {
-    if (valid()) SetupDiDestroyDeviceInfoList(set_);
-  }
-  bool valid() const { return set_ != INVALID_HANDLE_VALUE; }
-  HDEVINFO get() const { return set_; }
-
- private:
-  HDEVINFO set_;
+// A device information set of SetupAPI (SetupDiDestroyDeviceInfoList).
+struct DeviceInfoSetTraits {
+  using Handle = HDEVINFO;
+  static constexpr char kKind[] = "device information set";
+  static Handle none() { return INVALID_HANDLE_VALUE; }
+  static bool valid(Handle h) { return h != INVALID_HANDLE_VALUE; }
+  static bool release(Handle h) { return SetupDiDestroyDeviceInfoList(h) != FALSE; }
 };
+using DeviceInfoSet = win32::Scoped<DeviceInfoSetTraits>;
 
 // One request on an overlapped device, with its own event; a wait that ends otherwise than by
 // completion cancels the request and counts as aborted.
@@ -130,7 +128,7 @@ class SetupApiDisks final : public DiskSource {
     std::vector<DiskEntry> table;
     DeviceInfoSet set(SetupDiGetClassDevsW(&kDiskInterfaceClass, nullptr, nullptr,
                                            DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
-    if (!set.valid()) {
+    if (!set) {
       std::printf("SetupDiGetClassDevs = %d\r\n", int(GetLastError()));
       return table;
     }

@@ -7,30 +7,19 @@
 #include <vector>
 
 #include "system_backends.h"
-#include "win32/scoped_handle.h"
+#include "winhelpers/com.h"
+#include "winhelpers/handles.h"
+#include "winhelpers/wide_text.h"
 
 namespace hostutil {
 
+namespace win32 = brevan::win32;
+
 namespace {
 
-// COM pointer released when it goes out of scope.
-template <typename Interface>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ~ComPtr() {
-    if (pointer_) pointer_->Release();
-  }
-  Interface* operator->() const { return pointer_; }
-  Interface* get() const { return pointer_; }
-  Interface** out() { return &pointer_; }
-  void** outVoid() { return reinterpret_cast<void**>(&pointer_); }
-
- private:
-  Interface* pointer_ = nullptr;
-};
+using win32::ComPtr;
+using win32::ScopedBstr;
+using win32::ScopedVariant;
 
 class ComApartment {
  public:
@@ -44,18 +33,6 @@ class ComApartment {
 
  private:
   bool ok_;
-};
-
-class ScopedVariant {
- public:
-  ScopedVariant() { VariantInit(&value_); }
-  ScopedVariant(const ScopedVariant&) = delete;
-  ScopedVariant& operator=(const ScopedVariant&) = delete;
-  ~ScopedVariant() { VariantClear(&value_); }
-  VARIANT* get() { return &value_; }
-
- private:
-  VARIANT value_;
 };
 
 // The name as the system's ANSI code page holds it: characters outside it become "?".
@@ -86,14 +63,13 @@ class WmiInstalledProducts final : public InstalledProducts {
     }
     ComPtr<IWbemLocator> locator;
     if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                                locator.outVoid()))) {
+                                locator.receiveVoid()))) {
       return fail(error, u"ERROR: Failed to create IWbemLocator object.");
     }
     ComPtr<IWbemServices> services;
-    BSTR ns = SysAllocString(L"ROOT\\CIMV2");
-    const HRESULT connected =
-        locator->ConnectServer(ns, nullptr, nullptr, nullptr, 0, nullptr, nullptr, services.out());
-    SysFreeString(ns);
+    const ScopedBstr ns(SysAllocString(L"ROOT\\CIMV2"));
+    const HRESULT connected = locator->ConnectServer(ns.get(), nullptr, nullptr, nullptr, 0, nullptr,
+                                                     nullptr, services.receive());
     if (FAILED(connected)) return fail(error, u"ERROR: Could not connect.");
     if (FAILED(CoSetProxyBlanket(services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                                  RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,
@@ -101,13 +77,11 @@ class WmiInstalledProducts final : public InstalledProducts {
       return fail(error, u"ERROR: Could not set proxy blanket.");
     }
     ComPtr<IEnumWbemClassObject> products;
-    BSTR language = SysAllocString(L"WQL");
-    BSTR query = SysAllocString(L"SELECT * FROM Win32_Product");
+    const ScopedBstr language(SysAllocString(L"WQL"));
+    const ScopedBstr query(SysAllocString(L"SELECT * FROM Win32_Product"));
     const HRESULT queried = services->ExecQuery(
-        language, query, WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
-        products.out());
-    SysFreeString(query);
-    SysFreeString(language);
+        language.get(), query.get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
+        nullptr, products.receive());
     if (FAILED(queried)) return fail(error, u"ERROR: Query for operating system name failed.");
     visitProducts(products.get(), visit);
     return true;
@@ -124,7 +98,7 @@ class WmiInstalledProducts final : public InstalledProducts {
     for (;;) {
       ComPtr<IWbemClassObject> product;
       ULONG returned = 0;
-      products->Next(WBEM_INFINITE, 1, product.out(), &returned);
+      products->Next(WBEM_INFINITE, 1, product.receive(), &returned);
       if (returned == 0) return;
       ScopedVariant name;
       if (SUCCEEDED(product->Get(L"Name", 0, name.get(), nullptr, nullptr)) &&

@@ -11,9 +11,11 @@
 #include <cstring>
 
 #include "system_backends.h"
-#include "win32/scoped_handle.h"
+#include "winhelpers/wide_text.h"
 
 namespace hostutil {
+
+namespace win32 = brevan::win32;
 
 static_assert(sizeof(POWER_POLICY) == PowerPolicy::kSize, "POWER_POLICY layout");
 static_assert(offsetof(POWER_POLICY, user.IdleTimeoutAc) == PowerPolicy::kIdleTimeoutAcOffset,

@@ -3,9 +3,12 @@
 #include <atomic>
 
 #include "system_backends.h"
-#include "win32/scoped_handle.h"
+#include "winhelpers/handles.h"
+#include "winhelpers/open_security.h"
 
 namespace hostutil {
+
+namespace win32 = brevan::win32;
 
 namespace {
 
@@ -20,7 +23,7 @@ HANDLE serviceReadyEvent() {
   HANDLE expected = nullptr;
   // Two first callers at once: one handle is kept, the other closed.
   if (!cached.compare_exchange_strong(expected, event)) {
-    CloseHandle(event);
+    win32::ScopedHandle(event).close();
     return expected;
   }
   return event;

@@ -3,9 +3,12 @@
 
 #include "station_name.h"
 #include "system_backends.h"
-#include "win32/scoped_handle.h"
+#include "winhelpers/handles.h"
+#include "winhelpers/wide_text.h"
 
 namespace hostutil {
+
+namespace win32 = brevan::win32;
 
 using win32::boundEntry;
 using win32::ScopedHandle;
@@ -97,8 +100,8 @@ bool createProcessInConsoleSession(const std::u16string& application,
                             kLaunchFlags, nullptr, nullptr, &startup, &process)) {
     return false;
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  ScopedHandle(process.hThread).close();
+  ScopedHandle(process.hProcess).close();
   return true;
 }
 

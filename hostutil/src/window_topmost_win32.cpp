@@ -1,9 +1,11 @@
 #include <windows.h>
 
 #include "system_backends.h"
-#include "win32/scoped_handle.h"
+#include "winhelpers/wide_text.h"
 
 namespace hostutil {
+
+namespace win32 = brevan::win32;
 
 bool setWindowAlwaysOnTop(const std::u16string& title, bool onTop) {
   HWND window = FindWindowW(nullptr, win32::wide(title));

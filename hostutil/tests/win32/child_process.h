@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "winhelpers/handles.h"
+
 namespace hostutil::testing {
 
 // A process the test started; terminated when the test lets go of it early.
@@ -16,38 +18,37 @@ class ChildProcess {
     PROCESS_INFORMATION info{};
     if (CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                        nullptr, nullptr, &startup, &info)) {
-      CloseHandle(info.hThread);
-      process_ = info.hProcess;
+      brevan::win32::ScopedHandle(info.hThread).close();
+      process_.reset(info.hProcess);
     }
   }
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
   ~ChildProcess() {
-    if (process_ == nullptr) return;
-    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process_, 99);
-      WaitForSingleObject(process_, 5000);
+    if (!process_) return;
+    if (WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process_.get(), 99);
+      WaitForSingleObject(process_.get(), 5000);
     }
-    CloseHandle(process_);
   }
 
-  bool started() const { return process_ != nullptr; }
+  bool started() const { return bool(process_); }
 
   // The exit status, or -1 when the process did not end within the time.
   long exitCode(DWORD timeoutMs) const {
-    if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return -1;
+    if (!process_ || WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) return -1;
     DWORD code = 0;
-    GetExitCodeProcess(process_, &code);
+    GetExitCodeProcess(process_.get(), &code);
     return long(code);
   }
 
   void terminate() {
-    TerminateProcess(process_, 98);
-    WaitForSingleObject(process_, 5000);
+    TerminateProcess(process_.get(), 98);
+    WaitForSingleObject(process_.get(), 5000);
   }
 
  private:
-  HANDLE process_ = nullptr;
+  brevan::win32::ScopedHandle process_;
 };
 
 inline std::wstring widened(const std::string& text) { return std::wstring(text.begin(), text.end()); }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "winhelpers/handles.h"
+
 namespace hostutil::testing {
 
 // The far end of a channel's pipe, played by the test: frames are "<LENGTH>N</LENGTH>", the
@@ -13,25 +15,20 @@ class PipePeer {
   // Opens an existing pipe, retrying while the channel has not created it yet.
   PipePeer(const std::wstring& name, DWORD access, DWORD timeoutMs = 10000) {
     for (DWORD waited = 0; waited <= timeoutMs; waited += 20) {
-      pipe_ = CreateFileW(name.c_str(), access, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-      if (pipe_ != INVALID_HANDLE_VALUE) return;
+      pipe_.reset(CreateFileW(name.c_str(), access, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+      if (pipe_) return;
       Sleep(20);
     }
   }
   PipePeer(const PipePeer&) = delete;
   PipePeer& operator=(const PipePeer&) = delete;
-  ~PipePeer() { close(); }
-
-  bool open() const { return pipe_ != INVALID_HANDLE_VALUE; }
-  void close() {
-    if (open()) CloseHandle(pipe_);
-    pipe_ = INVALID_HANDLE_VALUE;
-  }
+  bool open() const { return bool(pipe_); }
+  void close() { pipe_.close(); }
 
   bool writeRaw(const std::u16string& text) {
     DWORD written = 0;
     const DWORD bytes = DWORD((text.size() + 1) * sizeof(char16_t));
-    return WriteFile(pipe_, text.c_str(), bytes, &written, nullptr) && written == bytes;
+    return WriteFile(pipe_.get(), text.c_str(), bytes, &written, nullptr) && written == bytes;
   }
 
   bool writeFrame(const std::u16string& body) {
@@ -45,7 +42,8 @@ class PipePeer {
     size_t have = 0;
     while (have < count) {
       DWORD got = 0;
-      if (!ReadFile(pipe_, &text[have], DWORD((count - have) * sizeof(char16_t)), &got, nullptr) ||
+      if (!ReadFile(pipe_.get(), &text[have], DWORD((count - have) * sizeof(char16_t)), &got,
+                    nullptr) ||
           got == 0) {
         break;
       }
@@ -75,13 +73,13 @@ class PipePeer {
       }
       char16_t c = 0;
       DWORD got = 0;
-      if (!ReadFile(pipe_, &c, sizeof(c), &got, nullptr) || got != sizeof(c)) return {};
+      if (!ReadFile(pipe_.get(), &c, sizeof(c), &got, nullptr) || got != sizeof(c)) return {};
       text.push_back(c);
     }
   }
 
  private:
-  HANDLE pipe_ = INVALID_HANDLE_VALUE;
+  brevan::win32::ScopedHandle pipe_;
 };
 
 }  // namespace hostutil::testing

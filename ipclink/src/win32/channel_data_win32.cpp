@@ -9,9 +9,9 @@
 #include "channel_build_settings.h"
 #include "win32/channel_state_win32.h"
 
-using ipclink::win32::asUtf16;
-using ipclink::win32::asWide;
-using ipclink::win32::MutexLock;
+using brevan::win32::asUtf16;
+using brevan::win32::asWide;
+using brevan::win32::MutexLock;
 namespace build = ipclink::build;
 
 namespace {

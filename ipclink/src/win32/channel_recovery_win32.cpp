@@ -7,10 +7,11 @@
 #include "channel_build_settings.h"
 #include "win32/channel_state_win32.h"
 
-using ipclink::win32::asUtf16;
-using ipclink::win32::asWide;
+using brevan::win32::asUtf16;
+using brevan::win32::asWide;
 using ipclink::win32::channelGlobals;
-using ipclink::win32::MutexLock;
+using brevan::win32::MutexLock;
+using brevan::win32::ScopedHandle;
 namespace build = ipclink::build;
 
 namespace {
@@ -27,7 +28,7 @@ long long handleValue(HANDLE handle) { return static_cast<long long>(reinterpret
 
 void closePipe(std::atomic<HANDLE>& slot) {
     HANDLE pipe = slot.exchange(nullptr);
-    if (pipe) CloseHandle(pipe);
+    ScopedHandle(pipe).close();
 }
 
 }  // namespace
@@ -256,7 +257,7 @@ DWORD WINAPI IPCChannelState::reaperThread(void* argument) {
                 ++it;
                 continue;
             }
-            CloseHandle(*it);
+            ScopedHandle(*it).close();
             it = globals.reaperList.erase(it);
         }
         self->status("%s: reaperThread() - Reaping - Finished...", {asUtf16(self->channelID)});
@@ -286,7 +287,7 @@ void IPCChannelState::reapFinishedThreads(DWORD limitMs) {
             ++it;
             continue;
         }
-        CloseHandle(*it);
+        ScopedHandle(*it).close();
         it = globals.reaperList.erase(it);
     }
 }

@@ -9,9 +9,12 @@
 #include "channel_build_settings.h"
 #include "framing.h"
 #include "win32/channel_state_win32.h"
+#include "winhelpers/open_security.h"
 
-using ipclink::win32::asUtf16;
-using ipclink::win32::ScopedHandle;
+using brevan::win32::asUtf16;
+using brevan::win32::MutexLock;
+using brevan::win32::OpenSecurity;
+using brevan::win32::ScopedHandle;
 using ipclink::win32::SlimLock;
 namespace build = ipclink::build;
 
@@ -19,22 +22,6 @@ namespace {
 
 const wchar_t kServiceId[] = L"BrevanService";
 const wchar_t kCreationMutexName[] = L"Global\\channelBeingCreatedMutex";
-
-// Security attributes whose descriptor has a present but empty access list: anyone may open.
-struct OpenSecurity {
-    SECURITY_DESCRIPTOR descriptor;
-    SECURITY_ATTRIBUTES attributes;
-    bool valid = false;
-
-    explicit OpenSecurity(bool inheritable) {
-        attributes.nLength = sizeof attributes;
-        attributes.lpSecurityDescriptor = &descriptor;
-        attributes.bInheritHandle = inheritable ? TRUE : FALSE;
-        valid = InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-                SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
-    }
-    SECURITY_ATTRIBUTES* get() { return valid ? &attributes : nullptr; }
-};
 
 // Set-up block of one pipe set-up thread; the thread owns and frees it.
 struct SetupBlock {
@@ -49,7 +36,7 @@ HANDLE createMutexShared() {
     SetLastError(0);
     HANDLE mutex = CreateMutexW(security.get(), FALSE, kCreationMutexName);
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
+        ScopedHandle(mutex).close();
         mutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kCreationMutexName);
     }
     return mutex;
@@ -71,7 +58,7 @@ IPCChannel::IPCChannel() : channelState(nullptr) {}
 IPCChannel* IPCChannel::createChannel(const wchar_t* channelID, int direction, void* outputUser,
                                       void (*outputFunction)(void*, const wchar_t*)) {
     if (!channelID) return nullptr;
-    ipclink::win32::MutexLock lock(ipclink::win32::channelCreationMutex());
+    MutexLock lock(ipclink::win32::channelCreationMutex());
     if (!lock.locked()) return nullptr;
     return IPCChannelState::newChannel(channelID, direction, outputUser, outputFunction, {});
 }
@@ -271,7 +258,7 @@ bool holdServicePipe(const SetupBlock& block, bool inbound, HANDLE pipe) {
     std::lock_guard<SlimLock> guard(self->servicePairMutex);
     if (self->servicePairPublished) return true;
     (inbound ? self->serviceRead : self->serviceWrite) = nullptr;
-    CloseHandle(pipe);
+    ScopedHandle(pipe).close();
     return false;
 }
 

@@ -16,7 +16,9 @@
 #include "text_format.h"
 #include "win32/host_channel_win32.h"
 #include "win32/slim_lock_win32.h"
-#include "win32/win_handle.h"
+#include "winhelpers/handles.h"
+#include "winhelpers/mutex_lock.h"
+#include "winhelpers/wide_text.h"
 
 namespace ipclink::win32 {
 
@@ -42,7 +44,7 @@ public:
 private:
     void closeFinishedLocked();
     SlimLock mutex_;
-    std::vector<HANDLE> handles_;  // guarded by mutex_
+    std::vector<brevan::win32::ScopedHandle> handles_;  // guarded by mutex_
     std::atomic<bool> stopping_{false};
 };
 
@@ -50,7 +52,7 @@ private:
 
 class IPCChannelState {
 public:
-    using ScopedHandle = ipclink::win32::ScopedHandle;
+    using ScopedHandle = brevan::win32::ScopedHandle;
 
     IPCChannelState(IPCChannel* owner, const wchar_t* id, int direction, void* outputUser,
                     ipclink::win32::OutputFunction outputFunction, const ipclink::win32::ChannelHost& host);

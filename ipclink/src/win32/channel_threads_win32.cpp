@@ -6,22 +6,24 @@
 
 namespace ipclink::win32 {
 
+using brevan::win32::ScopedHandle;
+
 HANDLE ThreadGroup::start(LPTHREAD_START_ROUTINE body, void* argument) {
     std::lock_guard<SlimLock> guard(mutex_);
     if (stopping_) return nullptr;
     closeFinishedLocked();
     HANDLE thread = CreateThread(nullptr, 0, body, argument, 0, nullptr);
-    if (thread) handles_.push_back(thread);
+    if (thread) handles_.emplace_back(thread);
     return thread;
 }
 
 void ThreadGroup::closeFinishedLocked() {
-    std::vector<HANDLE> running;
-    for (HANDLE thread : handles_) {
-        if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) {
-            CloseHandle(thread);
+    std::vector<ScopedHandle> running;
+    for (ScopedHandle& thread : handles_) {
+        if (WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0) {
+            thread.close();
         } else {
-            running.push_back(thread);
+            running.push_back(std::move(thread));
         }
     }
     handles_.swap(running);
@@ -30,23 +32,21 @@ void ThreadGroup::closeFinishedLocked() {
 bool ThreadGroup::joinAll(DWORD limitMs) {
     DWORD started = GetTickCount();
     for (;;) {
-        std::vector<HANDLE> snapshot;
+        HANDLE oldest = nullptr;
         {
             std::lock_guard<SlimLock> guard(mutex_);
             closeFinishedLocked();
             if (handles_.empty()) return true;
-            snapshot = handles_;
+            oldest = handles_.front().get();
         }
         DWORD elapsed = GetTickCount() - started;
         if (elapsed >= limitMs) return false;
         // Ended threads can start others until stop() is seen, so look again after each wait.
-        WaitForSingleObject(snapshot.front(), limitMs - elapsed);
+        WaitForSingleObject(oldest, limitMs - elapsed);
     }
 }
 
-ThreadGroup::~ThreadGroup() {
-    for (HANDLE thread : handles_) CloseHandle(thread);
-}
+ThreadGroup::~ThreadGroup() = default;
 
 ChannelGlobals& channelGlobals() {
     static ChannelGlobals globals;

@@ -8,10 +8,10 @@
 #include "framing.h"
 #include "ipclink.h"
 #include "win32/message_factory_win32.h"
-#include "win32/win_handle.h"
+#include "winhelpers/wide_text.h"
 #include "xml_text.h"
 
-using ipclink::win32::asUtf16;
+using brevan::win32::asUtf16;
 namespace factory = ipclink::win32;
 
 namespace {

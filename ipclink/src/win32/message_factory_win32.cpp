@@ -6,17 +6,29 @@
 #include <atomic>
 #include <cstdio>
 #include <mutex>
+#include <utility>
 
 #include "win32/slim_lock_win32.h"
-#include "win32/win_handle.h"
+#include "winhelpers/com.h"
+#include "winhelpers/handles.h"
+#include "winhelpers/mutex_lock.h"
+#include "winhelpers/wide_text.h"
 #include "xml_text.h"
 
 struct IPCXMLDocument {
-    IXMLDOMDocument2* dom;
+    brevan::win32::ComPtr<IXMLDOMDocument2> dom;
 };
 
 namespace ipclink::win32 {
 namespace {
+
+using brevan::win32::asUtf16;
+using brevan::win32::asWide;
+using brevan::win32::ComPtr;
+using brevan::win32::MutexLock;
+using brevan::win32::ScopedBstr;
+using brevan::win32::ScopedHandle;
+using brevan::win32::ScopedVariant;
 
 // The operating system's DOM document class and the interface the factory uses.
 const CLSID kDomDocumentClass = {
@@ -69,65 +81,34 @@ RequestBlock& theBlock() {
 SlimLock lifecycleMutex;  // guards starting and stopping the factory
 bool everStarted = false;   // guarded by lifecycleMutex
 
-class Bstr {
-public:
-    explicit Bstr(const char16_t* text) : value_(SysAllocString(asWide(text ? text : u""))) {}
-    ~Bstr() { SysFreeString(value_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    operator BSTR() const { return value_; }
+ScopedBstr bstrOf(const char16_t* text) { return ScopedBstr(SysAllocString(asWide(text ? text : u""))); }
 
-private:
-    BSTR value_;
-};
-
-template <typename T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() {
-        if (p_) p_->Release();
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    T** out() { return &p_; }
-    T* operator->() const { return p_; }
-    T* get() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-
-private:
-    T* p_ = nullptr;
-};
-
-std::u16string takeBstr(BSTR text) {
-    std::u16string out = text ? std::u16string(asUtf16(text), SysStringLen(text)) : std::u16string();
-    SysFreeString(text);
-    return out;
+std::u16string textOf(const ScopedBstr& text) {
+    return text ? std::u16string(asUtf16(text.get()), SysStringLen(text.get())) : std::u16string();
 }
 
-std::u16string variantText(VARIANT* value) {
+std::u16string variantText(const VARIANT* value) {
     std::u16string out;
     if (value->vt == VT_BSTR && value->bstrVal) out.assign(asUtf16(value->bstrVal), SysStringLen(value->bstrVal));
-    VariantClear(value);
     return out;
 }
 
 IPCXMLDocument* createDocument(const char16_t* text) {
     InterlockedIncrement(&theBlock().oneup);
-    IXMLDOMDocument2* dom = nullptr;
+    ComPtr<IXMLDOMDocument2> dom;
     // Asking the class object directly spares the registry look-up of every CoCreateInstance.
     IClassFactory* domClass = theBlock().domClass;
     const HRESULT created =
-        domClass ? domClass->CreateInstance(nullptr, kDomDocument2Interface, reinterpret_cast<void**>(&dom))
+        domClass ? domClass->CreateInstance(nullptr, kDomDocument2Interface, dom.receiveVoid())
                  : CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER, kDomDocument2Interface,
-                                    reinterpret_cast<void**>(&dom));
+                                    dom.receiveVoid());
     if (FAILED(created) || !dom) return nullptr;
     if (text) {
         VARIANT_BOOL loaded = VARIANT_FALSE;
-        Bstr source(text);
-        dom->loadXML(source, &loaded);  // text that does not parse leaves the document empty
+        const ScopedBstr source = bstrOf(text);
+        dom->loadXML(source.get(), &loaded);  // text that does not parse leaves the document empty
     }
-    return new IPCXMLDocument{dom};
+    return new IPCXMLDocument{std::move(dom)};
 }
 
 void destroyDocument() {
@@ -135,7 +116,6 @@ void destroyDocument() {
         std::printf("Error: Request was made to destroy NULL message\n");
         return;
     }
-    theBlock().messageToDestroy->dom->Release();
     delete theBlock().messageToDestroy;
     theBlock().messageToDestroy = nullptr;
 }
@@ -143,42 +123,36 @@ void destroyDocument() {
 void addPiece() {
     IPCXMLDocument* document = theBlock().messageToModify;
     if (!document) return;
-    Bstr name(theBlock().stringForAddingMessagePieceName);
+    const ScopedBstr name = bstrOf(theBlock().stringForAddingMessagePieceName);
     ComPtr<IXMLDOMElement> element;
     ComPtr<IXMLDOMElement> root;
-    if (FAILED(document->dom->createElement(name, element.out())) || !element) return;
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_BSTR;
-    value.bstrVal = SysAllocString(asWide(theBlock().stringForAddingMessagePieceValue
-                                              ? theBlock().stringForAddingMessagePieceValue
-                                              : u""));
-    element->setAttribute(name, value);
-    VariantClear(&value);
-    if (FAILED(document->dom->get_documentElement(root.out())) || !root) return;
+    if (FAILED(document->dom->createElement(name.get(), element.receive())) || !element) return;
+    {
+        ScopedVariant value;
+        V_VT(value.get()) = VT_BSTR;
+        V_BSTR(value.get()) = bstrOf(theBlock().stringForAddingMessagePieceValue).take();
+        element->setAttribute(name.get(), *value.get());
+    }
+    if (FAILED(document->dom->get_documentElement(root.receive())) || !root) return;
     ComPtr<IXMLDOMNode> appended;
-    root->appendChild(element.get(), appended.out());
+    root->appendChild(element.get(), appended.receive());
 }
 
 bool getPiece(std::u16string* value) {
     IPCXMLDocument* document = theBlock().messageToModify;
     if (!document) return false;
-    Bstr name(theBlock().stringForGettingMessagePieceName);
+    const ScopedBstr name = bstrOf(theBlock().stringForGettingMessagePieceName);
     ComPtr<IXMLDOMNodeList> elements;
     ComPtr<IXMLDOMNode> first;
     ComPtr<IXMLDOMNamedNodeMap> attributes;
     ComPtr<IXMLDOMNode> attribute;
-    if (FAILED(document->dom->getElementsByTagName(name, elements.out())) || !elements) return false;
-    if (elements->get_item(0, first.out()) != S_OK || !first) return false;
-    if (FAILED(first->get_attributes(attributes.out())) || !attributes) return false;
-    if (attributes->getNamedItem(name, attribute.out()) != S_OK || !attribute) return false;
-    VARIANT text;
-    VariantInit(&text);
-    if (FAILED(attribute->get_nodeValue(&text)) || text.vt != VT_BSTR) {
-        VariantClear(&text);
-        return false;
-    }
-    *value = variantText(&text);
+    if (FAILED(document->dom->getElementsByTagName(name.get(), elements.receive())) || !elements) return false;
+    if (elements->get_item(0, first.receive()) != S_OK || !first) return false;
+    if (FAILED(first->get_attributes(attributes.receive())) || !attributes) return false;
+    if (attributes->getNamedItem(name.get(), attribute.receive()) != S_OK || !attribute) return false;
+    ScopedVariant text;
+    if (FAILED(attribute->get_nodeValue(text.get())) || text.get()->vt != VT_BSTR) return false;
+    *value = variantText(text.get());
     return true;
 }
 
@@ -186,12 +160,12 @@ XmlNode treeOf(IXMLDOMNode* node);
 
 void addChildren(IXMLDOMNode* node, XmlNode* out) {
     ComPtr<IXMLDOMNodeList> children;
-    if (FAILED(node->get_childNodes(children.out())) || !children) return;
+    if (FAILED(node->get_childNodes(children.receive())) || !children) return;
     LONG count = 0;
     children->get_length(&count);
     for (LONG i = 0; i < count; ++i) {
         ComPtr<IXMLDOMNode> child;
-        if (children->get_item(i, child.out()) != S_OK || !child) continue;
+        if (children->get_item(i, child.receive()) != S_OK || !child) continue;
         DOMNodeType type = NODE_INVALID;
         child->get_nodeType(&type);
         if (type == NODE_ELEMENT || type == NODE_TEXT || type == NODE_CDATA_SECTION ||
@@ -203,18 +177,17 @@ void addChildren(IXMLDOMNode* node, XmlNode* out) {
 
 void addAttributes(IXMLDOMNode* node, XmlNode* out) {
     ComPtr<IXMLDOMNamedNodeMap> attributes;
-    if (FAILED(node->get_attributes(attributes.out())) || !attributes) return;
+    if (FAILED(node->get_attributes(attributes.receive())) || !attributes) return;
     LONG count = 0;
     attributes->get_length(&count);
     for (LONG i = 0; i < count; ++i) {
         ComPtr<IXMLDOMNode> attribute;
-        if (attributes->get_item(i, attribute.out()) != S_OK || !attribute) continue;
-        BSTR name = nullptr;
-        attribute->get_nodeName(&name);
-        VARIANT value;
-        VariantInit(&value);
-        attribute->get_nodeValue(&value);
-        out->attributes.emplace_back(takeBstr(name), variantText(&value));
+        if (attributes->get_item(i, attribute.receive()) != S_OK || !attribute) continue;
+        ScopedBstr name;
+        attribute->get_nodeName(name.receive());
+        ScopedVariant value;
+        attribute->get_nodeValue(value.get());
+        out->attributes.emplace_back(textOf(name), variantText(value.get()));
     }
 }
 
@@ -222,9 +195,9 @@ XmlNode treeOf(IXMLDOMNode* node) {
     XmlNode out;
     DOMNodeType type = NODE_INVALID;
     node->get_nodeType(&type);
-    BSTR name = nullptr;
-    node->get_nodeName(&name);
-    out.name = takeBstr(name);
+    ScopedBstr name;
+    node->get_nodeName(name.receive());
+    out.name = textOf(name);
     if (type == NODE_ELEMENT) {
         addAttributes(node, &out);
         addChildren(node, &out);
@@ -234,10 +207,9 @@ XmlNode treeOf(IXMLDOMNode* node) {
                : type == NODE_CDATA_SECTION ? XmlNode::Kind::CData
                : type == NODE_COMMENT       ? XmlNode::Kind::Comment
                                             : XmlNode::Kind::ProcessingInstruction;
-    VARIANT value;
-    VariantInit(&value);
-    node->get_nodeValue(&value);
-    out.text = variantText(&value);
+    ScopedVariant value;
+    node->get_nodeValue(value.get());
+    out.text = variantText(value.get());
     return out;
 }
 
@@ -245,7 +217,7 @@ std::u16string serialise() {
     IPCXMLDocument* document = theBlock().messageToModify;
     if (!document) return std::u16string();
     ComPtr<IXMLDOMElement> root;
-    if (FAILED(document->dom->get_documentElement(root.out())) || !root) return std::u16string();
+    if (FAILED(document->dom->get_documentElement(root.receive())) || !root) return std::u16string();
     XmlNode tree = treeOf(root.get());
     return serialiseDocument(&tree);
 }
@@ -277,10 +249,7 @@ DWORD WINAPI messageFactoryThread(void*) {
         ResetEvent(theBlock().messageRequestEvent);
         SetEvent(theBlock().messageCompleteEvent);
     }
-    if (theBlock().domClass) {
-        theBlock().domClass->Release();
-        theBlock().domClass = nullptr;
-    }
+    ComPtr<IClassFactory>(std::exchange(theBlock().domClass, nullptr)).reset();
     CoUninitialize();
     theBlock().exitedMessageFactoryThread = true;
     return 0;
@@ -289,10 +258,7 @@ DWORD WINAPI messageFactoryThread(void*) {
 void startLocked() {
     if (theBlock().factoryThread && !theBlock().shuttingDown) return;
     everStarted = true;
-    if (theBlock().factoryThread) {
-        CloseHandle(theBlock().factoryThread);
-        theBlock().factoryThread = nullptr;
-    }
+    ScopedHandle(std::exchange(theBlock().factoryThread, nullptr)).close();
     theBlock().shuttingDown = false;
     theBlock().exitedMessageFactoryThread = false;
     theBlock().oneup = 0;

@@ -30,33 +30,32 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     std::vector<char> line(command.begin(), command.end());
     line.push_back('\0');
     if (CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        CloseHandle(info.hThread);
-        process_ = info.hProcess;
+        brevan::win32::ScopedHandle(info.hThread).close();
+        process_.reset(info.hProcess);
     }
 }
 
 ChildProcess::~ChildProcess() {
     kill();
-    if (process_) CloseHandle(process_);
 }
 
 int ChildProcess::wait(DWORD limitMs) {
     if (!process_) return -1;
-    if (WaitForSingleObject(process_, limitMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process_.get(), limitMs) != WAIT_OBJECT_0) {
         kill();
         return -1;
     }
     DWORD code = 0;
-    GetExitCodeProcess(process_, &code);
+    GetExitCodeProcess(process_.get(), &code);
     return static_cast<int>(code);
 }
 
-bool ChildProcess::running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+bool ChildProcess::running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
 
 void ChildProcess::kill() {
     if (running()) {
-        TerminateProcess(process_, 99);
-        WaitForSingleObject(process_, 5000);
+        TerminateProcess(process_.get(), 99);
+        WaitForSingleObject(process_.get(), 5000);
     }
 }
 

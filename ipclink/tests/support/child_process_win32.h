@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "winhelpers/handles.h"
+
 namespace ipclink::test {
 
 // Directory of the running test executable (a Windows path), where the helper programs live.
@@ -27,14 +29,14 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool started() const { return process_ != nullptr; }
+    bool started() const { return bool(process_); }
     // Exit code, or -1 when the child did not end within the limit (it is then killed).
     int wait(DWORD limitMs);
     bool running() const;
     void kill();
 
 private:
-    HANDLE process_ = nullptr;
+    brevan::win32::ScopedHandle process_;
 };
 
 std::vector<std::string> readLines(const std::string& path);

@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "winhelpers/handles.h"
+
 namespace jnitest {
 
 Library::Library(const std::string& name, const std::string& directory)
@@ -21,7 +23,7 @@ void* Library::find(const char* symbol) const {
 }
 
 void Library::close() {
-  if (handle_ != nullptr) FreeLibrary(static_cast<HMODULE>(handle_));
+  brevan::win32::ScopedModule(static_cast<HMODULE>(handle_)).close();
   handle_ = nullptr;
 }
 
