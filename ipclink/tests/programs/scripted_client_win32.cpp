@@ -11,6 +11,7 @@
 //   command=ACTION[:TARGET]   send ACTION to the router (DESTINATION_ID "BrevanService")
 //   wait-file=PATH / touch=PATH   wait for / create a file (hand-over with the test)
 //   sleep=MS                  pause
+//   step-limit=MS             how long the waiting steps after it may wait (default 110000)
 //   shutdown                  Shutdown(); reports "shutdown-ms N"
 //   delete                    destroy the channel
 //   listeners=N               register N listeners (default 1; before any traffic)
@@ -34,7 +35,7 @@
 
 namespace {
 
-const DWORD kStepLimitMs = 110000;
+const DWORD kDefaultStepLimitMs = 110000;
 
 struct Output {
     std::mutex mutex;
@@ -96,6 +97,7 @@ struct Client {
     FILE* report = nullptr;
 
     bool dumpLines = false;
+    DWORD stepLimitMs = kDefaultStepLimitMs;
     size_t scanned = 0;
     std::set<std::wstring> seenLines;
 
@@ -122,7 +124,7 @@ struct Client {
     }
 
     bool expect(size_t count) {
-        bool ok = waitFor(kStepLimitMs, [&] {
+        bool ok = waitFor(stepLimitMs, [&] {
             for (Listener* l : listeners)
                 if (l->count() < count) return false;
             return true;
@@ -147,7 +149,7 @@ struct Client {
         if (s == "own-pipes") {
             std::wstring read = L": setupReadPipe (\\\\.\\pipe\\toClient\\" + id + L") - Finished";
             std::wstring write = L": setupWritePipe (\\\\.\\pipe\\toRouter\\" + id + L") - Finished";
-            return waitFor(kStepLimitMs, [&] { return hasLine(id + read) && hasLine(id + write); });
+            return waitFor(stepLimitMs, [&] { return hasLine(id + read) && hasLine(id + write); });
         }
         if (s.rfind("listeners=", 0) == 0) {
             for (int i = std::atoi(value("listeners=").c_str()) - 1; i > 0; --i) {
@@ -168,7 +170,7 @@ struct Client {
         }
         if (s.rfind("wait-file=", 0) == 0) {
             std::string path = value("wait-file=");
-            return waitFor(kStepLimitMs, [&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; });
+            return waitFor(stepLimitMs, [&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; });
         }
         if (s.rfind("touch=", 0) == 0) {
             FILE* f = std::fopen(value("touch=").c_str(), "w");
@@ -176,6 +178,10 @@ struct Client {
             return f != nullptr;
         }
         if (s.rfind("sleep=", 0) == 0) return Sleep(std::atoi(value("sleep=").c_str())), true;
+        if (s.rfind("step-limit=", 0) == 0) {
+            stepLimitMs = std::strtoul(value("step-limit=").c_str(), nullptr, 10);
+            return true;
+        }
         if (s == "shutdown") {
             DWORD started = GetTickCount();
             channel->Shutdown();
