@@ -10,13 +10,14 @@
 
 #include "jnitest/fake_jvm.h"
 #include "jnitest/library.h"
-#include "win32/child_process.h"
+#include "testsupport/child_process_win32.h"
+#include "testsupport/text.h"
 #include "testsupport/wait.h"
 
 namespace {
 
-using hostutil::testing::ChildProcess;
-using hostutil::testing::widened;
+using brevan::testsupport::ChildProcess;
+using brevan::testsupport::widen;
 using brevan::testsupport::waitUntil;
 using namespace std::chrono_literals;
 
@@ -42,7 +43,7 @@ class HostUtilAdmin : public ::testing::Test {
   jnitest::Library& library = hostUtil();
 };
 
-std::wstring probePath() { return widened(jnitest::windowsPathOf(HOSTUTIL_PROBE)); }
+std::wstring probePath() { return widen(jnitest::windowsPathOf(HOSTUTIL_PROBE)); }
 
 std::wstring tempFolder() {
   wchar_t folder[MAX_PATH] = {};
@@ -136,7 +137,7 @@ TEST_F(HostUtilAdmin, RunningFirewallIsReportedOnlyWhileAllItsProgramsRun) {
     ChildProcess b(tempFolder() + imageB, L"linger");
     ASSERT_TRUE(a.started() && b.started());
     EXPECT_TRUE(waitUntil(10000ms, [&] { return report() == u"FW,ALWAYS"; }));
-    b.terminate();
+    b.kill();
     EXPECT_EQ(report(), u"ALWAYS");
   }
   DeleteFileW((tempFolder() + imageA).c_str());
@@ -171,8 +172,8 @@ TEST_F(HostUtilAdmin, ServiceReadyFlagIsSeenByOtherProcesses) {
   auto probesSee = [&](long expected) {
     ChildProcess first(probePath(), L"ready");
     ChildProcess second(probePath(), L"ready");
-    EXPECT_EQ(first.exitCode(20000), expected);
-    EXPECT_EQ(second.exitCode(20000), expected);
+    EXPECT_EQ(first.wait(20000), expected);
+    EXPECT_EQ(second.wait(20000), expected);
   };
   probesSee(0);  // before anyone set it, the event is created non-signalled
   EXPECT_FALSE(get(env, nullptr));

@@ -4,17 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include "win32/child_process.h"
-#include "win32/ipc_exports.h"
+#include "testsupport/child_process_win32.h"
+#include "testsupport/text.h"
 #include "testsupport/wait.h"
+#include "win32/ipc_exports.h"
 
 namespace {
 
-using hostutil::testing::ChildProcess;
+using brevan::testsupport::ChildProcess;
 using hostutil::testing::IpcHost;
 using hostutil::testing::u16;
 using hostutil::testing::uniqueId;
-using hostutil::testing::widened;
+using brevan::testsupport::widen;
 using brevan::testsupport::waitUntil;
 using namespace std::chrono_literals;
 
@@ -43,7 +44,7 @@ class ClientEnd : public ::testing::Test {
     host.ipc.postData(env, nullptr, channel, host.jvm.newString(text));
   }
   std::unique_ptr<ChildProcess> startRouter() {
-    return std::make_unique<ChildProcess>(widened(jnitest::windowsPathOf(HOSTUTIL_ROUTER)),
+    return std::make_unique<ChildProcess>(widen(jnitest::windowsPathOf(HOSTUTIL_ROUTER)),
                                           L"\"" + routerLog() + L"\"");
   }
 
@@ -90,7 +91,7 @@ TEST_F(ClientEnd, ClientsTalkThroughTheRouterAndStayReadyAcrossBrokenPipes) {
 TEST_F(ClientEnd, ShutdownImmediatelyFromTheServiceEndsTheProcessWithStatusZero) {
   auto router = startRouter();
   const std::wstring victim = uniqueId(L"victim");
-  ChildProcess client(widened(jnitest::windowsPathOf(HOSTUTIL_PROBE)), L"ipcclient " + victim);
+  ChildProcess client(widen(jnitest::windowsPathOf(HOSTUTIL_PROBE)), L"ipcclient " + victim);
   ASSERT_TRUE(client.started());
   const std::wstring sender = uniqueId(L"sender");
   const jlong channel = create(sender);
@@ -98,7 +99,7 @@ TEST_F(ClientEnd, ShutdownImmediatelyFromTheServiceEndsTheProcessWithStatusZero)
 
   // Routed to the victim as a message of the service; the router holds it until admission.
   post(channel, message(L"BrevanService", victim, u"sHuTdOwNiMmEdIaTeLy"));
-  EXPECT_EQ(client.exitCode(20000), 0);
+  EXPECT_EQ(client.wait(20000), 0);
   host.ipc.shutdown(env, nullptr, channel);
   DeleteFileW(routerLog().c_str());
 }

@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <memory>
 
-#include "support/child_process_win32.h"
+#include "testsupport/child_process_win32.h"
 
 namespace ipclink::test {
 namespace {
+
+using namespace brevan::testsupport;
 
 const char kRouter[] = "ipclink_test_router.exe";
 const char kClient[] = "ipclink_test_client.exe";

@@ -12,15 +12,14 @@
 #include <vector>
 
 #include "ipclink.h"
-#include "support/child_process_win32.h"
+#include "testsupport/child_process_win32.h"
 #include "testsupport/text.h"
 #include "testsupport/wait.h"
 
 namespace ipclink::test {
 namespace {
 
-using brevan::testsupport::waitUntil;
-using brevan::testsupport::widen;
+using namespace brevan::testsupport;
 using namespace std::chrono_literals;
 
 struct Lines {

@@ -32,6 +32,8 @@
 #include <vector>
 
 #include "ipclink.h"
+#include "testsupport/text.h"
+#include "testsupport/wait.h"
 
 namespace {
 
@@ -77,16 +79,11 @@ public:
     int corrupt = 0;
 };
 
-std::wstring widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+using brevan::testsupport::widen;
 
 template <typename Condition>
 bool waitFor(DWORD limitMs, const Condition& condition) {
-    DWORD started = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - started > limitMs) return false;
-        Sleep(10);
-    }
-    return true;
+    return brevan::testsupport::waitUntil(std::chrono::milliseconds(limitMs), condition);
 }
 
 struct Client {

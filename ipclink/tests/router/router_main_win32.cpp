@@ -29,16 +29,13 @@
 #include <vector>
 
 #include "ipclink.h"
+#include "testsupport/text.h"
 
 namespace {
 
 class Router;
 
-std::wstring widen(const char* text) {
-    std::wstring out;
-    for (; *text; ++text) out += static_cast<wchar_t>(static_cast<unsigned char>(*text));
-    return out;
-}
+using brevan::testsupport::widen;
 
 struct OwnedText {
     wchar_t* text;

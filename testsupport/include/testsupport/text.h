@@ -5,7 +5,12 @@
 
 namespace brevan::testsupport {
 
-// ASCII text as wide characters (test ids, paths and actions are ASCII).
-inline std::wstring widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+// Narrow text as wide characters, each byte its own character (test ids, paths and actions are
+// ASCII).
+inline std::wstring widen(const std::string& text) {
+  std::wstring out;
+  for (unsigned char byte : text) out += static_cast<wchar_t>(byte);
+  return out;
+}
 
 }  // namespace brevan::testsupport
