@@ -6,7 +6,7 @@
 
 namespace {
 
-using namespace deltatest;
+using namespace brevan::delta::test;
 
 struct ParsedOp {
   uint8_t code;

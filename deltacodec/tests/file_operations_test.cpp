@@ -10,7 +10,7 @@
 
 namespace {
 
-using namespace deltatest;
+using namespace brevan::delta::test;
 using namespace brevan::delta;
 
 class FileOperations : public testing::Test {

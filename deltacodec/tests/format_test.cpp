@@ -11,7 +11,7 @@
 
 namespace {
 
-using namespace deltatest;
+using namespace brevan::delta::test;
 using brevan::delta::DeltaError;
 
 TEST(ApplyDelta, KnownDeltas) {

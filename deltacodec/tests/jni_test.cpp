@@ -10,16 +10,16 @@
 
 namespace {
 
-using namespace deltatest;
+using namespace brevan::delta::test;
 using brevan::delta::FileName;
 
 using FileOperation = jint(JNICALL*)(JNIEnv*, jclass, jstring, jstring, jstring);
 
 class DeltaCodecExports : public testing::Test {
  protected:
-  jnitest::FakeJvm jvm;
+  brevan::jnitest::FakeJvm jvm;
   JNIEnv* env = jvm.env();
-  jnitest::Library lib{"DeltaCodec"};
+  brevan::jnitest::Library lib{"DeltaCodec"};
   FileOperation subtract = method("subtractAbsFromAbs");
   FileOperation add = method("addDeltaToAbs");
   FileOperation join = method("addDeltaToDelta");

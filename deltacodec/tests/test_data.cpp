@@ -18,7 +18,7 @@
 #include <unistd.h>
 #endif
 
-namespace deltatest {
+namespace brevan::delta::test {
 
 using namespace brevan::delta;
 
@@ -145,4 +145,4 @@ Bytes Scratch::read(const FileName& name, bool* exists) const {
 
 bool Scratch::exists(const FileName& name) const { return openInputFile(name) != nullptr; }
 
-}  // namespace deltatest
+}  // namespace brevan::delta::test

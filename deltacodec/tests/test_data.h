@@ -10,7 +10,7 @@
 #include "file_io.h"
 #include "testsupport/bytes.h"
 
-namespace deltatest {
+namespace brevan::delta::test {
 
 using brevan::testsupport::ascii;
 using brevan::testsupport::Bytes;
@@ -52,4 +52,4 @@ class Scratch {
   std::string dir_;
 };
 
-}  // namespace deltatest
+}  // namespace brevan::delta::test

@@ -14,8 +14,8 @@ using brevan::jni::javaString;
 
 namespace {
 
-hostutil::ProductRows javaProductRows(JNIEnv* env, jobjectArray rows) {
-  hostutil::ProductRows result;
+brevan::hostutil::ProductRows javaProductRows(JNIEnv* env, jobjectArray rows) {
+  brevan::hostutil::ProductRows result;
   const jsize count = rows ? env->GetArrayLength(rows) : 0;
   for (jsize i = 0; i < count; ++i) {
     auto row = static_cast<jobjectArray>(env->GetObjectArrayElement(rows, i));
@@ -32,24 +32,24 @@ hostutil::ProductRows javaProductRows(JNIEnv* env, jobjectArray rows) {
   return result;
 }
 
-jstring driveIdentifier(JNIEnv* env, jchar letter, std::u16string hostutil::DriveIds::*part) {
-  const auto disks = hostutil::systemDisks();
-  const auto ids = hostutil::driveIdentifiers(*disks, char16_t(letter));
+jstring driveIdentifier(JNIEnv* env, jchar letter, std::u16string brevan::hostutil::DriveIds::*part) {
+  const auto disks = brevan::hostutil::systemDisks();
+  const auto ids = brevan::hostutil::driveIdentifiers(*disks, char16_t(letter));
   return ids ? javaString(env, (*ids).*part) : nullptr;
 }
 
 }  // namespace
 
 BREVAN_JNI(jint) Java_zemtra_nativeCode_HostUtil_getActiveSessionId(JNIEnv*, jclass) {
-  return guarded<jint>(0, [] { return hostutil::activeConsoleSessionId(); });
+  return guarded<jint>(0, [] { return brevan::hostutil::activeConsoleSessionId(); });
 }
 
 BREVAN_JNI(jlong) Java_zemtra_nativeCode_HostUtil_getUserSessionID(JNIEnv*, jclass) {
-  return guarded<jlong>(0, [] { return hostutil::processSessionId(); });
+  return guarded<jlong>(0, [] { return brevan::hostutil::processSessionId(); });
 }
 
 BREVAN_JNI(jint) Java_zemtra_nativeCode_HostUtil_getWindowStationNumber(JNIEnv*, jclass) {
-  return guarded<jint>(-1, [] { return hostutil::processWindowStationNumber(); });
+  return guarded<jint>(-1, [] { return brevan::hostutil::processWindowStationNumber(); });
 }
 
 BREVAN_JNI(jint)
@@ -58,16 +58,16 @@ Java_zemtra_nativeCode_HostUtil_createProcess(JNIEnv* env, jclass, jstring appli
   return guarded<jint>(-1, [&] {
     std::optional<std::u16string> argumentText;
     if (arguments) argumentText = javaChars(env, arguments);
-    return hostutil::createProcessInConsoleSession(javaChars(env, application), argumentText) ? 1
+    return brevan::hostutil::createProcessInConsoleSession(javaChars(env, application), argumentText) ? 1
                                                                                               : -1;
   });
 }
 
 BREVAN_JNI(jboolean)
 Java_zemtra_nativeCode_HostUtil_createAndSelectNewPowerSettingWithoutStandby(JNIEnv*, jclass) {
-  static hostutil::NoStandbyScheme scheme;
+  static brevan::hostutil::NoStandbyScheme scheme;
   guarded<bool>(false, [] {
-    scheme.apply(*hostutil::systemPowerSchemes());
+    scheme.apply(*brevan::hostutil::systemPowerSchemes());
     return true;
   });
   return JNI_TRUE;
@@ -77,7 +77,7 @@ BREVAN_JNI(jstring)
 Java_zemtra_nativeCode_HostUtil_getAllKnown3rdPartyFirewallsInstalledOnThisSystem(JNIEnv* env,
                                                                                    jclass) {
   return guarded<jstring>(nullptr, [&] {
-    return javaString(env, hostutil::reportInstalledProducts(*hostutil::wmiInstalledProducts()));
+    return javaString(env, brevan::hostutil::reportInstalledProducts(*brevan::hostutil::wmiInstalledProducts()));
   });
 }
 
@@ -86,25 +86,25 @@ Java_zemtra_nativeCode_HostUtil_getAllFirewallsRunningOnThisSystem(JNIEnv* env, 
                                                                    jobjectArray products) {
   return guarded<jstring>(nullptr, [&] {
     const auto table =
-        hostutil::runningProductTable(javaProductRows(env, products), hostutil::upperCaseLocale);
-    return javaString(env, hostutil::reportRunningProducts(table, hostutil::runningImageNames()));
+        brevan::hostutil::runningProductTable(javaProductRows(env, products), brevan::hostutil::upperCaseLocale);
+    return javaString(env, brevan::hostutil::reportRunningProducts(table, brevan::hostutil::runningImageNames()));
   });
 }
 
 BREVAN_JNI(jstring) Java_zemtra_nativeCode_HostUtil_getDriveVId(JNIEnv* env, jclass, jchar letter) {
   return guarded<jstring>(nullptr,
-                          [&] { return driveIdentifier(env, letter, &hostutil::DriveIds::vendor); });
+                          [&] { return driveIdentifier(env, letter, &brevan::hostutil::DriveIds::vendor); });
 }
 
 BREVAN_JNI(jstring) Java_zemtra_nativeCode_HostUtil_getDrivePId(JNIEnv* env, jclass, jchar letter) {
   return guarded<jstring>(nullptr,
-                          [&] { return driveIdentifier(env, letter, &hostutil::DriveIds::product); });
+                          [&] { return driveIdentifier(env, letter, &brevan::hostutil::DriveIds::product); });
 }
 
 BREVAN_JNI(jboolean)
 Java_zemtra_nativeCode_HostUtil_setServiceReadyForClientToStart(JNIEnv*, jclass, jboolean ready) {
   guarded<bool>(false, [&] {
-    hostutil::setServiceReadyFlag(ready != JNI_FALSE);
+    brevan::hostutil::setServiceReadyFlag(ready != JNI_FALSE);
     return true;
   });
   return JNI_TRUE;
@@ -112,7 +112,7 @@ Java_zemtra_nativeCode_HostUtil_setServiceReadyForClientToStart(JNIEnv*, jclass,
 
 BREVAN_JNI(jboolean) Java_zemtra_nativeCode_HostUtil_getServiceReadyForClientToStart(JNIEnv*, jclass) {
   return guarded<jboolean>(JNI_FALSE,
-                           [] { return hostutil::serviceReadyFlag() ? JNI_TRUE : JNI_FALSE; });
+                           [] { return brevan::hostutil::serviceReadyFlag() ? JNI_TRUE : JNI_FALSE; });
 }
 
 BREVAN_JNI(jboolean)
@@ -120,7 +120,7 @@ Java_zemtra_nativeCode_HostUtil_setWindowAlwaysOnTop(JNIEnv* env, jclass, jstrin
                                                      jboolean onTop) {
   return guarded<jboolean>(JNI_FALSE, [&] {
     if (title == nullptr) return JNI_FALSE;
-    return hostutil::setWindowAlwaysOnTop(javaChars(env, title), onTop != JNI_FALSE) ? JNI_TRUE
+    return brevan::hostutil::setWindowAlwaysOnTop(javaChars(env, title), onTop != JNI_FALSE) ? JNI_TRUE
                                                                                      : JNI_FALSE;
   });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 // Holds "Global\channelBeingCreatedMutex", shared with every process that creates client
 // channels, for the lifetime of the object. A lock that cannot be had is gone on without.
@@ -17,4 +17,4 @@ class ChannelCreationLock {
   bool held_ = false;
 };
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

@@ -1,6 +1,6 @@
 #include "drive_ids.h"
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 namespace {
 
@@ -70,4 +70,4 @@ std::optional<DriveIds> driveIdentifiers(DiskSource& source, char16_t letter) {
   return std::nullopt;
 }
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 struct DiskEntry {
   uint32_t deviceNumber = 0;
@@ -42,4 +42,4 @@ DriveIds identifiersOf(const DiskEntry& disk);
 // disk in the table.
 std::optional<DriveIds> driveIdentifiers(DiskSource& source, char16_t letter);
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

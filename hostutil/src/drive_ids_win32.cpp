@@ -12,7 +12,7 @@
 #include "winhelpers/handles.h"
 #include "winhelpers/wide_text.h"
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 namespace win32 = brevan::win32;
 
@@ -171,4 +171,4 @@ class SetupApiDisks final : public DiskSource {
 
 std::unique_ptr<DiskSource> systemDisks() { return std::make_unique<SetupApiDisks>(); }
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

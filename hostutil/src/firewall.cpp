@@ -1,6 +1,6 @@
 #include "firewall.h"
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 const char16_t kEndOfList[] = u"<endoflist>";
 
@@ -96,4 +96,4 @@ std::u16string reportRunningProducts(const ProductRows& table,
   return result;
 }
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

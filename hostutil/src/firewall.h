@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 struct KnownProduct {
   const char16_t* searchText;
@@ -44,4 +44,4 @@ ProductRows runningProductTable(const ProductRows& javaRows, const TextMapping& 
 std::u16string reportRunningProducts(const ProductRows& table,
                                      const std::set<std::u16string>& runningImages);
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

@@ -11,7 +11,7 @@
 #include "winhelpers/handles.h"
 #include "winhelpers/wide_text.h"
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 namespace win32 = brevan::win32;
 
@@ -137,4 +137,4 @@ std::set<std::u16string> runningImageNames() {
   return images;
 }
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

@@ -57,7 +57,7 @@ IPCChannel* constructOnNativeThread(const std::u16string& id, int direction) {
   std::atomic<bool> done{false};
   IPCChannel* channel = nullptr;
   std::thread constructor([&] {
-    channel = ipclink::win32::createHostChannel(asWide(id), direction, {deliverToJava, nullptr});
+    channel = brevan::ipclink::win32::createHostChannel(asWide(id), direction, {deliverToJava, nullptr});
     done.store(true);
   });
   while (!done.load()) std::this_thread::sleep_for(kCreationPoll);
@@ -72,7 +72,7 @@ Java_zemtra_nativeCode_HostUtil_ipcChannelCreateNew(JNIEnv* env, jclass, jstring
                                                     jint direction) {
   return guarded<jlong>(0, [&] {
     // Only client ends queue up behind other processes' creations; serving ends need no order.
-    std::optional<hostutil::ChannelCreationLock> lock;
+    std::optional<brevan::hostutil::ChannelCreationLock> lock;
     if (direction == IPC_TO_ROUTER) lock.emplace();
     const std::u16string id = brevan::jni::javaChars(env, channelId);
     brevan::jni::rememberJavaVm(env);
@@ -85,7 +85,7 @@ Java_zemtra_nativeCode_HostUtil_ipcChannelPostData(JNIEnv* env, jclass, jlong ha
                                                    jstring text) {
   guarded<bool>(false, [&] {
     std::u16string posted = brevan::jni::javaCharsInPieces(env, text);
-    if (!ipclink::containsLengthTag(posted.c_str())) posted = ipclink::frameBody(posted);
+    if (!brevan::ipclink::containsLengthTag(posted.c_str())) posted = brevan::ipclink::frameBody(posted);
     channelOf(handle)->postData(asWide(posted));
     return true;
   });
@@ -104,7 +104,7 @@ Java_zemtra_nativeCode_HostUtil_ipcChannelGetID(JNIEnv* env, jclass, jlong handl
 BREVAN_JNI(jboolean)
 Java_zemtra_nativeCode_HostUtil_ipcChannelReadyToTalk(JNIEnv*, jclass, jlong handle) {
   return guarded<jboolean>(JNI_FALSE,
-                           [&] { return ipclink::win32::readyToTalk(channelOf(handle)) ? JNI_TRUE : JNI_FALSE; });
+                           [&] { return brevan::ipclink::win32::readyToTalk(channelOf(handle)) ? JNI_TRUE : JNI_FALSE; });
 }
 
 BREVAN_JNI(jboolean)
@@ -131,7 +131,7 @@ Java_zemtra_nativeCode_HostUtil_ipcChannelShutdown(JNIEnv*, jclass, jlong handle
   guarded<bool>(false, [&] {
     IPCChannel* channel = channelOf(handle);
     if (channel == nullptr) return true;
-    ipclink::win32::requestShutdown(channel);
+    brevan::ipclink::win32::requestShutdown(channel);
     delete channel;
     return true;
   });

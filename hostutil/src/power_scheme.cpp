@@ -1,6 +1,6 @@
 #include "power_scheme.h"
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 const char16_t kNoStandbySchemeName[] = u"Brevan (no plugged in standby)";
 const char kSchemeDoesNotSleepLine[] = "The existing power settings do not sleep.";
@@ -65,4 +65,4 @@ void NoStandbyScheme::apply(PowerSchemes& schemes) {
   schemes.postQuitMessage();
 }
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 // The 144-byte POWER_POLICY record as POWRPROF reads and writes it: USER_POWER_POLICY (80 bytes)
 // followed by MACHINE_POWER_POLICY (64 bytes). Only two fields are interpreted here; the rest is
@@ -68,4 +68,4 @@ class NoStandbyScheme {
 
 std::u16string noStandbyDescription(const std::u16string& previousSchemeName);
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

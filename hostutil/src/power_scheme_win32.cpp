@@ -13,7 +13,7 @@
 #include "system_backends.h"
 #include "winhelpers/wide_text.h"
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 namespace win32 = brevan::win32;
 
@@ -76,4 +76,4 @@ class PowrprofSchemes final : public PowerSchemes {
 
 std::unique_ptr<PowerSchemes> systemPowerSchemes() { return std::make_unique<PowrprofSchemes>(); }
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

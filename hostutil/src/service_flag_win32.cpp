@@ -6,7 +6,7 @@
 #include "winhelpers/handles.h"
 #include "winhelpers/open_security.h"
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 namespace win32 = brevan::win32;
 
@@ -46,4 +46,4 @@ bool serviceReadyFlag() {
   return event != nullptr && WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
 }
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

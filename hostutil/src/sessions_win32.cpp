@@ -6,7 +6,7 @@
 #include "winhelpers/handles.h"
 #include "winhelpers/wide_text.h"
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 namespace win32 = brevan::win32;
 
@@ -105,4 +105,4 @@ bool createProcessInConsoleSession(const std::u16string& application,
   return true;
 }
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

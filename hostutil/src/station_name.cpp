@@ -1,6 +1,6 @@
 #include "station_name.h"
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 namespace {
 
@@ -17,4 +17,4 @@ int windowStationNumber(const std::u16string& name) {
   return -1;
 }
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

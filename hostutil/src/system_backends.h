@@ -12,7 +12,7 @@
 #include "firewall.h"
 #include "power_scheme.h"
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 // Sessions and process launch (entry points bound at run time).
 int32_t activeConsoleSessionId();
@@ -35,4 +35,4 @@ bool serviceReadyFlag();
 
 bool setWindowAlwaysOnTop(const std::u16string& title, bool onTop);
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

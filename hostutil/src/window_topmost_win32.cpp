@@ -3,7 +3,7 @@
 #include "system_backends.h"
 #include "winhelpers/wide_text.h"
 
-namespace hostutil {
+namespace brevan::hostutil {
 
 namespace win32 = brevan::win32;
 
@@ -15,4 +15,4 @@ bool setWindowAlwaysOnTop(const std::u16string& title, bool onTop) {
   return true;
 }
 
-}  // namespace hostutil
+}  // namespace brevan::hostutil

@@ -33,17 +33,17 @@ class HostUtilAdmin : public ::testing::Test {
   std::u16string text(jstring value) { return value ? jvm.stringValue(value) : u"<null>"; }
 
   // Loaded once and kept, as the JVM does: the library's process-wide threads outlive calls.
-  static jnitest::Library& hostUtil() {
-    static jnitest::Library* loaded = new jnitest::Library("HostUtil");
+  static brevan::jnitest::Library& hostUtil() {
+    static brevan::jnitest::Library* loaded = new brevan::jnitest::Library("HostUtil");
     return *loaded;
   }
 
-  jnitest::FakeJvm jvm;
+  brevan::jnitest::FakeJvm jvm;
   JNIEnv* env = jvm.env();
-  jnitest::Library& library = hostUtil();
+  brevan::jnitest::Library& library = hostUtil();
 };
 
-std::wstring probePath() { return widen(jnitest::windowsPathOf(HOSTUTIL_PROBE)); }
+std::wstring probePath() { return widen(brevan::jnitest::windowsPathOf(HOSTUTIL_PROBE)); }
 
 std::wstring tempFolder() {
   wchar_t folder[MAX_PATH] = {};

@@ -4,7 +4,7 @@
 
 #include <map>
 
-namespace hostutil {
+namespace brevan::hostutil {
 namespace {
 
 class TableDisks final : public DiskSource {
@@ -92,4 +92,4 @@ TEST(DriveIdentifiers, MoreThan32DisksAreAllKept) {
 }
 
 }  // namespace
-}  // namespace hostutil
+}  // namespace brevan::hostutil

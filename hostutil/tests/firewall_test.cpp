@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace hostutil {
+namespace brevan::hostutil {
 namespace {
 
 class ListedProducts final : public InstalledProducts {
@@ -100,4 +100,4 @@ TEST(RunningFirewalls, RowWithoutReportNameIsSkipped) {
 }
 
 }  // namespace
-}  // namespace hostutil
+}  // namespace brevan::hostutil

@@ -12,9 +12,9 @@
 namespace {
 
 using brevan::testsupport::ChildProcess;
-using hostutil::testing::IpcHost;
-using hostutil::testing::u16;
-using hostutil::testing::uniqueId;
+using brevan::hostutil::testing::IpcHost;
+using brevan::hostutil::testing::u16;
+using brevan::hostutil::testing::uniqueId;
 using brevan::testsupport::widen;
 using brevan::testsupport::waitUntil;
 using namespace std::chrono_literals;
@@ -44,7 +44,7 @@ class ClientEnd : public ::testing::Test {
     host.ipc.postData(env, nullptr, channel, host.jvm.newString(text));
   }
   std::unique_ptr<ChildProcess> startRouter() {
-    return std::make_unique<ChildProcess>(widen(jnitest::windowsPathOf(HOSTUTIL_ROUTER)),
+    return std::make_unique<ChildProcess>(widen(brevan::jnitest::windowsPathOf(HOSTUTIL_ROUTER)),
                                           L"\"" + routerLog() + L"\"");
   }
 
@@ -91,7 +91,7 @@ TEST_F(ClientEnd, ClientsTalkThroughTheRouterAndStayReadyAcrossBrokenPipes) {
 TEST_F(ClientEnd, ShutdownImmediatelyFromTheServiceEndsTheProcessWithStatusZero) {
   auto router = startRouter();
   const std::wstring victim = uniqueId(L"victim");
-  ChildProcess client(widen(jnitest::windowsPathOf(HOSTUTIL_PROBE)), L"ipcclient " + victim);
+  ChildProcess client(widen(brevan::jnitest::windowsPathOf(HOSTUTIL_PROBE)), L"ipcclient " + victim);
   ASSERT_TRUE(client.started());
   const std::wstring sender = uniqueId(L"sender");
   const jlong channel = create(sender);

@@ -12,12 +12,12 @@
 
 namespace {
 
-using hostutil::testing::Deliveries;
-using hostutil::testing::IpcExports;
-using hostutil::testing::IpcHost;
-using hostutil::testing::PipePeer;
-using hostutil::testing::u16;
-using hostutil::testing::uniqueId;
+using brevan::hostutil::testing::Deliveries;
+using brevan::hostutil::testing::IpcExports;
+using brevan::hostutil::testing::IpcHost;
+using brevan::hostutil::testing::PipePeer;
+using brevan::hostutil::testing::u16;
+using brevan::hostutil::testing::uniqueId;
 using brevan::testsupport::waitUntil;
 using namespace std::chrono_literals;
 
@@ -27,7 +27,7 @@ class ServingEnd : public ::testing::Test {
 
   void SetUp() override { deliveries.clear(); }
 
-  jnitest::FakeJvm& jvm = IpcHost::get().jvm;
+  brevan::jnitest::FakeJvm& jvm = IpcHost::get().jvm;
   JNIEnv* env = jvm.env();
   IpcExports& ipc = IpcHost::get().ipc;
   Deliveries& deliveries = IpcHost::get().deliveries;

@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-namespace hostutil {
+namespace brevan::hostutil {
 namespace {
 
 struct StoredScheme {
@@ -149,4 +149,4 @@ TEST(NoStandbyScheme, LongSchemeNamesAreClippedToTheTextBuffer) {
 }
 
 }  // namespace
-}  // namespace hostutil
+}  // namespace brevan::hostutil

@@ -31,7 +31,7 @@ int writeCommandLine(const wchar_t* file) {
 int readyFlag() {
   try {
     // Never unloaded: the library's process-wide threads run until the process ends.
-    static jnitest::Library* library = new jnitest::Library("HostUtil");
+    static brevan::jnitest::Library* library = new brevan::jnitest::Library("HostUtil");
     auto get = library->get<jboolean(JNICALL*)(JNIEnv*, jclass)>(
         "Java_zemtra_nativeCode_HostUtil_getServiceReadyForClientToStart");
     return get(nullptr, nullptr) ? 1 : 0;
@@ -42,8 +42,8 @@ int readyFlag() {
 
 int ipcClient(const std::wstring& id) {
   try {
-    static jnitest::FakeJvm jvm;
-    static jnitest::Library* library = new jnitest::Library("HostUtil");
+    static brevan::jnitest::FakeJvm jvm;
+    static brevan::jnitest::Library* library = new brevan::jnitest::Library("HostUtil");
     auto create = library->get<jlong(JNICALL*)(JNIEnv*, jclass, jstring, jint)>(
         "Java_zemtra_nativeCode_HostUtil_ipcChannelCreateNew");
     if (create(jvm.env(), nullptr, jvm.newString(std::u16string(id.begin(), id.end())), 1) == 0) {

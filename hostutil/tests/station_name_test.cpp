@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace hostutil {
+namespace brevan::hostutil {
 namespace {
 
 TEST(WindowStationNumber, ReadsTheDigitThatTheGreedyGroupLeaves) {
@@ -30,4 +30,4 @@ TEST(WindowStationNumber, ReadsTheDigitThatTheGreedyGroupLeaves) {
 }
 
 }  // namespace
-}  // namespace hostutil
+}  // namespace brevan::hostutil

@@ -3,7 +3,7 @@
 // compile time; defining IPCLINK_HOSTUTIL_BUILD selects the Java host's build.
 #pragma once
 
-namespace ipclink::build {
+namespace brevan::ipclink::build {
 
 #if defined(IPCLINK_HOSTUTIL_BUILD)
 inline constexpr bool kHostBuild = true;
@@ -41,4 +41,4 @@ inline constexpr char kQueueLockFailedDuringProcessing[] =
     "Failed to get Outbound Queue handle during processing\n";
 #endif
 
-}  // namespace ipclink::build
+}  // namespace brevan::ipclink::build

@@ -4,7 +4,7 @@
 
 #include "framing.h"
 
-namespace ipclink {
+namespace brevan::ipclink {
 
 bool FrameAssembler::add(const uint8_t* bytes, size_t count, size_t* heldBytes) {
     if (count) partialMessage_.insert(partialMessage_.end(), bytes, bytes + count);
@@ -40,4 +40,4 @@ bool FrameAssembler::findLengthTag() {
     return true;
 }
 
-}  // namespace ipclink
+}  // namespace brevan::ipclink

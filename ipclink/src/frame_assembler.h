@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace ipclink {
+namespace brevan::ipclink {
 
 class FrameAssembler {
 public:
@@ -31,4 +31,4 @@ private:
     std::u16string completedMessage_;
 };
 
-}  // namespace ipclink
+}  // namespace brevan::ipclink

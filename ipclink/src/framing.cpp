@@ -2,7 +2,7 @@
 
 #include <climits>
 
-namespace ipclink {
+namespace brevan::ipclink {
 namespace {
 
 constexpr size_t kOpenLength = 8;   // "<LENGTH>"
@@ -85,4 +85,4 @@ void charsToBytes(const char16_t* chars, size_t count, uint8_t* out) {
     for (size_t i = 0; i < count; ++i) out[i] = static_cast<uint8_t>(chars[i] & 0xFF);
 }
 
-}  // namespace ipclink
+}  // namespace brevan::ipclink

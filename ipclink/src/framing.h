@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace ipclink {
+namespace brevan::ipclink {
 
 inline constexpr char16_t kLengthOpenTag[] = u"<LENGTH>";
 inline constexpr char16_t kLengthCloseTag[] = u"</LENGTH>";
@@ -34,4 +34,4 @@ inline constexpr char16_t kByteCharBase = 0x2A00;
 void bytesToChars(const uint8_t* bytes, size_t count, char16_t* out);
 void charsToBytes(const char16_t* chars, size_t count, uint8_t* out);
 
-}  // namespace ipclink
+}  // namespace brevan::ipclink

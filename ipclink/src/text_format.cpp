@@ -1,6 +1,6 @@
 #include "text_format.h"
 
-namespace ipclink {
+namespace brevan::ipclink {
 
 void FormatArg::appendTo(std::u16string& out, char conversion) const {
     if (conversion == 's' && text_) {
@@ -40,4 +40,4 @@ std::u16string fromAscii(const char* text) {
     return out;
 }
 
-}  // namespace ipclink
+}  // namespace brevan::ipclink

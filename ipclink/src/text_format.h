@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <string>
 
-namespace ipclink {
+namespace brevan::ipclink {
 
 class FormatArg {
 public:
@@ -31,4 +31,4 @@ std::u16string prefixOf(const char16_t* text, size_t limit);
 
 std::u16string fromAscii(const char* text);
 
-}  // namespace ipclink
+}  // namespace brevan::ipclink

@@ -4,7 +4,7 @@
 
 #include "text_format.h"
 
-namespace ipclink {
+namespace brevan::ipclink {
 namespace {
 
 std::u16string escape(const std::u16string& value, bool attribute) {
@@ -102,4 +102,4 @@ bool decodeBool(const std::u16string& text) {
     return true;
 }
 
-}  // namespace ipclink
+}  // namespace brevan::ipclink

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace ipclink {
+namespace brevan::ipclink {
 
 struct XmlNode {
     enum class Kind { Element, Text, CData, Comment, ProcessingInstruction };
@@ -33,4 +33,4 @@ std::u16string encodeBool(bool value);
 int decodeInt(const std::u16string& text);    // leading "%d"-style number, 0 when none
 bool decodeBool(const std::u16string& text);  // "TRUE" in any case
 
-}  // namespace ipclink
+}  // namespace brevan::ipclink

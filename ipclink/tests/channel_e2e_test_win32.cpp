@@ -8,7 +8,7 @@
 
 #include "testsupport/child_process_win32.h"
 
-namespace ipclink::test {
+namespace brevan::ipclink::test {
 namespace {
 
 using namespace brevan::testsupport;
@@ -178,4 +178,4 @@ TEST(Admission, EightClientsStartingTogetherAreAllAdmitted) {
 }
 
 }  // namespace
-}  // namespace ipclink::test
+}  // namespace brevan::ipclink::test

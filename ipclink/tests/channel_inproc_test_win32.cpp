@@ -16,7 +16,7 @@
 #include "testsupport/text.h"
 #include "testsupport/wait.h"
 
-namespace ipclink::test {
+namespace brevan::ipclink::test {
 namespace {
 
 using namespace brevan::testsupport;
@@ -248,4 +248,4 @@ TEST(InProcess, TwoHundredChannelsLeaveHandleAndThreadCountsWhereTheyWere) {
 }
 
 }  // namespace
-}  // namespace ipclink::test
+}  // namespace brevan::ipclink::test

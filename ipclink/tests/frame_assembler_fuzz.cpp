@@ -8,7 +8,7 @@
 #include "framing.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    ipclink::FrameAssembler assembler;
+    brevan::ipclink::FrameAssembler assembler;
     size_t at = 0;
     while (at < size) {
         size_t n = 1 + (data[at] % 64);
@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::u16string text(size / 2 + 1, u'\0');
     for (size_t i = 0; i + 1 < size; i += 2) text[i / 2] = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
     int position = -1;
-    int length = ipclink::lengthFromTag(text.c_str(), &position);
+    int length = brevan::ipclink::lengthFromTag(text.c_str(), &position);
     if (length >= 0 && (position < 17 || static_cast<size_t>(position) > text.size())) std::abort();
-    if ((length >= 0) != ipclink::containsLengthTag(text.c_str())) std::abort();
+    if ((length >= 0) != brevan::ipclink::containsLengthTag(text.c_str())) std::abort();
     return 0;
 }

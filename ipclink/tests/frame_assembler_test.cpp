@@ -6,7 +6,7 @@
 
 #include "framing.h"
 
-namespace ipclink {
+namespace brevan::ipclink {
 namespace {
 
 std::vector<uint8_t> wireBytes(const std::u16string& framed) {
@@ -106,4 +106,4 @@ TEST(FrameAssembler, RandomSplitsOfManyFramesKeepEveryMessage) {
 }
 
 }  // namespace
-}  // namespace ipclink
+}  // namespace brevan::ipclink

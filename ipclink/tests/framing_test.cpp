@@ -4,7 +4,7 @@
 
 #include <climits>
 
-namespace ipclink {
+namespace brevan::ipclink {
 namespace {
 
 TEST(Framing, FrameCountsTheBodyAndItsTerminator) {
@@ -75,4 +75,4 @@ TEST(Framing, ByteCharacterMappingCoversAllBytesWithoutNul) {
 }
 
 }  // namespace
-}  // namespace ipclink
+}  // namespace brevan::ipclink

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace ipclink {
+namespace brevan::ipclink {
 namespace {
 
 TEST(XmlText, MessageSerialisesBackToBackWithClosingLineBreak) {
@@ -49,4 +49,4 @@ TEST(XmlText, IntegerAndBooleanPieces) {
 }
 
 }  // namespace
-}  // namespace ipclink
+}  // namespace brevan::ipclink

@@ -25,8 +25,8 @@ struct HostFailure : std::runtime_error {
 // Failures become exceptions, so a test can look at the message instead of aborting.
 class FakeJvmTest : public ::testing::Test {
  protected:
-  FakeJvmTest() : previous_(jnitest::setFailureHandler(&throwFailure)) {}
-  ~FakeJvmTest() override { jnitest::setFailureHandler(previous_); }
+  FakeJvmTest() : previous_(brevan::jnitest::setFailureHandler(&throwFailure)) {}
+  ~FakeJvmTest() override { brevan::jnitest::setFailureHandler(previous_); }
 
   static std::string failureOf(const std::function<void()>& action) {
     try {
@@ -37,11 +37,11 @@ class FakeJvmTest : public ::testing::Test {
     return "";
   }
 
-  jnitest::FakeJvm jvm;
+  brevan::jnitest::FakeJvm jvm;
   JNIEnv* env = jvm.env();
 
  private:
-  jnitest::FailureHandler previous_;
+  brevan::jnitest::FailureHandler previous_;
 };
 
 // ---- strings ----
@@ -187,7 +187,7 @@ TEST_F(FakeJvmTest, FailedLookupsReturnNullWithTheJavaException) {
 }
 
 TEST(MethodSignatureTest, ParametersOfVoidDescriptors) {
-  using jnitest::detail::voidMethodParameters;
+  using brevan::jnitest::detail::voidMethodParameters;
   EXPECT_EQ(*voidMethodParameters("()V"), std::vector<std::string>{});
   EXPECT_EQ(*voidMethodParameters("(JLjava/lang/String;)V"),
             (std::vector<std::string>{"J", "Ljava/lang/String;"}));
@@ -247,7 +247,7 @@ TEST_F(FakeJvmTest, AdoptedThreadsShareTheJavaEnv) {
 // Without a handler of its own, a test dies with the message on stderr.
 TEST(FakeJvmDeathTest, UnlistedFunctionAbortsByDefault) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  jnitest::FakeJvm jvm;
+  brevan::jnitest::FakeJvm jvm;
   EXPECT_DEATH(jvm.env()->MonitorEnter(jvm.newString(u"lock")),
                "unlisted JNI function called: MonitorEnter");
 }
@@ -280,8 +280,8 @@ TEST_F(FakeJvmTest, EverySlotOutsideTheListNamesItsOwnFunction) {
       "GetIntArrayElements", "ReleaseIntArrayElements", "GetJavaVM", "GetArrayLength",
       "GetObjectArrayElement"};
   using Slot = void(JNICALL*)();
-  const auto& names = jnitest::detail::kEnvFunctionNames;
-  Slot slots[std::size(jnitest::detail::kEnvFunctionNames)];
+  const auto& names = brevan::jnitest::detail::kEnvFunctionNames;
+  Slot slots[std::size(brevan::jnitest::detail::kEnvFunctionNames)];
   static_assert(sizeof(slots) == sizeof(JNINativeInterface_), "one name per slot");
   std::memcpy(slots, env->functions, sizeof(slots));
   std::size_t unlisted = 0;

@@ -39,7 +39,7 @@ constexpr Row kRows[] = {
 };
 
 template <typename Holder, typename Element>
-void writeCommitWrite(jnitest::FakeJvm& jvm, Holder& holder, Element* data, const Row& row,
+void writeCommitWrite(brevan::jnitest::FakeJvm& jvm, Holder& holder, Element* data, const Row& row,
                       const std::function<int()>& javaValue) {
   ASSERT_TRUE(holder);
   ASSERT_EQ(holder.size(), 3u);
@@ -58,7 +58,7 @@ void writeCommitWrite(jnitest::FakeJvm& jvm, Holder& holder, Element* data, cons
 }
 
 TEST(JniHelpers, ReleaseModesAndNulls) {
-  jnitest::FakeJvm jvm;
+  brevan::jnitest::FakeJvm jvm;
   JNIEnv* env = jvm.env();
   for (const Row& row : kRows) {
     SCOPED_TRACE(testing::Message() << "form " << int(row.form) << ", mode " << jint(row.mode)

@@ -37,8 +37,8 @@ class ProbeTest : public ::testing::Test {
                              });
   }
 
-  jnitest::Library probe{"JniProbe", BREVAN_TESTLIB_DIR};
-  jnitest::FakeJvm jvm;
+  brevan::jnitest::Library probe{"JniProbe", BREVAN_TESTLIB_DIR};
+  brevan::jnitest::FakeJvm jvm;
   std::mutex mutex;
   std::vector<Received> received;
 };
@@ -86,14 +86,14 @@ TEST_F(ProbeTest, AnswersTheRniVersionProbe) {
 }
 
 TEST(LibraryTest, UnixPathsBecomeDriveZPaths) {
-  EXPECT_EQ(jnitest::windowsPathOf("/work/main/dist/win32"), "Z:\\work\\main\\dist\\win32");
-  EXPECT_EQ(jnitest::windowsPathOf("C:\\dist"), "C:\\dist");
-  EXPECT_EQ(jnitest::windowsPathOf(""), "");
+  EXPECT_EQ(brevan::jnitest::windowsPathOf("/work/main/dist/win32"), "Z:\\work\\main\\dist\\win32");
+  EXPECT_EQ(brevan::jnitest::windowsPathOf("C:\\dist"), "C:\\dist");
+  EXPECT_EQ(brevan::jnitest::windowsPathOf(""), "");
 }
 
 TEST(LibraryTest, MissingLibraryAndExportThrow) {
-  EXPECT_THROW(jnitest::Library("NoSuchLibrary", BREVAN_TESTLIB_DIR), std::runtime_error);
-  jnitest::Library probe("JniProbe", BREVAN_TESTLIB_DIR);
+  EXPECT_THROW(brevan::jnitest::Library("NoSuchLibrary", BREVAN_TESTLIB_DIR), std::runtime_error);
+  brevan::jnitest::Library probe("JniProbe", BREVAN_TESTLIB_DIR);
   EXPECT_FALSE(probe.has("Java_zemtra_nativeCode_JniProbe_missing"));
   EXPECT_THROW(probe.address("Java_zemtra_nativeCode_JniProbe_missing"), std::runtime_error);
 }

@@ -26,7 +26,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-using spatial::testing::readFile;
+using brevan::spatial::testing::readFile;
 
 // C headers of this machine, concatenated: plenty of real text.
 Bytes headerText(size_t bytes) {
@@ -59,8 +59,8 @@ double mbps(size_t bytes, double seconds) { return bytes / 1e6 / seconds; }
 
 void benchBlockSorting(const char* label, const Bytes& in) {
   Bytes coded, back;
-  const double ours = timed([&] { spatial::compressBytes(in.data(), in.size(), 2 * in.size() + 100, coded); });
-  const double oursBack = timed([&] { spatial::decompressBytes(coded.data(), coded.size(), in.size(), back); });
+  const double ours = timed([&] { brevan::spatial::compressBytes(in.data(), in.size(), 2 * in.size() + 100, coded); });
+  const double oursBack = timed([&] { brevan::spatial::decompressBytes(coded.data(), coded.size(), in.size(), back); });
   if (back != in) std::printf("ROUND TRIP FAILED on %s\n", label);
 
   std::printf("block-sort %-10s %5.2f MB: ours %6.2f MB/s enc %6.2f MB/s dec ratio %.3f",
@@ -91,12 +91,12 @@ void benchBlockSorting(const char* label, const Bytes& in) {
 }
 
 void benchLz(const char* label, const Bytes& in) {
-  Bytes coded(spatial::lzCompressBound(in.size()));
+  Bytes coded(brevan::spatial::lzCompressBound(in.size()));
   size_t length = 0;
-  const double enc = timed([&] { length = spatial::lzCompress(in.data(), in.size(), coded.data()); });
+  const double enc = timed([&] { length = brevan::spatial::lzCompress(in.data(), in.size(), coded.data()); });
   Bytes back(in.size());
   size_t written = 0;
-  const double dec = timed([&] { spatial::lzDecompress(coded.data(), length, back.data(), back.size(), written); });
+  const double dec = timed([&] { brevan::spatial::lzDecompress(coded.data(), length, back.data(), back.size(), written); });
   if (back != in) std::printf("ROUND TRIP FAILED on %s\n", label);
 
   std::vector<char> lz(LZ4_compressBound(int(in.size())));
@@ -127,7 +127,7 @@ std::vector<Tile> tiles(int width, int height) {
 
 // The frame's pixel streams, as the filter hands them to the LZ coder.
 Bytes framePixelStream(const std::vector<uint32_t>& frame, int width, int height) {
-  spatial::ImageFilter filter;
+  brevan::spatial::ImageFilter filter;
   Bytes all;
   std::vector<uint32_t> rect;
   for (const Tile& t : tiles(width, height)) {
@@ -135,7 +135,7 @@ Bytes framePixelStream(const std::vector<uint32_t>& frame, int width, int height
     for (int y = t.h - 1; y >= 0; --y)
       rect.insert(rect.end(), frame.begin() + size_t(t.y + y) * width + t.x,
                   frame.begin() + size_t(t.y + y) * width + t.x + t.w);
-    Bytes stream(spatial::pixelStreamBound(rect.size()));
+    Bytes stream(brevan::spatial::pixelStreamBound(rect.size()));
     stream.resize(filter.encode(rect.data(), rect.size(), stream.data()));
     all.insert(all.end(), stream.begin(), stream.end());
   }
@@ -146,7 +146,7 @@ class FrameCoder {
  public:
   FrameCoder(const std::vector<uint32_t>& frame, int width, int height)
       : frame_(frame), width_(width), parts_(tiles(width, height)),
-        coded_(parts_.size(), Bytes(spatial::lzCompressBound(2 + 4 * 256 * 240))),
+        coded_(parts_.size(), Bytes(brevan::spatial::lzCompressBound(2 + 4 * 256 * 240))),
         lengths_(parts_.size()), back_(frame.size()) {
     enc_ = table_.acquire();
     dec_ = table_.acquire();
@@ -162,7 +162,7 @@ class FrameCoder {
     size_t total = 0;
     for (size_t i = 0; i < parts_.size(); ++i) {
       const Tile& t = parts_[i];
-      lengths_[i] = size_t(spatial::encodeImage(table_, enc_, {frame_.data(), frame_.size()}, rectOf(t),
+      lengths_[i] = size_t(brevan::spatial::encodeImage(table_, enc_, {frame_.data(), frame_.size()}, rectOf(t),
                                                 {coded_[i].data(), coded_[i].size()}, 2 + 4 * t.w * t.h));
       total += lengths_[i];
     }
@@ -171,14 +171,14 @@ class FrameCoder {
 
   void decodeFrame() {
     for (size_t i = 0; i < parts_.size(); ++i)
-      spatial::decodeImage(table_, dec_, {coded_[i].data(), lengths_[i]}, 0, int64_t(lengths_[i]),
+      brevan::spatial::decodeImage(table_, dec_, {coded_[i].data(), lengths_[i]}, 0, int64_t(lengths_[i]),
                            {back_.data(), back_.size()}, rectOf(parts_[i]));
   }
 
   size_t rectangles() const { return parts_.size(); }
 
  private:
-  spatial::PixelRect rectOf(const Tile& t) const { return {int64_t(t.y) * width_ + t.x, t.w, t.h, width_}; }
+  brevan::spatial::PixelRect rectOf(const Tile& t) const { return {int64_t(t.y) * width_ + t.x, t.w, t.h, width_}; }
 
   const std::vector<uint32_t>& frame_;
   int width_;
@@ -186,7 +186,7 @@ class FrameCoder {
   std::vector<Bytes> coded_;
   std::vector<size_t> lengths_;
   std::vector<uint32_t> back_;
-  spatial::FilterTable table_;
+  brevan::spatial::FilterTable table_;
   int enc_;
   int dec_;
 };
@@ -226,7 +226,7 @@ int main(int argc, char** argv) {
   benchBlockSorting("executable", exe);
 
   const int width = 1920, height = 1080;
-  const std::vector<uint32_t> frame = spatial::testing::desktopFrame(width, height, 1);
+  const std::vector<uint32_t> frame = brevan::spatial::testing::desktopFrame(width, height, 1);
   benchLz("pixel-stream", framePixelStream(frame, width, height));
   benchLz("text", text);
   benchImageFilter(frame, width, height);

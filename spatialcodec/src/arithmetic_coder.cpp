@@ -2,7 +2,7 @@
 
 #include "arithmetic_model.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 constexpr uint32_t kTopValue = 65535;
@@ -245,4 +245,4 @@ CodecStatus arithmeticDecode(const uint8_t* in, size_t n, ByteWriter& out) {
   }
 }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

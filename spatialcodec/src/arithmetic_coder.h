@@ -11,7 +11,7 @@
 #include "byte_writer.h"
 #include "codec_status.h"
 
-namespace spatial {
+namespace brevan::spatial {
 
 // Codes every byte, then the end symbol. False only when `out` reaches its limit.
 bool arithmeticEncode(const uint8_t* in, size_t n, ByteWriter& out);
@@ -20,4 +20,4 @@ bool arithmeticEncode(const uint8_t* in, size_t n, ByteWriter& out);
 // bytes beyond the end of the input (missing bytes read as 0 bits).
 CodecStatus arithmeticDecode(const uint8_t* in, size_t n, ByteWriter& out);
 
-}  // namespace spatial
+}  // namespace brevan::spatial

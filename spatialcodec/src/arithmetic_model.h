@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace spatial {
+namespace brevan::spatial {
 
 constexpr uint32_t kMaxFrequency = 16383;  // keeps range * total below 2^31
 constexpr int kSymbolCount = 257;          // 256 bytes at 1..256, end symbol 257
@@ -107,4 +107,4 @@ struct ArithmeticModel {
   }
 };
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -5,7 +5,7 @@
 
 #include "suffix_sort.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 constexpr size_t kPerturbStride = 477;
@@ -186,4 +186,4 @@ CodecStatus blockSortDecode(const uint8_t* in, size_t n, ByteWriter& out) {
   return CodecStatus::ok;
 }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

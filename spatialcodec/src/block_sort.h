@@ -14,7 +14,7 @@
 #include "byte_writer.h"
 #include "codec_status.h"
 
-namespace spatial {
+namespace brevan::spatial {
 
 constexpr size_t kMaxBlockBytes = 50000;
 constexpr size_t kBlockOverhead = 13;  // blockLength, "?", firstRow, endRow
@@ -30,4 +30,4 @@ bool blockSortEncode(const uint8_t* in, size_t n, ByteWriter& out);
 // outside the block.
 CodecStatus blockSortDecode(const uint8_t* in, size_t n, ByteWriter& out);
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-namespace spatial {
+namespace brevan::spatial {
 
 // Zero symbols the text must carry after its sentinel: the bucket pass reads
 // the symbol after each suffix start.
@@ -190,4 +190,4 @@ inline bool presortLmsSuffixes(const uint16_t* text, int32_t n, int32_t alphabet
   return true;
 }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -8,7 +8,7 @@
 #include "move_to_front.h"
 #include "run_length.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 // Inner stages of a stream that decodes to at most `limit` bytes stay within
@@ -84,4 +84,4 @@ CodecStatus decompressBytes(const uint8_t* in, size_t n, size_t limit, std::vect
   return s;
 }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -9,7 +9,7 @@
 
 #include "codec_status.h"
 
-namespace spatial {
+namespace brevan::spatial {
 
 // Compresses in[0..n) into `out`. tooLarge when the stream would pass `limit`
 // bytes. No stage ever writes past its own area.
@@ -19,4 +19,4 @@ CodecStatus compressBytes(const uint8_t* in, size_t n, size_t limit, std::vector
 // a stream that would give such a result) would pass `limit` bytes.
 CodecStatus decompressBytes(const uint8_t* in, size_t n, size_t limit, std::vector<uint8_t>& out);
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-namespace spatial {
+namespace brevan::spatial {
 
 class ByteWriter {
  public:
@@ -79,4 +79,4 @@ class ByteWriter {
   size_t cap_ = 0;
 };
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 std::atomic<SizeNotifier> currentNotifier{platformSizeNotifier};
@@ -18,4 +18,4 @@ SizeNotifier setSizeNotifier(SizeNotifier notifier) {
 
 void notifyDangerousSize() { currentNotifier.load()(kDangerousSizeText, kDangerousSizeCaption); }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -4,7 +4,7 @@
 // waits for a user.
 #pragma once
 
-namespace spatial {
+namespace brevan::spatial {
 
 extern const char kDangerousSizeText[];     // "Dangerous size"
 extern const char kDangerousSizeCaption[];  // "Dangerous Size"
@@ -20,4 +20,4 @@ SizeNotifier setSizeNotifier(SizeNotifier notifier);
 
 void notifyDangerousSize();
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -3,8 +3,8 @@
 
 #include "dangerous_size.h"
 
-namespace spatial {
+namespace brevan::spatial {
 
 void platformSizeNotifier(const char* text, const char*) { std::fprintf(stderr, "%s\n", text); }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

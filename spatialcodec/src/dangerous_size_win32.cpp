@@ -2,10 +2,10 @@
 
 #include "dangerous_size.h"
 
-namespace spatial {
+namespace brevan::spatial {
 
 void platformSizeNotifier(const char* text, const char* caption) {
   MessageBoxA(nullptr, text, caption, MB_OK);
 }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

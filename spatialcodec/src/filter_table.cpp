@@ -1,6 +1,6 @@
 #include "filter_table.h"
 
-namespace spatial {
+namespace brevan::spatial {
 
 FilterTable& FilterTable::process() {
   // Filters live until released; what is left goes with the library.
@@ -36,4 +36,4 @@ ImageFilter* FilterTable::find(int index) {
   return validIndex(index) ? slots_[index].get() : nullptr;
 }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -7,7 +7,7 @@
 
 #include "image_filter.h"
 
-namespace spatial {
+namespace brevan::spatial {
 
 class FilterTable {
  public:
@@ -31,4 +31,4 @@ class FilterTable {
   std::array<std::unique_ptr<ImageFilter>, kSlots> slots_;
 };
 
-}  // namespace spatial
+}  // namespace brevan::spatial

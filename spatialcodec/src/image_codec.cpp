@@ -6,7 +6,7 @@
 
 #include "lz_run_coder.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 // Pixel count of a rectangle that lies wholly inside `length` elements, or -1.
@@ -90,4 +90,4 @@ int64_t decodeImage(FilterTable& table, int index, Buffer<const uint8_t> coded, 
   });
 }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -8,7 +8,7 @@
 
 #include "filter_table.h"
 
-namespace spatial {
+namespace brevan::spatial {
 
 constexpr int kImageFailure = -1;
 
@@ -42,4 +42,4 @@ int64_t encodeImage(FilterTable& table, int index, Buffer<const uint32_t> pixels
 int64_t decodeImage(FilterTable& table, int index, Buffer<const uint8_t> coded, int64_t start,
                     int64_t end, Buffer<uint32_t> pixels, PixelRect rect);
 
-}  // namespace spatial
+}  // namespace brevan::spatial

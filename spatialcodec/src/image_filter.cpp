@@ -1,6 +1,6 @@
 #include "image_filter.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFF;
@@ -149,4 +149,4 @@ bool ImageFilter::decode(const uint8_t* body, size_t bodyLength, size_t count, u
   return true;
 }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace spatial {
+namespace brevan::spatial {
 
 constexpr int kPaletteSize = 256;
 constexpr int kBucketCount = 4096;
@@ -71,4 +71,4 @@ class ImageFilter {
   std::array<int32_t, kBucketCount> bucketLastEntry_;
 };
 
-}  // namespace spatial
+}  // namespace brevan::spatial

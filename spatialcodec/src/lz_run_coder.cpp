@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 constexpr int kItemsPerGroup = 16;
@@ -327,4 +327,4 @@ CodecStatus lzDecompress(const uint8_t* src, size_t n, uint8_t* dst, size_t capa
   return s;
 }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -16,7 +16,7 @@
 
 #include "codec_status.h"
 
-namespace spatial {
+namespace brevan::spatial {
 
 // Largest coded form of an n-byte input: all literals plus control words.
 size_t lzCompressBound(size_t n);
@@ -32,4 +32,4 @@ size_t lzCompress(const uint8_t* src, size_t n, uint8_t* dst);
 CodecStatus lzDecompress(const uint8_t* src, size_t n, uint8_t* dst, size_t capacity,
                           size_t& written);
 
-}  // namespace spatial
+}  // namespace brevan::spatial

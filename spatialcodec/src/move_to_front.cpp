@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 // After the block sort most symbols sit at the very front of the list, so the
@@ -51,4 +51,4 @@ void moveToFrontDecode(uint8_t* data, size_t n) {
   }
 }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace spatial {
+namespace brevan::spatial {
 
 void moveToFrontEncode(uint8_t* data, size_t n);
 void moveToFrontDecode(uint8_t* data, size_t n);
 
-}  // namespace spatial
+}  // namespace brevan::spatial

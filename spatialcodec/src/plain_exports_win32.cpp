@@ -22,8 +22,8 @@ extern "C" int __cdecl encodeImageFilterFull(const uint32_t* pixels, uint32_t of
                                              int index) {
   if (pixels == nullptr || out == nullptr) return SPATIAL_CODEC_FAILURE;
   return guarded<int>(SPATIAL_CODEC_FAILURE, [&] {
-    const int64_t length = spatial::encodeImage(
-        spatial::FilterTable::process(), index, {pixels, kUnknownLength},
+    const int64_t length = brevan::spatial::encodeImage(
+        brevan::spatial::FilterTable::process(), index, {pixels, kUnknownLength},
         {offset, width, height, scanline}, {out, kUnknownLength}, workSize);
     return length < 0 ? SPATIAL_CODEC_FAILURE : int(uint32_t(outPos + uint32_t(length)));
   });
@@ -34,24 +34,24 @@ extern "C" int __cdecl decodeImageFilterFull(const uint8_t* coded, uint32_t star
                                              uint32_t height, uint32_t scanline, int index) {
   if (coded == nullptr || pixels == nullptr) return SPATIAL_CODEC_FAILURE;
   return guarded<int>(SPATIAL_CODEC_FAILURE, [&] {
-    return int(spatial::decodeImage(spatial::FilterTable::process(), index,
+    return int(brevan::spatial::decodeImage(brevan::spatial::FilterTable::process(), index,
                                     {coded, kUnknownLength}, start, end, {pixels, kUnknownLength},
                                     {offset, width, height, scanline}));
   });
 }
 
 extern "C" int __cdecl getImageFilterIndex(void) {
-  return guarded<int>(-1, [] { return spatial::FilterTable::process().acquire(); });
+  return guarded<int>(-1, [] { return brevan::spatial::FilterTable::process().acquire(); });
 }
 
 extern "C" bool __cdecl releaseImageFilterIndex(int index) {
-  return spatial::FilterTable::process().release(index);
+  return brevan::spatial::FilterTable::process().release(index);
 }
 
 extern "C" void __cdecl resetImageFilterIndex(int index) {
-  spatial::FilterTable::process().reset(index);
+  brevan::spatial::FilterTable::process().reset(index);
 }
 
 extern "C" void __cdecl setBitsPerColor(int bits, int index) {
-  spatial::FilterTable::process().setBitsPerColor(bits, index);
+  brevan::spatial::FilterTable::process().setBitsPerColor(bits, index);
 }

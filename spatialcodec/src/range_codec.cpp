@@ -5,7 +5,7 @@
 
 #include "byte_compressor.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 constexpr RangeOutcome kFailed{-1, false};
@@ -45,4 +45,4 @@ RangeOutcome encodeRange(const RangeCall& call) {
 
 RangeOutcome decodeRange(const RangeCall& call) { return run(call, decompressBytes); }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace spatial {
+namespace brevan::spatial {
 
 struct RangeOutcome {
   int32_t result;          // bytes placed from the destination offset on, or -1
@@ -32,4 +32,4 @@ inline bool capacityBelowInput(int32_t start, int32_t end, int32_t capacity) {
 RangeOutcome encodeRange(const RangeCall& call);
 RangeOutcome decodeRange(const RangeCall& call);
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
@@ -91,4 +91,4 @@ CodecStatus runLengthDecode(const uint8_t* in, size_t n, ByteWriter& out) {
   return CodecStatus::ok;
 }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -8,7 +8,7 @@
 #include "byte_writer.h"
 #include "codec_status.h"
 
-namespace spatial {
+namespace brevan::spatial {
 
 // Largest run-length form of an n-byte input (three bytes per two in the worst case).
 size_t runLengthBound(size_t n);
@@ -19,4 +19,4 @@ bool runLengthEncode(const uint8_t* in, size_t n, ByteWriter& out);
 // badInput when the form ends where a count byte is due.
 CodecStatus runLengthDecode(const uint8_t* in, size_t n, ByteWriter& out);
 
-}  // namespace spatial
+}  // namespace brevan::spatial

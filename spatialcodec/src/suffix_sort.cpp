@@ -5,7 +5,7 @@
 
 #include "bwt_lms_presort.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 // SA-IS over text[0..n), whose last symbol is a unique smallest sentinel 0 and
@@ -191,4 +191,4 @@ void sortBlockSuffixes(const uint8_t* block, int32_t n, std::vector<int32_t>& ro
   std::reverse(rows.begin(), rows.end());
 }
 
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -13,11 +13,11 @@
 #include <cstdint>
 #include <vector>
 
-namespace spatial {
+namespace brevan::spatial {
 
 // Fills `rows` with the n + 1 suffix starts 0..n of block[0..n) in block
 // order (start n, the empty suffix, comes last). `scratch` is reused across calls.
 void sortBlockSuffixes(const uint8_t* block, int32_t n, std::vector<int32_t>& rows,
                        std::vector<uint16_t>& scratch);
 
-}  // namespace spatial
+}  // namespace brevan::spatial

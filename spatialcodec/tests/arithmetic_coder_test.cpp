@@ -8,7 +8,7 @@
 #include "arithmetic_model.h"
 #include "test_support.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 using testing::Bytes;
@@ -253,4 +253,4 @@ TEST(ArithmeticCoder, ModelKeepsThePlainModelsCountsAndSearch) {
 }
 
 }  // namespace
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -3,7 +3,7 @@
 #include "block_sort.h"
 #include "test_support.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 using testing::Bytes;
@@ -73,4 +73,4 @@ TEST(BlockSortDecode, FaultsInTheSecondBlockOfAPairAreReported) {
 }
 
 }  // namespace
-}  // namespace spatial
+}  // namespace brevan::spatial

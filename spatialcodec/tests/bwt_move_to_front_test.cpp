@@ -5,7 +5,7 @@
 #include "move_to_front.h"
 #include "test_support.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 using testing::Bytes;
@@ -50,4 +50,4 @@ TEST(MoveToFront, MatchesThePlainListBothWays) {
 }
 
 }  // namespace
-}  // namespace spatial
+}  // namespace brevan::spatial

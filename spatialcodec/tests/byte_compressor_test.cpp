@@ -11,7 +11,7 @@
 #include "run_length.h"
 #include "test_support.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 using testing::Bytes;
@@ -343,4 +343,4 @@ TEST(ByteCompressor, CorruptStreamsNeverEscapeTheirLimit) {
 }
 
 }  // namespace
-}  // namespace spatial
+}  // namespace brevan::spatial

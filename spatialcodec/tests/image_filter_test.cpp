@@ -11,7 +11,7 @@
 #include "lz_run_coder.h"
 #include "test_support.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 using testing::Bytes;
@@ -310,4 +310,4 @@ TEST(FilterTable, SlotsAreTakenLowestFirst) {
 }
 
 }  // namespace
-}  // namespace spatial
+}  // namespace brevan::spatial

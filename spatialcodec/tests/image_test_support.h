@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-namespace spatial::testing {
+namespace brevan::spatial::testing {
 
 // Flat panels, a gradient title bar, text-like speckles and a photo-like
 // patch: what a screen frame looks like to the filter.
@@ -27,4 +27,4 @@ inline std::vector<uint32_t> desktopFrame(int width, int height, uint32_t seed,
   return px;
 }
 
-}  // namespace spatial::testing
+}  // namespace brevan::spatial::testing

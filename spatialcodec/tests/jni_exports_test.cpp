@@ -13,8 +13,8 @@
 
 namespace {
 
-using spatial::testing::Bytes;
-using spatial::testing::hex;
+using brevan::spatial::testing::Bytes;
+using brevan::spatial::testing::hex;
 
 using RangeFn = jint(JNICALL*)(JNIEnv*, jobject, jbyteArray, jint, jint, jbyteArray, jint, jint,
                                 jint, jint);
@@ -47,8 +47,8 @@ class SpatialJni : public ::testing::Test {
     return n;
   }
 
-  jnitest::Library lib{"SpatialCodec"};
-  jnitest::FakeJvm jvm;
+  brevan::jnitest::Library lib{"SpatialCodec"};
+  brevan::jnitest::FakeJvm jvm;
   JNIEnv* env = jvm.env();
   RangeFn encode = method<RangeFn>("encode");
   RangeFn decode = method<RangeFn>("decode");
@@ -56,17 +56,17 @@ class SpatialJni : public ::testing::Test {
 
 TEST_F(SpatialJni, EncodeAndDecodeByteRanges) {
   Bytes coded;
-  EXPECT_EQ(range(encode, spatial::testing::bytesOf("abc"), 100, coded), 15);
+  EXPECT_EQ(range(encode, brevan::spatial::testing::bytesOf("abc"), 100, coded), 15);
   EXPECT_EQ(coded, hex("3F007F24 34918409 3F2C3BF8 3FB702"));
   Bytes back;
   EXPECT_EQ(range(decode, coded, 100, back), 3);
-  EXPECT_EQ(back, spatial::testing::bytesOf("abc"));
+  EXPECT_EQ(back, brevan::spatial::testing::bytesOf("abc"));
 
   EXPECT_EQ(range(encode, {}, 0, coded), -1) << "two bytes do not fit a capacity of 0";
   EXPECT_EQ(range(encode, {}, 2, coded), 2);
   EXPECT_EQ(coded, hex("0002"));
 
-  const Bytes file = spatial::testing::readFile("/usr/share/common-licenses/GPL-3", 1 << 20);
+  const Bytes file = brevan::spatial::testing::readFile("/usr/share/common-licenses/GPL-3", 1 << 20);
   ASSERT_FALSE(file.empty());
   ASSERT_GT(range(encode, file, jint(file.size()), coded), 0);
   EXPECT_EQ(range(decode, coded, jint(file.size()), back), jint(file.size()));
@@ -107,7 +107,7 @@ TEST_F(SpatialJni, ImageFilterThroughTheExports) {
   const int w = 160, h = 100;
   jbyteArray coded = jvm.newByteArray(Bytes(4 * w * h, 0));
   for (uint32_t frame = 0; frame < 3; ++frame) {
-    const std::vector<uint32_t> px = spatial::testing::desktopFrame(w, h, frame);
+    const std::vector<uint32_t> px = brevan::spatial::testing::desktopFrame(w, h, frame);
     jintArray pixels = jvm.newIntArray(std::vector<jint>(px.begin(), px.end()));
     const jint end = encodeImage(env, nullptr, pixels, 0, w, h, w, coded, 1000, 2 + 4 * w * h, enc);
     ASSERT_GT(end, 1000);

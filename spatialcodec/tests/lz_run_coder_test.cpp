@@ -5,7 +5,7 @@
 #include "lz_run_coder.h"
 #include "test_support.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 using testing::Bytes;
@@ -276,4 +276,4 @@ TEST(LzRunCoder, DecoderMatchesThePlainDecoder) {
 }
 
 }  // namespace
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -16,7 +16,7 @@ class PlainExports : public ::testing::Test {
     return lib.get<Fn*>(name);
   }
 
-  jnitest::Library lib{"SpatialCodec"};
+  brevan::jnitest::Library lib{"SpatialCodec"};
   decltype(&encodeImageFilterFull) encode = function("encodeImageFilterFull", &encodeImageFilterFull);
   decltype(&decodeImageFilterFull) decode = function("decodeImageFilterFull", &decodeImageFilterFull);
   decltype(&getImageFilterIndex) get = function("getImageFilterIndex", &getImageFilterIndex);
@@ -34,13 +34,13 @@ TEST_F(PlainExports, ImageStreamAcrossTwoFilters) {
   bits(4, enc);
   bits(4, dec);
   const int w = 120, h = 80;
-  std::vector<uint8_t> coded(spatial::lzCompressBound(2 + 4 * w * h));
+  std::vector<uint8_t> coded(brevan::spatial::lzCompressBound(2 + 4 * w * h));
   for (uint32_t frame = 0; frame < 3; ++frame) {
     if (frame == 2) {
       reset(enc);
       reset(dec);
     }
-    const std::vector<uint32_t> px = spatial::testing::desktopFrame(w, h, frame);
+    const std::vector<uint32_t> px = brevan::spatial::testing::desktopFrame(w, h, frame);
     const int end = encode(px.data(), 0, w, h, w, coded.data(), 7, 2 + 4 * w * h, enc);
     ASSERT_GT(end, 7);
     std::vector<uint32_t> back(px.size());

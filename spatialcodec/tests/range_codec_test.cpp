@@ -7,7 +7,7 @@
 #include "range_codec.h"
 #include "test_support.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 using testing::Bytes;
@@ -137,4 +137,4 @@ TEST(DangerousSize, NotifierCanBeReplacedAndRestored) {
 }
 
 }  // namespace
-}  // namespace spatial
+}  // namespace brevan::spatial

@@ -7,7 +7,7 @@
 #include "suffix_sort.h"
 #include "test_support.h"
 
-namespace spatial {
+namespace brevan::spatial {
 namespace {
 
 using testing::Bytes;
@@ -129,4 +129,4 @@ TEST(SuffixSort, RepetitiveFullBlocksSortInLinearTime) {
 }
 
 }  // namespace
-}  // namespace spatial
+}  // namespace brevan::spatial

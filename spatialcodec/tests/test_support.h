@@ -9,7 +9,7 @@
 
 #include "testsupport/bytes.h"
 
-namespace spatial::testing {
+namespace brevan::spatial::testing {
 
 using brevan::testsupport::Bytes;
 using brevan::testsupport::hex;
@@ -35,4 +35,4 @@ inline Bytes readFile(const std::string& path, size_t maxBytes) {
   return out;
 }
 
-}  // namespace spatial::testing
+}  // namespace brevan::spatial::testing

@@ -20,7 +20,7 @@
 
 namespace {
 
-using namespace videnc;
+using namespace brevan::videnc;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kFrames = 60;

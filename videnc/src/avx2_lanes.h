@@ -8,7 +8,7 @@
 
 #include "forward_lanes.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 namespace avx2 {
 
@@ -56,4 +56,4 @@ inline __m256i rowOfBoth(const int16_t* first, const int16_t* second, int y) {
 
 }  // namespace avx2
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

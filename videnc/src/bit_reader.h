@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace videnc {
+namespace brevan::videnc {
 
 class BitReader {
 public:
@@ -47,4 +47,4 @@ private:
     bool failed_ = false;
 };
 
-}  // namespace videnc
+}  // namespace brevan::videnc

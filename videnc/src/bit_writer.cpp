@@ -1,6 +1,6 @@
 #include "bit_writer.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 void BitWriter::grow() {
     const size_t written = wordsWritten();
@@ -30,4 +30,4 @@ std::vector<uint8_t> BitWriter::bytes() const {
     return out;
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

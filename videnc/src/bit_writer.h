@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace videnc {
+namespace brevan::videnc {
 
 class BitWriter {
 public:
@@ -98,4 +98,4 @@ private:
     uint64_t pendingCount_;    // how many (< 32)
 };
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -3,7 +3,7 @@
 #include "coeff_table.h"
 #include "quantiser.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 inline int32_t clampToEscape(int32_t v) {
@@ -105,4 +105,4 @@ void writeBlock(BitWriter& out, int32_t* levels, uint64_t natural, int32_t& dcPr
     out.finish(stretch);
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

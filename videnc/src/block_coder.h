@@ -6,7 +6,7 @@
 
 #include "bit_writer.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 // Worst case of one block: intra bit, coded bit and 64 escapes.
 constexpr unsigned kMaxBlockBits = 2 + 64 * 24;
@@ -22,4 +22,4 @@ void writeBlock(BitWriter& out, int32_t* levels, int32_t& dcPrediction);
 // quantiseBlock returns), which spares the scan over all 64 levels.
 void writeBlock(BitWriter& out, int32_t* levels, uint64_t nonzero, int32_t& dcPrediction);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -4,11 +4,11 @@
 // fault, so reading ahead past a plane's end is harmless.
 #pragma once
 
-namespace videnc {
+namespace brevan::videnc {
 
 constexpr int kFrameBytesAhead = 64;        // eight blocks further on
 constexpr int kReferenceSamplesAhead = 32;  // four blocks further on
 
 inline void prefetchRow(const void* p) { __builtin_prefetch(p, 0, 3); }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

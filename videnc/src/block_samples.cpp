@@ -4,7 +4,7 @@
 
 #include "simd_dispatch.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 IntraSums intraSumsPlain(const int32_t* samples, const int32_t* reference, int stride) {
@@ -57,4 +57,4 @@ IntraSums intraSums(const int32_t* samples, const int32_t* reference, int stride
     return intraSumsPlain(samples, reference, stride);
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -7,7 +7,7 @@
 
 #include "quantiser.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 // samples[8 * row + x] = src[row * stride + x] - bias.
 void loadBlock(const uint8_t* src, int stride, int32_t bias, int32_t* samples);
@@ -54,4 +54,4 @@ bool relativeLevelsPairAvx2(const uint8_t* src, int stride, int32_t bias, const 
                             const QuantSteps& steps, bool* intra, int32_t* levelsFirst, int32_t* levelsSecond,
                             uint64_t* nonzero);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

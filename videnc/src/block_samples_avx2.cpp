@@ -17,7 +17,7 @@
 #include "relative_lanes.h"
 #include "sse2_lanes.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 // The width-dependent part of the relative input: two blocks.
@@ -56,7 +56,7 @@ bool relativeLevelsPairAvx2(const uint8_t* src, int stride, int32_t bias, const 
     return true;
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc
 
 #include "simd_target_end.h"
 #endif

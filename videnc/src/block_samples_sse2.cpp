@@ -12,7 +12,7 @@
 #include "relative_lanes.h"
 #include "sse2_lanes.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 using sse2::laneSum;
@@ -92,7 +92,7 @@ bool intraSumsSse2(const int32_t* samples, const int32_t* reference, int stride,
     return true;
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc
 
 #include "simd_target_end.h"
 #endif

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace videnc {
+namespace brevan::videnc {
 
 // ITU-T H.263, table of VLC codes for TCOEF, in the Recommendation's order.
 const CoeffCode kCoeffCodes[kCoeffCodeCount] = {
@@ -102,4 +102,4 @@ const DecodeEntry* coeffDecodeTable() {
     return table.entries;
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-namespace videnc {
+namespace brevan::videnc {
 
 struct CoeffCode {
     uint8_t last;
@@ -60,4 +60,4 @@ const DecodeEntry* coeffDecodeTable();
 uint32_t packetOrderBits(const char* bits);
 int codeLength(const char* bits);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

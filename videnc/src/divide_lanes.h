@@ -9,7 +9,7 @@
 
 #include "quantiser.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 namespace lanes {
 
@@ -34,4 +34,4 @@ struct LaneDivider {
 
 }  // namespace lanes
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -16,7 +16,7 @@
 #include "avx2_lanes.h"
 #include "quantise_rows_avx2.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 void absoluteLevelsPairAvx2(const uint8_t* src, int stride, int32_t bias, const QuantSteps& steps, int32_t* levelsFirst,
                             int32_t* levelsSecond, uint64_t* nonzero) {
@@ -32,7 +32,7 @@ void absoluteLevelsPairAvx2(const uint8_t* src, int stride, int32_t bias, const 
     avx2::quantiseRows(coeff, steps, levelsFirst, levelsSecond, nonzero);
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc
 
 #include "simd_target_end.h"
 #endif

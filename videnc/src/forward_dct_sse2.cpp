@@ -14,7 +14,7 @@
 
 #include "sse2_lanes.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 using namespace sse2;
@@ -66,7 +66,7 @@ void forwardDctBytesSse2(const uint8_t* src, int stride, int32_t bias, int16_t* 
     forward2d(v, out);
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc
 
 #include "simd_target_end.h"
 #endif

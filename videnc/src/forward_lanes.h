@@ -11,7 +11,7 @@
 
 #include "transform.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 namespace lanes {
 
@@ -95,4 +95,4 @@ inline void forward2d(typename Ops::V* rows, typename Ops::V* out) {
 
 }  // namespace lanes
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

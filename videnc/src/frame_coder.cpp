@@ -11,7 +11,7 @@
 #include "transform_avx2.h"
 #include "transform_sse2.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 // Levels of a block of samples and their nonzero mask; in 16-bit SSE2
@@ -192,4 +192,4 @@ void FrameCoder::codeRepeat(int plane, int bx, int by, const QuantSteps& steps, 
     still_.forgetBlock(plane, bx, by);
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -10,7 +10,7 @@
 #include "quantiser.h"
 #include "still_blocks.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 enum class PacketKind { Absolute, Relative };
 
@@ -51,4 +51,4 @@ private:
 // its distance from the reference.
 bool chooseIntra(const int32_t* samples, const int32_t* reference, int stride);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-namespace videnc {
+namespace brevan::videnc {
 
 ImageDataSource::ImageDataSource(int width, int height)
     : width_(width),
@@ -100,4 +100,4 @@ bool formatFileName(const std::string& format, int number, std::string& name) {
     return true;
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace videnc {
+namespace brevan::videnc {
 
 class ImageDataSource {
 public:
@@ -50,4 +50,4 @@ private:
 constexpr size_t kMaxFileName = 1024;
 bool formatFileName(const std::string& format, int number, std::string& name);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -16,7 +16,7 @@
 #include "inverse_lanes.h"
 #include "sse2_lanes.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 // (p, q) pairs of all eight lines: lines 0-3 in the low half, 4-7 in the high.
@@ -100,7 +100,7 @@ bool inverseLevelsAvx2(bool replace, const int32_t* levels, uint64_t present, co
     return true;
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc
 
 #include "simd_target_end.h"
 #endif

@@ -15,7 +15,7 @@
 #include "inverse_lanes.h"
 #include "sse2_lanes.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 using namespace sse2;
@@ -142,7 +142,7 @@ bool inverseLevelsSse2(bool replace, const int32_t* levels, uint64_t present, co
     return true;
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc
 
 #include "simd_target_end.h"
 #endif

@@ -14,7 +14,7 @@
 #include "sse2_lanes.h"
 #include "transform.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 namespace lanes {
 
@@ -163,4 +163,4 @@ inline bool quadrantColumnPass(const int32_t* levels, const QuantSteps& steps, _
 
 }  // namespace lanes
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

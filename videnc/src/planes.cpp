@@ -1,6 +1,6 @@
 #include "planes.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 std::vector<uint8_t> ReferencePlanes::toFrame() const {
     std::vector<uint8_t> frame(frameBytes(plane[0].width, plane[0].height));
@@ -14,4 +14,4 @@ std::vector<uint8_t> ReferencePlanes::toFrame() const {
     return frame;
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

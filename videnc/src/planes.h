@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace videnc {
+namespace brevan::videnc {
 
 constexpr int kPlaneCount = 3;  // Y, U, V
 constexpr int kMaxBlocksPerSide = 255;
@@ -61,4 +61,4 @@ struct ReferencePlanes {
     std::vector<uint8_t> toFrame() const;
 };
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -12,7 +12,7 @@
 #include "divide_lanes.h"
 #include "quantiser.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 namespace avx2 {
 
@@ -48,4 +48,4 @@ inline void quantiseRows(const __m256i* rows, const QuantSteps& steps, int32_t* 
 
 }  // namespace avx2
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -5,7 +5,7 @@
 #include "quantiser_sse2.h"
 #include "simd_dispatch.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 const int32_t kDcStep[kQuantCount] = {96, 80, 72, 64, 56, 48, 40, 24, 24, 24,
                                       24, 24, 24, 16, 16, 8,  16, 8,  16, 8};
@@ -96,4 +96,4 @@ void reconstructBlock(const int32_t* levels, uint64_t present, const QuantSteps&
     }
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace videnc {
+namespace brevan::videnc {
 
 constexpr int kQuantCount = 20;     // index 0 is the coarsest step, 19 the finest
 constexpr int kDefaultQuant = 13;   // used until there is a size history
@@ -89,4 +89,4 @@ void reconstructBlock(const int32_t* levels, const QuantSteps& steps, int32_t* r
 // and writing 0 elsewhere.
 void reconstructBlock(const int32_t* levels, uint64_t present, const QuantSteps& steps, int32_t* recon);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -12,7 +12,7 @@
 #include "avx2_lanes.h"
 #include "quantise_rows_avx2.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 void quantisePairAvx2(const int16_t* first, const int16_t* second, const QuantSteps& steps, int32_t* levelsFirst,
                       int32_t* levelsSecond, uint64_t* nonzero) {
@@ -21,7 +21,7 @@ void quantisePairAvx2(const int16_t* first, const int16_t* second, const QuantSt
     avx2::quantiseRows(rows, steps, levelsFirst, levelsSecond, nonzero);
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc
 
 #include "simd_target_end.h"
 #endif

@@ -11,7 +11,7 @@
 #include "divide_lanes.h"
 #include "sse2_lanes.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 // The coefficients as eight vectors of 16-bit lanes; false when one
@@ -66,7 +66,7 @@ uint64_t quantiseBlockSse2(const int16_t* coeff, const QuantSteps& steps, int32_
     return applySmallBlockRule(levels, divideLanesBlock(v, coeff[0], steps, levels));
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc
 
 #include "simd_target_end.h"
 #endif

@@ -6,7 +6,7 @@
 
 #include "quantiser.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 // Coefficients within +-kQuantLaneLimit fit a 16-bit lane without
 // saturating, and there the divider's multiply and shift is exact.
@@ -21,4 +21,4 @@ bool divideBlockSse2(const int32_t* coeff, const QuantSteps& steps, int32_t* lev
 // +-kQuantLaneLimit (as the vector transform gives them).
 uint64_t quantiseBlockSse2(const int16_t* coeff, const QuantSteps& steps, int32_t* levels);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -4,7 +4,7 @@
 
 #include "quantiser.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 const double kSizeRatio[19] = {1.243, 1.243, 1.243, 1.148, 1.099, 1.077, 1.023, 1.022, 1.028, 1.034,
                                1.047, 1.066, 1.015, 1.091, 1.091, 1.058, 1.076, 1.271, 1.049};
@@ -61,4 +61,4 @@ void RateControl::setAveragedFrames(int count) {
     for (int32_t i = 0; i < packetCount_; ++i) sizeSum_ += history_[static_cast<size_t>(i)];
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

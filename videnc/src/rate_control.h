@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace videnc {
+namespace brevan::videnc {
 
 // kSizeRatio[i]: expected size ratio of a packet at index i + 1 to one at i.
 extern const double kSizeRatio[19];
@@ -45,4 +45,4 @@ private:
 // step when the average was above the target and a finer one otherwise.
 int nextQuantIndex(int previous, int32_t averageBits, int targetBits);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

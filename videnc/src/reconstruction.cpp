@@ -5,7 +5,7 @@
 #include "transform_avx2.h"
 #include "transform_sse2.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 void fillBlock(int32_t* block, int stride, int32_t value) {
@@ -64,4 +64,4 @@ void updateReference(bool replace, const int32_t* levels, uint64_t present, cons
     }
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -5,7 +5,7 @@
 
 #include "quantiser.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 // Rebuilds an 8x8 reference block from its levels (natural order, DC
 // prediction already added back): replaced for blocks coded by themselves,
@@ -18,4 +18,4 @@ void updateReference(bool replace, const int32_t* levels, const QuantSteps& step
 void updateReference(bool replace, const int32_t* levels, uint64_t present, const QuantSteps& steps,
                      int32_t* reference, int stride);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -14,7 +14,7 @@
 #include "block_prefetch.h"
 #include "block_samples.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 namespace lanes {
 
@@ -72,4 +72,4 @@ bool relativeInput(const uint8_t* src, int stride, int32_t bias, const int32_t* 
 
 }  // namespace lanes
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -1,6 +1,6 @@
 #include "simd_dispatch.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 SimdLevel processorLevel() {
@@ -29,4 +29,4 @@ void limitSimdPaths(SimdLevel cap) { level = cap < kProcessorLevel ? cap : kProc
 
 void forceScalarPaths(bool force) { limitSimdPaths(force ? SimdLevel::Scalar : SimdLevel::Avx2); }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

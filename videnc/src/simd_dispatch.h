@@ -10,7 +10,7 @@
 #define VIDENC_X86 0
 #endif
 
-namespace videnc {
+namespace brevan::videnc {
 
 enum class SimdLevel { Scalar, Sse2, Avx2 };
 
@@ -24,4 +24,4 @@ void limitSimdPaths(SimdLevel level);
 // what the processor allows.
 void forceScalarPaths(bool force);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

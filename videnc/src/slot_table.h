@@ -4,7 +4,7 @@
 #include <array>
 #include <memory>
 
-namespace videnc {
+namespace brevan::videnc {
 
 template <class T>
 class SlotTable {
@@ -36,4 +36,4 @@ private:
     std::array<std::unique_ptr<T>, kSlots> slots_;
 };
 
-}  // namespace videnc
+}  // namespace brevan::videnc

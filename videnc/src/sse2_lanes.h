@@ -8,7 +8,7 @@
 
 #include "forward_lanes.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 namespace sse2 {
 
@@ -59,4 +59,4 @@ using Pairs = lanes::Pairs<Ops>;
 
 }  // namespace sse2
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

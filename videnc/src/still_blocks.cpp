@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 uint64_t rowOf(const uint8_t* p) {
@@ -84,4 +84,4 @@ void StillBlocks::record(int plane, int bx, int by, const uint8_t* src, int stri
     for (int y = 0; y < 8; ++y, src += stride) std::memcpy(bytes + 8 * y, src, 8);
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -16,7 +16,7 @@
 #include "planes.h"
 #include "quantiser.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 class StillBlocks {
 public:
@@ -74,4 +74,4 @@ private:
     size_t eligible_ = 0;        // blocks of this packet that could repeat
 };
 
-}  // namespace videnc
+}  // namespace brevan::videnc

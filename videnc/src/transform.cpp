@@ -3,7 +3,7 @@
 #include "simd_dispatch.h"
 #include "transform_sse2.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 // Wrapping 32-bit arithmetic: unsigned operations, arithmetic right shift
@@ -190,4 +190,4 @@ void inverseDctAdd(const int32_t* coeff, int32_t* out, int stride) {
     inverseDctAddSparse(coeff, presentMask(reinterpret_cast<const u32*>(coeff)), out, stride);
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-namespace videnc {
+namespace brevan::videnc {
 
 // cos(k pi / 16) scaled by 1024 and rounded.
 constexpr int32_t kCos1 = 1004;  // pi/16
@@ -54,4 +54,4 @@ inline bool onlyFirstRow(uint64_t present) { return (present >> 8) == 0; }
 void inverseDctSparse(const int32_t* coeff, uint64_t present, int32_t* out, int stride);
 void inverseDctAddSparse(const int32_t* coeff, uint64_t present, int32_t* out, int stride);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -7,7 +7,7 @@
 
 #include "quantiser.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 // The levels of the block at src and of the one 8 bytes on:
 // forwardDctBytesSse2 and quantiseBlockSse2 of each, the nonzero masks in
@@ -19,4 +19,4 @@ void absoluteLevelsPairAvx2(const uint8_t* src, int stride, int32_t bias, const 
 bool inverseLevelsAvx2(bool replace, const int32_t* levels, uint64_t present, const QuantSteps& steps, int32_t* out,
                        int stride);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

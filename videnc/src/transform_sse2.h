@@ -6,7 +6,7 @@
 
 #include "quantiser.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 // forwardDctPlain in 16-bit lanes, with 16-bit coefficients (within
 // +-16382); false, with out untouched, when a sample lies outside
@@ -35,4 +35,4 @@ bool inverseDctAddSse2(const int32_t* coeff, int32_t* out, int stride);
 bool inverseLevelsSse2(bool replace, const int32_t* levels, uint64_t present, const QuantSteps& steps, int32_t* out,
                        int stride);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

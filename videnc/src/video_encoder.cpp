@@ -2,7 +2,7 @@
 
 #include "quantiser.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 VideoEncoder::VideoEncoder(int width, int height) : width_(width), height_(height), coder_(width, height) {
     writer_.clear();
@@ -20,4 +20,4 @@ bool VideoEncoder::makePacket(PacketKind kind, const uint8_t* frame, size_t size
     return true;
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -8,7 +8,7 @@
 #include "frame_coder.h"
 #include "rate_control.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 class VideoEncoder {
 public:
@@ -44,4 +44,4 @@ private:
     bool needAbsolute_ = true;
 };
 
-}  // namespace videnc
+}  // namespace brevan::videnc

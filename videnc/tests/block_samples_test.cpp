@@ -11,7 +11,7 @@
 #include "transform_sse2.h"
 #include "simd_dispatch.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 constexpr int kStride = 24;  // the block sits inside a wider plane
@@ -158,4 +158,4 @@ TEST(BlockSamples, PairedRelativeLevelsMatchTwoSingleBlocks) {
 }
 
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

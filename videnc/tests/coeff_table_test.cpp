@@ -9,7 +9,7 @@
 
 #include "coeff_table.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 std::vector<std::string> allCodes() {
@@ -95,4 +95,4 @@ TEST(CoeffTable, DecoderLookupFindsEveryCodeBehindAnyTail) {
 }
 
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

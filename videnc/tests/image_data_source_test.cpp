@@ -7,7 +7,7 @@
 
 #include "image_data_source.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 struct FormatCase {
@@ -99,4 +99,4 @@ TEST(ImageDataSource, RealFileOfThisMachine) {
 }
 
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

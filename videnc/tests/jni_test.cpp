@@ -16,7 +16,7 @@
 
 namespace {
 
-using videnc::frameBytes;
+using brevan::videnc::frameBytes;
 
 using NewSlot = jint(JNICALL*)(JNIEnv*, jobject, jint, jint);
 using SlotCall = void(JNICALL*)(JNIEnv*, jobject, jint);
@@ -29,9 +29,9 @@ using PacketData = jboolean(JNICALL*)(JNIEnv*, jobject, jbyteArray, jint);
 
 class VidEncExports : public testing::Test {
 protected:
-    jnitest::FakeJvm jvm;
+    brevan::jnitest::FakeJvm jvm;
     JNIEnv* env = jvm.env();
-    jnitest::Library lib{"VidEnc"};
+    brevan::jnitest::Library lib{"VidEnc"};
     NewSlot newEncoder = method<NewSlot>("newEncoder");
     SlotCall deleteEncoder = method<SlotCall>("deleteEncoder");
     NewSlot newImageDataSource = method<NewSlot>("newImageDataSource");
@@ -101,8 +101,8 @@ TEST_F(VidEncExports, PacketsMatchTheCoreBitForBit) {
     const int w = 64, h = 48;
     const jint encoder = newEncoder(env, nullptr, w, h);
     ASSERT_GE(encoder, 0);
-    videnc::VideoEncoder core(w, h);
-    videnc::PacketDecoder decoder;
+    brevan::videnc::VideoEncoder core(w, h);
+    brevan::videnc::PacketDecoder decoder;
     jbyteArray frameArray = jvm.newByteArray(sceneFrame(w, h, 0));
     // A relative packet before any absolute one: refused, nothing made.
     EXPECT_FALSE(makeRelativePacket(env, nullptr, encoder, frameArray, 4000, 0));
@@ -113,13 +113,13 @@ TEST_F(VidEncExports, PacketsMatchTheCoreBitForBit) {
         const bool absolute = t % 3 == 0;
         const MakePacket make = absolute ? makeAbsolutePacket : makeRelativePacket;
         ASSERT_TRUE(make(env, nullptr, encoder, frameArray, 4000, t == 4 ? 17 : 0));
-        ASSERT_TRUE(core.makePacket(absolute ? videnc::PacketKind::Absolute : videnc::PacketKind::Relative, frame.data(),
+        ASSERT_TRUE(core.makePacket(absolute ? brevan::videnc::PacketKind::Absolute : brevan::videnc::PacketKind::Relative, frame.data(),
                                     frame.size(), 4000, t == 4 ? 17 : 0));
         const std::vector<uint8_t> bytes = packet(encoder);
         std::vector<uint8_t> expected(core.packetByteLength());
         core.copyPacket(expected.data());
         ASSERT_EQ(bytes, expected) << "frame " << t;
-        ASSERT_EQ(decoder.decode(bytes.data(), getPacketBitLength(env, nullptr, encoder)), videnc::DecodeStatus::Ok);
+        ASSERT_EQ(decoder.decode(bytes.data(), getPacketBitLength(env, nullptr, encoder)), brevan::videnc::DecodeStatus::Ok);
         EXPECT_TRUE(decoder.planes().plane[0].samples == core.reference().plane[0].samples);
     }
     EXPECT_EQ(jvm.pinnedBuffers(), 0u);
@@ -215,7 +215,7 @@ TEST_F(VidEncExports, ImageDataSources) {
     const std::string full = dir + "/videnc_jni_frame7.yuv", cut = dir + "/videnc_jni_frame8.yuv";
     std::ofstream(full, std::ios::binary) << std::string(frameBytes(16, 16), 'x');
     std::ofstream(cut, std::ios::binary) << std::string(frameBytes(16, 16) - 1, 'x');
-    const std::string format = jnitest::hostPath(dir) + "/videnc_jni_frame%d.yuv";
+    const std::string format = brevan::jnitest::hostPath(dir) + "/videnc_jni_frame%d.yuv";
     EXPECT_TRUE(updateDataFromFileYUV22(env, nullptr, jvm.newStringUtf(format), 7, source));
     EXPECT_FALSE(updateDataFromFileYUV22(env, nullptr, jvm.newStringUtf(format), 8, source));
     EXPECT_FALSE(updateDataFromFileYUV22(env, nullptr, jvm.newStringUtf(format), 9, source));  // FILE NOT FOUND

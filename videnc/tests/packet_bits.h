@@ -7,7 +7,7 @@
 
 #include "bit_writer.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 inline std::string bitString(const std::vector<uint8_t>& bytes, size_t bits) {
     std::string s;
@@ -24,4 +24,4 @@ inline std::string lsbFirst(uint32_t value, int bits) {
     return s;
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

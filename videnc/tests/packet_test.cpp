@@ -11,7 +11,7 @@
 #include "quantiser.h"
 #include "video_encoder.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 std::string blockBits(std::vector<std::pair<int, int32_t>> levelsAt, int32_t prediction = 0) {
@@ -185,4 +185,4 @@ TEST(PacketBits, BadArgumentsChangeNothing) {
 }
 
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -15,7 +15,7 @@
 #include "test_scenes.h"
 #include "video_encoder.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 constexpr int kWidth = 176, kHeight = 144;
@@ -116,4 +116,4 @@ TEST(Quality, PanOverAPictureOfThisMachine) {
 }
 
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -8,7 +8,7 @@
 #include "quantiser_sse2.h"
 #include "simd_dispatch.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 TEST(Quantiser, DividerTruncatesTowardZeroForEveryStep) {
@@ -226,4 +226,4 @@ TEST(Quantiser, ReconstructionOfPresentLevelsReadsNothingElse) {
 }
 
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

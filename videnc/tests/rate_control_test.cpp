@@ -5,7 +5,7 @@
 #include "rate_control.h"
 #include "video_encoder.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 TEST(RateControl, StepsFollowTheRatioTable) {
@@ -78,4 +78,4 @@ TEST(RateControl, EncoderUsesIndexThirteenFirstAndItsSizeAsAverage) {
 }
 
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

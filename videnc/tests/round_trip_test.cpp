@@ -12,7 +12,7 @@
 #include "test_scenes.h"
 #include "video_encoder.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 std::vector<uint8_t> packetOf(const VideoEncoder& encoder) {
@@ -125,4 +125,4 @@ TEST(RoundTrip, DecoderRejectsBrokenPackets) {
 }
 
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -11,7 +11,7 @@
 #include "test_scenes.h"
 #include "video_encoder.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 // Caps the vector paths for the lifetime of the object.
@@ -98,4 +98,4 @@ TEST(SimdPaths, NoiseAndHardEdgesGiveTheSamePackets) {
 }
 
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -10,7 +10,7 @@
 #include "still_blocks.h"
 #include "test_scenes.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 constexpr int kWidth = 176, kHeight = 144;  // 11 chroma blocks a row
@@ -109,4 +109,4 @@ TEST(StillBlocks, WatchingPausesWhileEverythingMovesAndComesBack) {
 }
 
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -13,7 +13,7 @@
 #include "transform_avx2.h"
 #include "transform_sse2.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 const double kPi = 3.14159265358979323846;
@@ -298,4 +298,4 @@ TEST(Transform, ExtremeValuesWrapLikeThirtyTwoBitIntegers) {
 }
 
 }  // namespace
-}  // namespace videnc
+}  // namespace brevan::videnc

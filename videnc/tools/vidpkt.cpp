@@ -19,7 +19,7 @@
 
 namespace {
 
-using namespace videnc;
+using namespace brevan::videnc;
 
 struct FileCloser {
     void operator()(FILE* f) const { std::fclose(f); }

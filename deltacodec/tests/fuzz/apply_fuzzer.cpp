@@ -2,7 +2,7 @@
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  using namespace deltafuzz;
+  using namespace brevan::delta::fuzz;
   Bytes base, delta, result;
   split(data, size, base, delta);
   run(applyQuietly, base, delta, result);

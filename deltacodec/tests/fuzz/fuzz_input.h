@@ -10,7 +10,7 @@
 #include "delta_error.h"
 #include "delta_operations.h"
 
-namespace deltafuzz {
+namespace brevan::delta::fuzz {
 
 using Bytes = std::vector<uint8_t>;
 using Operation = void (*)(brevan::delta::BufferedReader&, brevan::delta::BufferedReader&,
@@ -47,4 +47,4 @@ inline void applyQuietly(brevan::delta::BufferedReader& base, brevan::delta::Buf
   brevan::delta::applyDelta(base, delta, out, nullptr);
 }
 
-}  // namespace deltafuzz
+}  // namespace brevan::delta::fuzz

@@ -4,7 +4,7 @@
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  using namespace deltafuzz;
+  using namespace brevan::delta::fuzz;
   Bytes base, delta, inverse, y, back;
   split(data, size, base, delta);
   if (!run(brevan::delta::invertDelta, base, delta, inverse)) return 0;

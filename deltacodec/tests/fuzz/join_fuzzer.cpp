@@ -4,7 +4,7 @@
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  using namespace deltafuzz;
+  using namespace brevan::delta::fuzz;
   static const Bytes x = [] {
     Bytes bytes(300);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 37 + 11);

@@ -12,11 +12,11 @@
 #include "jnitest/fake_jvm.h"
 #include "jnitest/library.h"
 
-namespace hostutil::testing {
+namespace brevan::hostutil::testing {
 
 class IpcExports {
  public:
-  explicit IpcExports(jnitest::Library& library)
+  explicit IpcExports(brevan::jnitest::Library& library)
       : createNew(get<jlong(JNICALL*)(JNIEnv*, jclass, jstring, jint)>(library, "ipcChannelCreateNew")),
         postData(get<jboolean(JNICALL*)(JNIEnv*, jclass, jlong, jstring)>(library, "ipcChannelPostData")),
         getId(get<jstring(JNICALL*)(JNIEnv*, jclass, jlong)>(library, "ipcChannelGetID")),
@@ -36,7 +36,7 @@ class IpcExports {
 
  private:
   template <class Function>
-  static Function get(jnitest::Library& library, const char* method) {
+  static Function get(brevan::jnitest::Library& library, const char* method) {
     return library.get<Function>((std::string("Java_zemtra_nativeCode_HostUtil_") + method).c_str());
   }
 };
@@ -44,7 +44,7 @@ class IpcExports {
 // Records every call of HostUtil.ipcSendReceivedDataToAllListeners.
 class Deliveries {
  public:
-  explicit Deliveries(jnitest::FakeJvm& jvm) : jvm_(jvm) {
+  explicit Deliveries(brevan::jnitest::FakeJvm& jvm) : jvm_(jvm) {
     jvm.registerStaticMethod("zemtra/nativeCode/HostUtil", "ipcSendReceivedDataToAllListeners",
                              "(JLjava/lang/String;)V", [this](const std::vector<jvalue>& args) {
                                std::lock_guard<std::mutex> lock(mutex_);
@@ -75,7 +75,7 @@ class Deliveries {
   }
 
  private:
-  jnitest::FakeJvm& jvm_;
+  brevan::jnitest::FakeJvm& jvm_;
   mutable std::mutex mutex_;
   std::vector<std::pair<jlong, std::u16string>> received_;
 };
@@ -89,8 +89,8 @@ struct IpcHost {
     return *host;
   }
 
-  jnitest::FakeJvm jvm;
-  jnitest::Library library{"HostUtil"};
+  brevan::jnitest::FakeJvm jvm;
+  brevan::jnitest::Library library{"HostUtil"};
   IpcExports ipc{library};
   Deliveries deliveries{jvm};
 
@@ -106,4 +106,4 @@ inline std::wstring uniqueId(const std::wstring& stem) {
   return L"hu" + stem + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++serial);
 }
 
-}  // namespace hostutil::testing
+}  // namespace brevan::hostutil::testing

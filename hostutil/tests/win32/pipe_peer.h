@@ -6,7 +6,7 @@
 
 #include "winhelpers/handles.h"
 
-namespace hostutil::testing {
+namespace brevan::hostutil::testing {
 
 // The far end of a channel's pipe, played by the test: frames are "<LENGTH>N</LENGTH>", the
 // body and a NUL, in UTF-16.
@@ -82,4 +82,4 @@ class PipePeer {
   brevan::win32::ScopedHandle pipe_;
 };
 
-}  // namespace hostutil::testing
+}  // namespace brevan::hostutil::testing

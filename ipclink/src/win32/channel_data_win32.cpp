@@ -12,7 +12,7 @@
 using brevan::win32::asUtf16;
 using brevan::win32::asWide;
 using brevan::win32::MutexLock;
-namespace build = ipclink::build;
+namespace build = brevan::ipclink::build;
 
 namespace {
 
@@ -138,10 +138,10 @@ int IPCChannelState::PipeWrite(const std::u16string& text) {
     }
     HANDLE pipe = outboundPipe;
     DWORD written = 0;
-    bool ok = ipclink::win32::pipeWrite(pipe, text.c_str(), static_cast<DWORD>(2 * (text.size() + 1)), &written,
+    bool ok = brevan::ipclink::win32::pipeWrite(pipe, text.c_str(), static_cast<DWORD>(2 * (text.size() + 1)), &written,
                                         stopEvent.get());
     status("%s: PipeWrite() wrote <%s> (%d bytes) : status = %s",
-           {asUtf16(channelID), ipclink::prefixOf(text.c_str(), 250), static_cast<int>(written),
+           {asUtf16(channelID), brevan::ipclink::prefixOf(text.c_str(), 250), static_cast<int>(written),
             ok ? u"TRUE" : u"FALSE"});
     return ok ? 1 : 0;
 }
@@ -171,7 +171,7 @@ DWORD WINAPI IPCChannelState::PipeReadThread(void* argument) {
                      {id, static_cast<int>(reinterpret_cast<intptr_t>(pipe))});
         DWORD got = 0;
         DWORD error = 0;
-        bool ok = ipclink::win32::pipeRead(pipe, readBuffer.get(), 4096, &got, &error, self->stopEvent.get());
+        bool ok = brevan::ipclink::win32::pipeRead(pipe, readBuffer.get(), 4096, &got, &error, self->stopEvent.get());
         if (abandoned()) return 0;
         self->status("%s: PipeReadThread() - Returned from ReadFile() with readStatus == %d", {id, ok ? 1 : 0});
         if (!ok && self->readError(error)) return static_cast<DWORD>(-1);
@@ -229,7 +229,7 @@ int IPCChannelState::BuildMessage(int count, const uint8_t* bytes) {
     if (!assembler.add(bytes, static_cast<size_t>(count), &held)) return 0;
     completedMessage = assembler.completed();
     status("%s: BuildMessage() completed message <%s> of length: %d bytes",
-           {asUtf16(channelID), ipclink::prefixOf(completedMessage.c_str(), 250), static_cast<int>(held)});
+           {asUtf16(channelID), brevan::ipclink::prefixOf(completedMessage.c_str(), 250), static_cast<int>(held)});
     return 1;
 }
 

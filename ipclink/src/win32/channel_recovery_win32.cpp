@@ -9,10 +9,10 @@
 
 using brevan::win32::asUtf16;
 using brevan::win32::asWide;
-using ipclink::win32::channelGlobals;
+using brevan::ipclink::win32::channelGlobals;
 using brevan::win32::MutexLock;
 using brevan::win32::ScopedHandle;
-namespace build = ipclink::build;
+namespace build = brevan::ipclink::build;
 
 namespace {
 
@@ -73,7 +73,7 @@ void IPCChannelState::beginRepair() {
     // Older set-up workers and readers leave; a frame cut off by the break is dropped.
     ++setupGeneration;
     DWORD started = GetTickCount();
-    while (activeSetupWorkers > 0 && GetTickCount() - started < ipclink::win32::kSetupHandOverLimitMs) {
+    while (activeSetupWorkers > 0 && GetTickCount() - started < brevan::ipclink::win32::kSetupHandOverLimitMs) {
         if (pause(10)) break;
     }
     MutexLock lock(buildMessageMutexHandle.get());
@@ -186,13 +186,13 @@ void IPCChannelState::Shutdown() {
     // The goodbye is written when the pipe is up or comes back within the bound; a pipe that
     // stays down must not hold the caller for ever.
     DWORD started = GetTickCount();
-    while (queuedCount > 0 && GetTickCount() - started < ipclink::win32::kGoodbyeWaitLimitMs) {
+    while (queuedCount > 0 && GetTickCount() - started < brevan::ipclink::win32::kGoodbyeWaitLimitMs) {
         if (pause(100)) break;
     }
     status("Shutdown() - (channel %s) - Waiting for outbound messages queue to empty - Finished...", {id});
     shutdownFinished = true;
     started = GetTickCount();
-    while (!queueThreadEnded && GetTickCount() - started < ipclink::win32::kThreadStopLimitMs) {
+    while (!queueThreadEnded && GetTickCount() - started < brevan::ipclink::win32::kThreadStopLimitMs) {
         if (pause(10)) break;
     }
     {
@@ -216,9 +216,9 @@ bool IPCChannelState::stopAllThreads() {
         if (HANDLE pipe = inboundPipe) DisconnectNamedPipe(pipe);
         if (HANDLE pipe = outboundPipe) DisconnectNamedPipe(pipe);
     }
-    bool ended = threads.joinAll(ipclink::win32::kThreadStopLimitMs);
+    bool ended = threads.joinAll(brevan::ipclink::win32::kThreadStopLimitMs);
     DWORD started = GetTickCount();
-    while (activeDeliveries > 0 && GetTickCount() - started < ipclink::win32::kThreadStopLimitMs) Sleep(10);
+    while (activeDeliveries > 0 && GetTickCount() - started < brevan::ipclink::win32::kThreadStopLimitMs) Sleep(10);
     ended = ended && activeDeliveries == 0;
     reapFinishedThreads(1000);
     closePipe(inboundPipe);
@@ -303,13 +303,13 @@ DWORD WINAPI IPCChannelState::PipeHandleWatcherThread(void* argument) {
     return 0;
 }
 
-void IPCChannelState::status(const char* pattern, std::initializer_list<ipclink::FormatArg> args) {
+void IPCChannelState::status(const char* pattern, std::initializer_list<brevan::ipclink::FormatArg> args) {
     if (!build::kStatusOutput || !outputEnabled) return;
-    outputStatus(ipclink::formatText(pattern, args));
+    outputStatus(brevan::ipclink::formatText(pattern, args));
 }
 
 void IPCChannelState::outputStatus(const std::u16string& text) {
     if (!outputEnabled) return;
-    std::lock_guard<ipclink::win32::SlimLock> lock(channelGlobals().outputStatusMutexHandle);
+    std::lock_guard<brevan::ipclink::win32::SlimLock> lock(channelGlobals().outputStatusMutexHandle);
     outputFunction(outputUser, asWide(text.c_str()));
 }

@@ -15,8 +15,8 @@ using brevan::win32::asUtf16;
 using brevan::win32::MutexLock;
 using brevan::win32::OpenSecurity;
 using brevan::win32::ScopedHandle;
-using ipclink::win32::SlimLock;
-namespace build = ipclink::build;
+using brevan::ipclink::win32::SlimLock;
+namespace build = brevan::ipclink::build;
 
 namespace {
 
@@ -58,16 +58,16 @@ IPCChannel::IPCChannel() : channelState(nullptr) {}
 IPCChannel* IPCChannel::createChannel(const wchar_t* channelID, int direction, void* outputUser,
                                       void (*outputFunction)(void*, const wchar_t*)) {
     if (!channelID) return nullptr;
-    MutexLock lock(ipclink::win32::channelCreationMutex());
+    MutexLock lock(brevan::ipclink::win32::channelCreationMutex());
     if (!lock.locked()) return nullptr;
     return IPCChannelState::newChannel(channelID, direction, outputUser, outputFunction, {});
 }
 
 IPCChannel* IPCChannelState::newChannel(const wchar_t* id, int direction, void* outputUser,
-                                        ipclink::win32::OutputFunction outputFunction,
-                                        const ipclink::win32::ChannelHost& host) {
+                                        brevan::ipclink::win32::OutputFunction outputFunction,
+                                        const brevan::ipclink::win32::ChannelHost& host) {
     try {
-        ipclink::win32::createChannelGlobals();
+        brevan::ipclink::win32::createChannelGlobals();
         std::unique_ptr<IPCChannel> channel(new IPCChannel());
         channel->channelState = new IPCChannelState(channel.get(), id, direction, outputUser, outputFunction, host);
         channel->channelState->init();
@@ -77,7 +77,7 @@ IPCChannel* IPCChannelState::newChannel(const wchar_t* id, int direction, void* 
     }
 }
 
-HANDLE ipclink::win32::channelCreationMutex() {
+HANDLE brevan::ipclink::win32::channelCreationMutex() {
     createChannelGlobals();
     auto& globals = channelGlobals();
     static std::once_flag once;
@@ -90,8 +90,8 @@ wchar_t* IPCChannel::getChannelID() { return channelState->channelID; }
 // ---- construction and init ----
 
 IPCChannelState::IPCChannelState(IPCChannel* owner_, const wchar_t* id, int direction_, void* outputUser_,
-                                 ipclink::win32::OutputFunction outputFunction_,
-                                 const ipclink::win32::ChannelHost& host_)
+                                 brevan::ipclink::win32::OutputFunction outputFunction_,
+                                 const brevan::ipclink::win32::ChannelHost& host_)
     : owner(owner_),
       direction(direction_),
       host(host_),
@@ -248,7 +248,7 @@ bool holdServicePipe(const SetupBlock& block, bool inbound, HANDLE pipe) {
         }
     }
     DWORD started = GetTickCount();
-    while (GetTickCount() - started < ipclink::win32::kServicePairHoldLimitMs && !leftBehind(block)) {
+    while (GetTickCount() - started < brevan::ipclink::win32::kServicePairHoldLimitMs && !leftBehind(block)) {
         {
             std::lock_guard<SlimLock> guard(self->servicePairMutex);
             if (self->servicePairPublished) return true;

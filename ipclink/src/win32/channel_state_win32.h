@@ -20,7 +20,7 @@
 #include "winhelpers/mutex_lock.h"
 #include "winhelpers/wide_text.h"
 
-namespace ipclink::win32 {
+namespace brevan::ipclink::win32 {
 
 using OutputFunction = void (*)(void*, const wchar_t*);
 
@@ -48,20 +48,20 @@ private:
     std::atomic<bool> stopping_{false};
 };
 
-}  // namespace ipclink::win32
+}  // namespace brevan::ipclink::win32
 
 class IPCChannelState {
 public:
     using ScopedHandle = brevan::win32::ScopedHandle;
 
     IPCChannelState(IPCChannel* owner, const wchar_t* id, int direction, void* outputUser,
-                    ipclink::win32::OutputFunction outputFunction, const ipclink::win32::ChannelHost& host);
+                    brevan::ipclink::win32::OutputFunction outputFunction, const brevan::ipclink::win32::ChannelHost& host);
     ~IPCChannelState();
 
     // A new channel around a new state, started; null when either cannot be made.
     static IPCChannel* newChannel(const wchar_t* id, int direction, void* outputUser,
-                                  ipclink::win32::OutputFunction outputFunction,
-                                  const ipclink::win32::ChannelHost& host);
+                                  brevan::ipclink::win32::OutputFunction outputFunction,
+                                  const brevan::ipclink::win32::ChannelHost& host);
     static IPCChannelState* of(IPCChannel* channel) { return channel->channelState; }
 
     // Creation and set-up.
@@ -95,7 +95,7 @@ public:
     static void reapFinishedThreads(DWORD limitMs);
     static DWORD WINAPI PipeHandleWatcherThread(void* state);
 
-    void status(const char* pattern, std::initializer_list<ipclink::FormatArg> args);
+    void status(const char* pattern, std::initializer_list<brevan::ipclink::FormatArg> args);
     void outputStatus(const std::u16string& text);
 
     IPCChannel* const owner;
@@ -103,7 +103,7 @@ public:
     wchar_t toRouterPipeName[1024];
     wchar_t toClientPipeName[1024];
     const int direction;
-    const ipclink::win32::ChannelHost host;  // the Java host's build only
+    const brevan::ipclink::win32::ChannelHost host;  // the Java host's build only
 
     // Pipes: written by the set-up and repair threads, polled by the others.
     std::atomic<HANDLE> inboundPipe{nullptr};
@@ -126,7 +126,7 @@ public:
     // Status output.
     bool outputEnabled;
     void* outputUser;
-    ipclink::win32::OutputFunction outputFunction;
+    brevan::ipclink::win32::OutputFunction outputFunction;
 
     // Outbound queue of framed texts, oldest first.
     ScopedHandle outboundQueueMutexHandle;
@@ -137,7 +137,7 @@ public:
 
     // Reassembly of inbound frames.
     ScopedHandle buildMessageMutexHandle;
-    ipclink::FrameAssembler assembler;  // guarded by buildMessageMutexHandle
+    brevan::ipclink::FrameAssembler assembler;  // guarded by buildMessageMutexHandle
     std::u16string completedMessage;    // guarded by buildMessageMutexHandle
 
     std::vector<IPCListenerInterface*> listeners;  // added before traffic starts
@@ -148,7 +148,7 @@ public:
     std::atomic<int> activeSetupWorkers{0};
 
     // Admission: the two service pipes are published together or let go together.
-    ipclink::win32::SlimLock servicePairMutex;
+    brevan::ipclink::win32::SlimLock servicePairMutex;
     HANDLE serviceRead = nullptr;   // guarded by servicePairMutex
     HANDLE serviceWrite = nullptr;  // guarded by servicePairMutex
     bool servicePairPublished = false;  // guarded by servicePairMutex
@@ -161,7 +161,7 @@ public:
     HANDLE watcherThreadHandle = nullptr;
     std::atomic<int> activeDeliveries{0};
     ScopedHandle stopEvent;  // manual reset, set by the destructor
-    ipclink::win32::ThreadGroup threads;
+    brevan::ipclink::win32::ThreadGroup threads;
 
     // Helpers shared by the files of the channel.
     void beginRepair();
@@ -182,7 +182,7 @@ public:
     void repair(const RepairLines& lines, LPTHREAD_START_ROUTINE outbound, LPTHREAD_START_ROUTINE inbound);
 };
 
-namespace ipclink::win32 {
+namespace brevan::ipclink::win32 {
 
 // Process-wide objects shared by every channel.
 struct ChannelGlobals {
@@ -201,4 +201,4 @@ void createChannelGlobals();
 bool pipeRead(HANDLE pipe, void* buffer, DWORD size, DWORD* got, DWORD* error, HANDLE stopEvent);
 bool pipeWrite(HANDLE pipe, const void* data, DWORD size, DWORD* written, HANDLE stopEvent);
 
-}  // namespace ipclink::win32
+}  // namespace brevan::ipclink::win32

@@ -4,7 +4,7 @@
 
 #include "win32/channel_state_win32.h"
 
-namespace ipclink::win32 {
+namespace brevan::ipclink::win32 {
 
 using brevan::win32::ScopedHandle;
 
@@ -113,4 +113,4 @@ bool pipeWrite(HANDLE pipe, const void* data, DWORD size, DWORD* written, HANDLE
     return finishOverlapped(pipe, &io.overlapped, issued, written, stopEvent);
 }
 
-}  // namespace ipclink::win32
+}  // namespace brevan::ipclink::win32

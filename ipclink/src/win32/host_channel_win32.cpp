@@ -2,7 +2,7 @@
 
 #include "win32/channel_state_win32.h"
 
-namespace ipclink::win32 {
+namespace brevan::ipclink::win32 {
 
 IPCChannel* createHostChannel(const wchar_t* channelID, int direction, const ChannelHost& host) {
     if (!channelID) return nullptr;
@@ -16,4 +16,4 @@ bool readyToTalk(IPCChannel* channel) {
 
 void requestShutdown(IPCChannel* channel) { IPCChannelState::of(channel)->shutdownRequested = true; }
 
-}  // namespace ipclink::win32
+}  // namespace brevan::ipclink::win32

@@ -7,7 +7,7 @@
 
 #include "ipclink.h"
 
-namespace ipclink::win32 {
+namespace brevan::ipclink::win32 {
 
 // Where a host channel's inbound texts go. deliver runs on a delivery thread of the channel's
 // own, one thread per message; context is passed back unchanged.
@@ -30,4 +30,4 @@ void requestShutdown(IPCChannel* channel);
 // null when it can be neither created nor opened.
 HANDLE channelCreationMutex();
 
-}  // namespace ipclink::win32
+}  // namespace brevan::ipclink::win32

@@ -12,7 +12,7 @@
 #include "xml_text.h"
 
 using brevan::win32::asUtf16;
-namespace factory = ipclink::win32;
+namespace factory = brevan::ipclink::win32;
 
 namespace {
 
@@ -73,14 +73,14 @@ void IPCXMLMessage::addMessagePiece(const wchar_t* name, const wchar_t* value) {
 void IPCXMLMessage::addMessagePiece(const wchar_t* name, int value) {
     guarded(
         [&] {
-            factory::requestAddMessagePiece(document, asUtf16(name), ipclink::encodeInt(value).c_str());
+            factory::requestAddMessagePiece(document, asUtf16(name), brevan::ipclink::encodeInt(value).c_str());
             return 0;
         },
         0);
 }
 
 void IPCXMLMessage::addMessagePiece(const wchar_t* name, bool value) {
-    factory::requestAddMessagePiece(document, asUtf16(name), ipclink::encodeBool(value).c_str());
+    factory::requestAddMessagePiece(document, asUtf16(name), brevan::ipclink::encodeBool(value).c_str());
 }
 
 wchar_t* IPCXMLMessage::getMessagePieceWhichNeedsToBeDeleted(const wchar_t* name) {
@@ -108,7 +108,7 @@ wchar_t* IPCXMLMessage::getDestinationIDWhichNeedsToBeDeleted() {
 int IPCXMLMessage::getMessagePiece(const wchar_t* name, int defaultValue) {
     wchar_t* text = getMessagePieceWhichNeedsToBeDeleted(name);
     if (!text) return defaultValue;
-    int value = guarded([&] { return ipclink::decodeInt(asUtf16(text)); }, 0);
+    int value = guarded([&] { return brevan::ipclink::decodeInt(asUtf16(text)); }, 0);
     deleteString(text);
     return value;
 }
@@ -116,19 +116,19 @@ int IPCXMLMessage::getMessagePiece(const wchar_t* name, int defaultValue) {
 bool IPCXMLMessage::getMessagePiece(const wchar_t* name, bool defaultValue) {
     wchar_t* text = getMessagePieceWhichNeedsToBeDeleted(name);
     if (!text) return defaultValue;
-    bool value = guarded([&] { return ipclink::decodeBool(asUtf16(text)); }, false);
+    bool value = guarded([&] { return brevan::ipclink::decodeBool(asUtf16(text)); }, false);
     deleteString(text);
     return value;
 }
 
 wchar_t* IPCXMLMessage::toStringWhichNeedsToBeDeleted() {
-    return guarded([&] { return newString(ipclink::trimLineBreaks(factory::requestSerialisation(document))); },
+    return guarded([&] { return newString(brevan::ipclink::trimLineBreaks(factory::requestSerialisation(document))); },
                    static_cast<wchar_t*>(nullptr));
 }
 
 wchar_t* IPCXMLMessage::toStringWithLengthPrefixWhichNeedsToBeDeleted() {
     return guarded(
-        [&] { return newString(ipclink::frameSerialised(factory::requestSerialisation(document))); },
+        [&] { return newString(brevan::ipclink::frameSerialised(factory::requestSerialisation(document))); },
         static_cast<wchar_t*>(nullptr));
 }
 
@@ -141,18 +141,18 @@ IPCXMLDocument* IPCXMLMessage::stringToIPCXMLMessage(const wchar_t* text) {
 void IPCXMLMessage::deleteDocument(IPCXMLDocument* document) { factory::requestMessageDestruction(document); }
 
 int IPCXMLMessage::doesStringContainALengthTag(const wchar_t* text) {
-    return text && ipclink::containsLengthTag(asUtf16(text)) ? 1 : 0;
+    return text && brevan::ipclink::containsLengthTag(asUtf16(text)) ? 1 : 0;
 }
 
 int IPCXMLMessage::removeAndReturnLengthFromMessageString(const wchar_t* text, int* position) {
-    return text ? ipclink::lengthFromTag(asUtf16(text), position) : -1;
+    return text ? brevan::ipclink::lengthFromTag(asUtf16(text), position) : -1;
 }
 
 wchar_t* IPCXMLMessage::convertToString(const unsigned char* bytes, int count, int terminate) {
     if (!bytes || count < 0) return nullptr;
     wchar_t* out = allocate<wchar_t>(static_cast<size_t>(count) + (terminate ? 1 : 0));
     if (!out) return nullptr;
-    ipclink::bytesToChars(bytes, static_cast<size_t>(count), reinterpret_cast<char16_t*>(out));
+    brevan::ipclink::bytesToChars(bytes, static_cast<size_t>(count), reinterpret_cast<char16_t*>(out));
     if (terminate) out[count] = L'\0';
     return out;
 }
@@ -161,7 +161,7 @@ unsigned char* IPCXMLMessage::convertToByteArray(const wchar_t* chars, int count
     if (!chars || count < 0) return nullptr;
     unsigned char* out = allocate<unsigned char>(static_cast<size_t>(count));
     if (!out) return nullptr;
-    ipclink::charsToBytes(asUtf16(chars), static_cast<size_t>(count), out);
+    brevan::ipclink::charsToBytes(asUtf16(chars), static_cast<size_t>(count), out);
     return out;
 }
 

@@ -19,7 +19,7 @@ struct IPCXMLDocument {
     brevan::win32::ComPtr<IXMLDOMDocument2> dom;
 };
 
-namespace ipclink::win32 {
+namespace brevan::ipclink::win32 {
 namespace {
 
 using brevan::win32::asUtf16;
@@ -387,4 +387,4 @@ std::u16string requestSerialisation(IPCXMLDocument* document) {
     return text;
 }
 
-}  // namespace ipclink::win32
+}  // namespace brevan::ipclink::win32

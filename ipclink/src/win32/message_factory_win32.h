@@ -6,7 +6,7 @@
 
 struct IPCXMLDocument;
 
-namespace ipclink::win32 {
+namespace brevan::ipclink::win32 {
 
 void startMessageFactory();
 void stopMessageFactory();
@@ -22,4 +22,4 @@ bool requestGetMessagePiece(IPCXMLDocument* document, const char16_t* name, std:
 // The serialised document, built from its tree (see xml_text.h).
 std::u16string requestSerialisation(IPCXMLDocument* document);
 
-}  // namespace ipclink::win32
+}  // namespace brevan::ipclink::win32

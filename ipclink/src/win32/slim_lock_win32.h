@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-namespace ipclink::win32 {
+namespace brevan::ipclink::win32 {
 
 class SlimLock {
 public:
@@ -24,4 +24,4 @@ private:
     SRWLOCK lock_ = SRWLOCK_INIT;
 };
 
-}  // namespace ipclink::win32
+}  // namespace brevan::ipclink::win32

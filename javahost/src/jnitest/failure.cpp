@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace jnitest {
+namespace brevan::jnitest {
 namespace {
 
 void printToStderr(const std::string& message) {
@@ -25,4 +25,4 @@ void fail(const std::string& message) {
   std::abort();
 }
 
-}  // namespace jnitest
+}  // namespace brevan::jnitest

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace jnitest {
+namespace brevan::jnitest {
 
 // Called with the message of every failure. The default prints it to stderr; whatever the
 // handler does, if it returns the process aborts. A test may throw from its handler.
@@ -14,4 +14,4 @@ FailureHandler setFailureHandler(FailureHandler handler);
 
 [[noreturn]] void fail(const std::string& message);
 
-}  // namespace jnitest
+}  // namespace brevan::jnitest

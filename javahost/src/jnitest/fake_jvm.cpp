@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-namespace jnitest {
+namespace brevan::jnitest {
 
 using detail::Env;
 using detail::Kind;
@@ -292,4 +292,4 @@ int FakeJvm::attachedThreads() const {
 std::size_t FakeJvm::pinnedBuffers() const { return state_->store.pinnedBuffers(); }
 std::size_t FakeJvm::deletedRefs() const { return state_->store.deletedRefs(); }
 
-}  // namespace jnitest
+}  // namespace brevan::jnitest

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-namespace jnitest {
+namespace brevan::jnitest {
 
 using StaticMethod = std::function<void(const std::vector<jvalue>& args)>;
 
@@ -75,4 +75,4 @@ class FakeJvm {
   std::unique_ptr<State> state_;
 };
 
-}  // namespace jnitest
+}  // namespace brevan::jnitest

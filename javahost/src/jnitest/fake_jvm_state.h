@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-namespace jnitest {
+namespace brevan::jnitest {
 namespace detail {
 
 constexpr std::uint32_t kEnvMagic = 0x6A6E6945;
@@ -76,4 +76,4 @@ struct FakeJvm::State {
   int detachCount = 0;                                                    // guarded by mutex
 };
 
-}  // namespace jnitest
+}  // namespace brevan::jnitest

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <utility>
 
-namespace jnitest::detail {
+namespace brevan::jnitest::detail {
 namespace {
 
 using State = FakeJvm::State;
@@ -297,4 +297,4 @@ const JNIInvokeInterface_& vmTable() {
   return table;
 }
 
-}  // namespace jnitest::detail
+}  // namespace brevan::jnitest::detail

@@ -9,7 +9,7 @@
 #define BREVAN_DIST_DIR ""
 #endif
 
-namespace jnitest {
+namespace brevan::jnitest {
 
 std::string distDirectory() {
   const char* fromEnvironment = std::getenv("BREVAN_DIST_DIR");
@@ -62,4 +62,4 @@ void* Library::address(const char* symbol) const {
   return found;
 }
 
-}  // namespace jnitest
+}  // namespace brevan::jnitest

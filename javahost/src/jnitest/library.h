@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace jnitest {
+namespace brevan::jnitest {
 
 // The deliverables folder: the BREVAN_DIST_DIR environment variable if set, else the folder
 // the tests were built for.
@@ -44,4 +44,4 @@ class Library {
   void* handle_ = nullptr;
 };
 
-}  // namespace jnitest
+}  // namespace brevan::jnitest

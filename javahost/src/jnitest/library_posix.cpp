@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-namespace jnitest {
+namespace brevan::jnitest {
 
 Library::Library(const std::string& name, const std::string& directory)
     : path_(hostPath(directory + "/" + fileName(name))) {
@@ -19,4 +19,4 @@ void Library::close() {
   handle_ = nullptr;
 }
 
-}  // namespace jnitest
+}  // namespace brevan::jnitest

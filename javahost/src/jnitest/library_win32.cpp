@@ -6,7 +6,7 @@
 
 #include "winhelpers/handles.h"
 
-namespace jnitest {
+namespace brevan::jnitest {
 
 Library::Library(const std::string& name, const std::string& directory)
     : path_(hostPath(directory + "/" + fileName(name))) {
@@ -27,4 +27,4 @@ void Library::close() {
   handle_ = nullptr;
 }
 
-}  // namespace jnitest
+}  // namespace brevan::jnitest

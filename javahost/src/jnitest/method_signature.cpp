@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-namespace jnitest::detail {
+namespace brevan::jnitest::detail {
 namespace {
 
 // Length of the field descriptor at signature[at], or 0 if there is none.
@@ -55,4 +55,4 @@ std::vector<jvalue> readArguments(const std::vector<std::string>& parameters, va
   return values;
 }
 
-}  // namespace jnitest::detail
+}  // namespace brevan::jnitest::detail

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace jnitest::detail {
+namespace brevan::jnitest::detail {
 
 // One descriptor per parameter: "I", "J", "Ljava/lang/String;", "[B", ...
 // Empty optional for a malformed descriptor or one whose result is not void.
@@ -18,4 +18,4 @@ std::optional<std::vector<std::string>> voidMethodParameters(const std::string& 
 // Reads one value per parameter with the C promotions of variadic calls.
 std::vector<jvalue> readArguments(const std::vector<std::string>& parameters, va_list args);
 
-}  // namespace jnitest::detail
+}  // namespace brevan::jnitest::detail

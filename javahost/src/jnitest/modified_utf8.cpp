@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace jnitest {
+namespace brevan::jnitest {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -75,4 +75,4 @@ std::u16string fromModifiedUtf8(const std::string& bytes) {
   return out;
 }
 
-}  // namespace jnitest
+}  // namespace brevan::jnitest

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace jnitest {
+namespace brevan::jnitest {
 
 std::string toModifiedUtf8(const std::u16string& text);
 
@@ -12,4 +12,4 @@ std::string toModifiedUtf8(const std::u16string& text);
 // becomes U+FFFD, so the result never reads past the input.
 std::u16string fromModifiedUtf8(const std::string& bytes);
 
-}  // namespace jnitest
+}  // namespace brevan::jnitest

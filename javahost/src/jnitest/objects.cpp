@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace jnitest::detail {
+namespace brevan::jnitest::detail {
 namespace {
 
 std::string prefixed(const char* function, const std::string& what) {
@@ -172,4 +172,4 @@ std::size_t ObjectStore::pinnedBuffers() const {
   return pins_.size();
 }
 
-}  // namespace jnitest::detail
+}  // namespace brevan::jnitest::detail

@@ -14,7 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace jnitest::detail {
+namespace brevan::jnitest::detail {
 
 enum class Kind { String, ByteArray, IntArray, ObjectArray, Class, Throwable };
 
@@ -76,4 +76,4 @@ class ObjectStore {
   std::size_t deleted_ = 0;                                     // guarded by mutex_
 };
 
-}  // namespace jnitest::detail
+}  // namespace brevan::jnitest::detail

@@ -5,7 +5,7 @@
 #include "quantiser.h"
 #include "reconstruction.h"
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 // Reads one block's coded bit and coefficients into levels (natural order),
@@ -93,4 +93,4 @@ DecodeStatus PacketDecoder::decode(const uint8_t* data, size_t bitLength) {
     return DecodeStatus::Ok;
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

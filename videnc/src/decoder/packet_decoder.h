@@ -8,7 +8,7 @@
 
 #include "planes.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 enum class DecodeStatus {
     Ok,
@@ -38,4 +38,4 @@ private:
     ReferencePlanes planes_;
 };
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -19,12 +19,12 @@ namespace {
 using brevan::jni::guarded;
 using brevan::jni::PinnedBytes;
 using brevan::jni::ReleaseMode;
-using videnc::ImageDataSource;
-using videnc::PacketKind;
-using videnc::VideoEncoder;
+using brevan::videnc::ImageDataSource;
+using brevan::videnc::PacketKind;
+using brevan::videnc::VideoEncoder;
 
-videnc::SlotTable<VideoEncoder> encoders;
-videnc::SlotTable<ImageDataSource> sources;
+brevan::videnc::SlotTable<VideoEncoder> encoders;
+brevan::videnc::SlotTable<ImageDataSource> sources;
 
 constexpr jboolean kFalse = JNI_FALSE;
 constexpr jboolean kTrue = JNI_TRUE;
@@ -72,7 +72,7 @@ BREVAN_JNI(jboolean) Java_zemtra_nativeCode_VideoEncoderNative_updateDataFromFil
         std::string name;
         {
             const brevan::jni::Utf8Chars format(env, nameFormat);
-            if (!format || !videnc::formatFileName(format.c_str(), number, name)) return kFalse;
+            if (!format || !brevan::videnc::formatFileName(format.c_str(), number, name)) return kFalse;
         }
         const ImageDataSource::LoadResult result = target->loadFile(name);
         if (result == ImageDataSource::LoadResult::NotFound) {
@@ -85,7 +85,7 @@ BREVAN_JNI(jboolean) Java_zemtra_nativeCode_VideoEncoderNative_updateDataFromFil
 
 BREVAN_JNI(jint) Java_zemtra_nativeCode_VideoEncoderNative_newEncoder(JNIEnv*, jobject, jint width, jint height) {
     return guarded<jint>(-1, [&] {
-        if (!videnc::validFrameSize(width, height)) return -1;
+        if (!brevan::videnc::validFrameSize(width, height)) return -1;
         return encoders.add(std::make_unique<VideoEncoder>(width, height));
     });
 }

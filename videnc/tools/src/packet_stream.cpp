@@ -1,6 +1,6 @@
 #include "packet_stream.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 bool writeStoredPacket(FILE* file, const StoredPacket& packet) {
     const uint8_t length[4] = {static_cast<uint8_t>(packet.bits), static_cast<uint8_t>(packet.bits >> 8),
@@ -20,4 +20,4 @@ bool readStoredPacket(FILE* file, StoredPacket& packet) {
     return std::fread(packet.bytes.data(), 1, packet.bytes.size(), file) == packet.bytes.size();
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-namespace videnc {
+namespace brevan::videnc {
 
 struct StoredPacket {
     uint32_t bits = 0;
@@ -17,4 +17,4 @@ bool writeStoredPacket(FILE* file, const StoredPacket& packet);
 // False at the end of the file or on a record cut short.
 bool readStoredPacket(FILE* file, StoredPacket& packet);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
@@ -202,4 +202,4 @@ RgbImage yuv420ToRgb(const uint8_t* frame, int width, int height) {
     return image;
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace videnc {
+namespace brevan::videnc {
 
 struct RgbImage {
     int width = 0;
@@ -23,4 +23,4 @@ bool writePng(const std::string& path, const RgbImage& image);
 std::vector<uint8_t> rgbToYuv420(const RgbImage& image);
 RgbImage yuv420ToRgb(const uint8_t* frame, int width, int height);
 
-}  // namespace videnc
+}  // namespace brevan::videnc

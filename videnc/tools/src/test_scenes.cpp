@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace videnc {
+namespace brevan::videnc {
 namespace {
 
 uint8_t toByte(double v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v + 0.5); }
@@ -127,4 +127,4 @@ bool loadMachinePicture(RgbImage& picture, std::string& path) {
     return false;
 }
 
-}  // namespace videnc
+}  // namespace brevan::videnc

@@ -9,7 +9,7 @@
 
 #include "png_io.h"
 
-namespace videnc {
+namespace brevan::videnc {
 
 // Planar 4:2:0 frame `index` of a scene with a drifting gradient, a moving
 // textured disc, moving bars and fine stripes.
@@ -41,4 +41,4 @@ std::vector<uint8_t> windowFrame(const std::vector<uint8_t>& still, const std::v
 // and a few photographs that this machine's packages ship; false if none.
 bool loadMachinePicture(RgbImage& picture, std::string& path);
 
-}  // namespace videnc
+}  // namespace brevan::videnc
