@@ -35,7 +35,8 @@ Bytes readFile(const fs::path& p) {
 }
 
 void writeFile(const fs::path& p, const Bytes& bytes) {
-  std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(p, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 double bestMilliseconds(const std::function<bool()>& run) {
@@ -82,7 +83,8 @@ Bytes editedText(const Bytes& text, uint32_t seed) {
   return out;
 }
 
-void comparePair(const std::string& label, const fs::path& base, const fs::path& target, const fs::path& dir) {
+void comparePair(const std::string& label, const fs::path& base, const fs::path& target,
+                 const fs::path& dir) {
   fs::path ours = dir / "ours.delta", theirs = dir / "xdelta3.delta";
   fs::path oursOut = dir / "ours.out", theirsOut = dir / "xdelta3.out";
   int size = 0;
@@ -90,22 +92,26 @@ void comparePair(const std::string& label, const fs::path& base, const fs::path&
     size = brevan::delta::subtractAbsFromAbs(nameOf(target), nameOf(base), nameOf(ours));
     return size >= 0;
   });
-  double buildTheirs = bestMilliseconds(
-      [&] { return xdelta3("-e -9 -s " + quoted(base) + " " + quoted(target) + " " + quoted(theirs)); });
+  double buildTheirs = bestMilliseconds([&] {
+    return xdelta3("-e -9 -s " + quoted(base) + " " + quoted(target) + " " + quoted(theirs));
+  });
   double applyOurs = bestMilliseconds([&] {
     return brevan::delta::addDeltaToAbs(nameOf(base), nameOf(ours), nameOf(oursOut)) >= 0;
   });
-  double applyTheirs = bestMilliseconds(
-      [&] { return xdelta3("-d -s " + quoted(base) + " " + quoted(theirs) + " " + quoted(theirsOut)); });
+  double applyTheirs = bestMilliseconds([&] {
+    return xdelta3("-d -s " + quoted(base) + " " + quoted(theirs) + " " + quoted(theirsOut));
+  });
   Bytes expected = readFile(target);
   bool oursRight = readFile(oursOut) == expected, theirsRight = readFile(theirsOut) == expected;
   auto theirSize = static_cast<unsigned long long>(fs::exists(theirs) ? fs::file_size(theirs) : 0);
-  std::printf("build %s (%llu bytes): DeltaCodec %d bytes %.1f ms, xdelta3 -9 %llu bytes %.1f ms, time ratio %.2f\n",
-              label.c_str(), static_cast<unsigned long long>(expected.size()), size, buildOurs, theirSize,
-              buildTheirs, buildOurs / buildTheirs);
-  std::printf("apply %s: DeltaCodec %.1f ms%s, xdelta3 -d %.1f ms%s, time ratio %.2f\n", label.c_str(), applyOurs,
-              oursRight ? "" : " (WRONG RESULT)", applyTheirs, theirsRight ? "" : " (WRONG RESULT)",
-              applyOurs / applyTheirs);
+  std::printf(
+      "build %s (%llu bytes): DeltaCodec %d bytes %.1f ms, xdelta3 -9 %llu bytes %.1f ms, time "
+      "ratio %.2f\n",
+      label.c_str(), static_cast<unsigned long long>(expected.size()), size, buildOurs, theirSize,
+      buildTheirs, buildOurs / buildTheirs);
+  std::printf("apply %s: DeltaCodec %.1f ms%s, xdelta3 -d %.1f ms%s, time ratio %.2f\n",
+              label.c_str(), applyOurs, oursRight ? "" : " (WRONG RESULT)", applyTheirs,
+              theirsRight ? "" : " (WRONG RESULT)", applyOurs / applyTheirs);
 }
 
 }  // namespace
@@ -120,7 +126,8 @@ int main(int argc, char** argv) {
   } pairs[] = {
       {"libgfortran-5.dll, win32 and posix builds", mingw / "12-win32/libgfortran-5.dll",
        mingw / "12-posix/libgfortran-5.dll"},
-      {"lto-wrapper, win32 and posix builds", mingw / "12-win32/lto-wrapper", mingw / "12-posix/lto-wrapper"},
+      {"lto-wrapper, win32 and posix builds", mingw / "12-win32/lto-wrapper",
+       mingw / "12-posix/lto-wrapper"},
   };
   for (const Pair& p : pairs) {
     if (fs::exists(p.base) && fs::exists(p.target))
@@ -132,7 +139,8 @@ int main(int argc, char** argv) {
   if (fs::exists(text)) {
     writeFile(dir / "text.base", readFile(text));
     writeFile(dir / "text.target", editedText(readFile(text), 1));
-    comparePair("all.html with inserted, deleted and moved blocks", dir / "text.base", dir / "text.target", dir);
+    comparePair("all.html with inserted, deleted and moved blocks", dir / "text.base",
+                dir / "text.target", dir);
   }
   fs::remove_all(dir);
   return 0;

@@ -27,14 +27,16 @@ class BufferedReader {
   // The scanning entry: window 0 first; a miss reloads window 0 starting at x.
   uint8_t scanByte(int64_t x) {
     const Window& w = windows_[0];
-    if (static_cast<uint64_t>(x - w.start) < static_cast<uint64_t>(w.valid)) return w.bytes[x - w.start];
+    if (static_cast<uint64_t>(x - w.start) < static_cast<uint64_t>(w.valid))
+      return w.bytes[x - w.start];
     return missedByte(x, 0, x);
   }
 
   // The match-extension entry: window 1 first; a miss reloads window 1 about x.
   uint8_t probeByte(int64_t x) {
     const Window& w = windows_[1];
-    if (static_cast<uint64_t>(x - w.start) < static_cast<uint64_t>(w.valid)) return w.bytes[x - w.start];
+    if (static_cast<uint64_t>(x - w.start) < static_cast<uint64_t>(w.valid))
+      return w.bytes[x - w.start];
     return missedByte(x, 1, x - kPointLead);
   }
 

@@ -29,7 +29,8 @@ void BufferedWriter::putBytes(const uint8_t* bytes, size_t n) {
 void BufferedWriter::flush() {
   // A count that no longer fits the int result cannot be reported: stop before writing more.
   if (count_ > std::numeric_limits<int32_t>::max()) throw DeltaError("result larger than an int");
-  if (used_ > 0 && !sink_.append(buffer_.get(), used_)) throw DeltaError("output cannot be written");
+  if (used_ > 0 && !sink_.append(buffer_.get(), used_))
+    throw DeltaError("output cannot be written");
   used_ = 0;
 }
 

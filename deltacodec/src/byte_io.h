@@ -28,7 +28,8 @@ class ByteSink {
 class MemorySource final : public ByteSource {
  public:
   MemorySource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  explicit MemorySource(const std::vector<uint8_t>& bytes) : MemorySource(bytes.data(), bytes.size()) {}
+  explicit MemorySource(const std::vector<uint8_t>& bytes)
+      : MemorySource(bytes.data(), bytes.size()) {}
   int64_t size() const override { return static_cast<int64_t>(size_); }
   size_t readAt(int64_t offset, uint8_t* dest, size_t n) override;
 

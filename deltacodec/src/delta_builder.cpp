@@ -148,7 +148,9 @@ bool DeltaBuilder::place(Match match, Side side) {
   }
   // The match overlaps queued entries: w is the newest live one starting at or before it.
   int w = queue_.size() - 1;
-  while (queue_.at(w).kind == PendingOperation::Removed || queue_.at(w).targetStart > match.targetStart) --w;
+  while (queue_.at(w).kind == PendingOperation::Removed ||
+         queue_.at(w).targetStart > match.targetStart)
+    --w;
   return placeInside(w, match, side);
 }
 
@@ -178,7 +180,8 @@ bool DeltaBuilder::placeInside(int w, const Match& found, Side side) {
     const int64_t oldEnd = entryW.targetEnd();
     cutW();
     int at = w + 1 - queue_.trim();
-    at = queue_.insertAt(at, {PendingOperation::Copy, match.length, match.targetStart, match.baseStart});
+    at = queue_.insertAt(
+        at, {PendingOperation::Copy, match.length, match.targetStart, match.baseStart});
     queue_.insertAt(at + 1, {PendingOperation::Insert, oldEnd - kE, kE, -1});
     advanceOne();
     return true;

@@ -28,7 +28,7 @@ struct Operation {
   enum Kind { Copy, Insert } kind;
   int64_t position;  // of the code byte
   int64_t length;
-  int64_t source;    // base offset of a copy; position of an insert's bytes in the delta
+  int64_t source;  // base offset of a copy; position of an insert's bytes in the delta
 };
 
 // Walks the operations of a delta up to its end code. An insert's bytes must lie inside the

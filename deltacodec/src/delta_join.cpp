@@ -13,7 +13,7 @@ namespace {
 // A stretch of Y as the first delta produced it.
 struct Segment {
   Operation::Kind kind;
-  int64_t start;   // in Y
+  int64_t start;  // in Y
   int64_t length;
   int64_t source;  // X offset of a copy; position of an insert's bytes in the first delta
 };
@@ -73,7 +73,8 @@ void cutCopy(const std::vector<Segment>& segments, int64_t e, int64_t n, PieceWr
   if (e + n > ySize) throw DeltaError("copy past the end of the intermediate file");
   if (n == 0) return;
   auto startsAfter = [](int64_t y, const Segment& s) { return y < s.start; };
-  size_t i = std::upper_bound(segments.begin(), segments.end(), e, startsAfter) - segments.begin() - 1;
+  size_t i =
+      std::upper_bound(segments.begin(), segments.end(), e, startsAfter) - segments.begin() - 1;
   int64_t end = e + n;
   for (; i < segments.size() && segments[i].start < end; ++i) {
     const Segment& s = segments[i];

@@ -37,7 +37,8 @@ class Win32InputFile final : public ByteSource {
       at.Offset = static_cast<DWORD>(position);
       at.OffsetHigh = static_cast<DWORD>(position >> 32);
       DWORD got = 0;
-      if (!ReadFile(file_.get(), dest + done, static_cast<DWORD>(n - done), &got, &at) || got == 0) break;
+      if (!ReadFile(file_.get(), dest + done, static_cast<DWORD>(n - done), &got, &at) || got == 0)
+        break;
       done += got;
     }
     return done;
@@ -54,7 +55,8 @@ class Win32OutputFile final : public OutputFile {
   bool append(const uint8_t* bytes, size_t n) override {
     while (n > 0) {
       DWORD put = 0;
-      if (!WriteFile(file_.get(), bytes, static_cast<DWORD>(n), &put, nullptr) || put == 0) return false;
+      if (!WriteFile(file_.get(), bytes, static_cast<DWORD>(n), &put, nullptr) || put == 0)
+        return false;
       bytes += put;
       n -= put;
     }
@@ -69,8 +71,9 @@ class Win32OutputFile final : public OutputFile {
 }  // namespace
 
 std::unique_ptr<ByteSource> openInputFile(const FileName& name) {
-  ScopedHandle file(CreateFileW(win32Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle file(CreateFileW(win32Path(name).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size;
   if (!file || !GetFileSizeEx(file.get(), &size)) return nullptr;
   return std::make_unique<Win32InputFile>(file.take(), size.QuadPart);

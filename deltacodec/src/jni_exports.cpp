@@ -38,8 +38,8 @@ Java_zemtra_nativeCode_DifferenceCompression_subtractAbsFromAbs(JNIEnv* env, jcl
 }
 
 BREVAN_JNI(jint)
-Java_zemtra_nativeCode_DifferenceCompression_addDeltaToAbs(JNIEnv* env, jclass, jstring base, jstring delta,
-                                                           jstring result) {
+Java_zemtra_nativeCode_DifferenceCompression_addDeltaToAbs(JNIEnv* env, jclass, jstring base,
+                                                           jstring delta, jstring result) {
   return onNames(env, base, delta, result, brevan::delta::addDeltaToAbs);
 }
 
@@ -50,13 +50,14 @@ Java_zemtra_nativeCode_DifferenceCompression_addDeltaToDelta(JNIEnv* env, jclass
 }
 
 BREVAN_JNI(jint)
-Java_zemtra_nativeCode_DifferenceCompression_inverseDelta(JNIEnv* env, jclass, jstring base, jstring delta,
-                                                          jstring result) {
+Java_zemtra_nativeCode_DifferenceCompression_inverseDelta(JNIEnv* env, jclass, jstring base,
+                                                          jstring delta, jstring result) {
   return onNames(env, base, delta, result, brevan::delta::inverseDelta);
 }
 
 // Single-file application was never offered.
-BREVAN_JNI(jboolean) Java_zemtra_nativeCode_DifferenceCompression_canUseSingleFile(JNIEnv*, jclass, jint) {
+BREVAN_JNI(jboolean)
+Java_zemtra_nativeCode_DifferenceCompression_canUseSingleFile(JNIEnv*, jclass, jint) {
   return JNI_FALSE;
 }
 

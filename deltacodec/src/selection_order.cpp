@@ -47,7 +47,8 @@ class MinimumTree {
   }
 
   void refresh(size_t place) {
-    for (size_t n = (place + width_) / 2; n >= 1; n /= 2) nodes_[n] = better(nodes_[2 * n], nodes_[2 * n + 1]);
+    for (size_t n = (place + width_) / 2; n >= 1; n /= 2)
+      nodes_[n] = better(nodes_[2 * n], nodes_[2 * n + 1]);
   }
 
   std::vector<int64_t> keys_;

@@ -17,7 +17,9 @@ struct ParsedOp {
 // The operations of a delta the builder wrote (no unknown codes, single end byte).
 std::vector<ParsedOp> operations(const Bytes& d) {
   std::vector<ParsedOp> ops;
-  auto u32 = [&](size_t at) { return uint32_t(d[at]) | d[at + 1] << 8 | d[at + 2] << 16 | uint32_t(d[at + 3]) << 24; };
+  auto u32 = [&](size_t at) {
+    return uint32_t(d[at]) | d[at + 1] << 8 | d[at + 2] << 16 | uint32_t(d[at + 3]) << 24;
+  };
   size_t at = 0;
   while (at < d.size() && d[at] != 0x0A) {
     ParsedOp op{d[at], u32(at + 1), d[at] == 0x01 ? u32(at + 5) : 0};
@@ -34,13 +36,15 @@ TEST(BuildDelta, KnownOutputs) {
   EXPECT_EQ(toHex(build(hundred, hundred)), "0164000000000000000A") << "identical files: one copy";
 
   Bytes short39(hundred.begin(), hundred.begin() + 39);
-  EXPECT_EQ(build(short39, hundred), concat({hex("02 27000000"), short39, hex("0A")})) << "target under 40 bytes";
+  EXPECT_EQ(build(short39, hundred), concat({hex("02 27000000"), short39, hex("0A")}))
+      << "target under 40 bytes";
   EXPECT_EQ(toHex(build({}, hundred)), "0A") << "empty target";
   EXPECT_EQ(toHex(build({}, {})), "0A") << "both empty";
   EXPECT_EQ(build(hundred, {}), concat({hex("02 64000000"), hundred, hex("0A")})) << "empty base";
 
   Bytes other = randomBytes(rng, 5000), target = randomBytes(rng, 3000);
-  EXPECT_EQ(build(target, other), concat({hex("02 B80B0000"), target, hex("0A")})) << "no common stretch";
+  EXPECT_EQ(build(target, other), concat({hex("02 B80B0000"), target, hex("0A")}))
+      << "no common stretch";
 
   // A common stretch of 39 bytes is not enough for a copy; one of 40 is.
   for (size_t common : {39, 40}) {
@@ -99,7 +103,8 @@ TEST(BuildDelta, LawsOnLargeFilesWithManyEdits) {
 }
 
 TEST(BuildDelta, LawsOnRealFiles) {
-  Bytes library = realFile({"/usr/lib/x86_64-linux-gnu/libstdc++.so.6", "/usr/bin/cmake", "/bin/bash"}, 1 << 20);
+  Bytes library = realFile(
+      {"/usr/lib/x86_64-linux-gnu/libstdc++.so.6", "/usr/bin/cmake", "/bin/bash"}, 1 << 20);
   Bytes other = realFile({"/usr/lib/x86_64-linux-gnu/libc.so.6", "/usr/bin/ctest", "/bin/ls"});
   ASSERT_FALSE(library.empty());
   ASSERT_FALSE(other.empty());

@@ -24,7 +24,8 @@ TEST(ApplyDelta, KnownDeltas) {
       {"a lone end code gives nothing", "0A", ""},
       {"an insert", "02 03000000 616263 0A", "abc"},
       {"a copy", "01 04000000 03000000 0A", "3456"},
-      {"operations append in order", "01 02000000 08000000 02 01000000 2D 01 02000000 00000000 0A", "89-01"},
+      {"operations append in order", "01 02000000 08000000 02 01000000 2D 01 02000000 00000000 0A",
+       "89-01"},
       {"nothing after the end code is read", "02 01000000 41 0A FF FF", "A"},
       {"empty copy at the very end of the base", "01 00000000 0A000000 0A", ""},
   };
@@ -94,18 +95,17 @@ TEST(JoinDeltas, KnownJoins) {
     const char* joined;
   } cases[] = {
       {"two end codes", "0A", "0A", "0A000000"},
-      {"insert pieces of both deltas merge into one insert",
-       "02 06000000 616263646566 0A",
+      {"insert pieces of both deltas merge into one insert", "02 06000000 616263646566 0A",
        "01 02000000 01000000 02 01000000 5A 01 01000000 05000000 0A",
        "02 04000000 62635A66 0A000000"},
       {"a copy cut along copy, insert and copy",
-       "01 0A000000 64000000 02 02000000 7879 01 05000000 00000000 0A",
-       "01 0C000000 03000000 0A",
+       "01 0A000000 64000000 02 02000000 7879 01 05000000 00000000 0A", "01 0C000000 03000000 0A",
        "01 07000000 67000000 02 02000000 7879 01 03000000 00000000 0A000000"},
-      {"unknown codes are passed over",
-       "07 02 01000000 41 0A", "08 01 01000000 00000000 0A", "02 01000000 41 0A000000"},
+      {"unknown codes are passed over", "07 02 01000000 41 0A", "08 01 01000000 00000000 0A",
+       "02 01000000 41 0A000000"},
   };
-  for (const Case& c : cases) EXPECT_EQ(toHex(join(hex(c.first), hex(c.second))), toHex(hex(c.joined))) << c.label;
+  for (const Case& c : cases)
+    EXPECT_EQ(toHex(join(hex(c.first), hex(c.second))), toHex(hex(c.joined))) << c.label;
 }
 
 TEST(InvertDelta, KnownInversions) {
@@ -114,14 +114,15 @@ TEST(InvertDelta, KnownInversions) {
   EXPECT_EQ(invert(x, hex("02 02000000 7A7A 0A")), concat({hex("02 14000000"), x, hex("0A")}));
   // Copies are taken in order of their base offsets; gaps of the base are inserted, and the
   // trailing insert is written even when it is empty.
-  Bytes delta = hex("01 05000000 0A000000 02 01000000 71 01 05000000 00000000 01 05000000 0F000000 0A");
+  Bytes delta =
+      hex("01 05000000 0A000000 02 01000000 71 01 05000000 00000000 01 05000000 0F000000 0A");
   EXPECT_EQ(toHex(invert(x, delta)),
             toHex(concat({hex("01 05000000 06000000 02 05000000"), ascii("FGHIJ"),
                           hex("01 05000000 00000000 01 05000000 0B000000 02 00000000 0A")})));
   // Overlapping copies: the second one only contributes what lies past the first.
   EXPECT_EQ(toHex(invert(x, hex("01 08000000 00000000 01 08000000 04000000 0A"))),
-            toHex(concat({hex("01 08000000 00000000 01 04000000 0C000000 02 08000000"), ascii("MNOPQRST"),
-                          hex("0A")})));
+            toHex(concat({hex("01 08000000 00000000 01 04000000 0C000000 02 08000000"),
+                          ascii("MNOPQRST"), hex("0A")})));
 }
 
 TEST(SelectionSortOrder, MatchesAPlainSelectionSortOnKeysWithManyTies) {

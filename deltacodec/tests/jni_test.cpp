@@ -58,13 +58,16 @@ class DeltaCodecExports : public testing::Test {
 };
 
 TEST_F(DeltaCodecExports, FixedAnswers) {
-  EXPECT_EQ(lib.get<jint(JNICALL*)(JNIEnv*, jclass)>("Java_zemtra_nativeCode_DifferenceCompression_test")(env, nullptr), 45);
+  EXPECT_EQ(lib.get<jint(JNICALL*)(JNIEnv*, jclass)>(
+                "Java_zemtra_nativeCode_DifferenceCompression_test")(env, nullptr),
+            45);
   EXPECT_EQ(lib.get<jboolean(JNICALL*)(JNIEnv*, jclass, jint)>(
                 "Java_zemtra_nativeCode_DifferenceCompression_canUseSingleFile")(env, nullptr, 7),
             JNI_FALSE);
-  EXPECT_EQ(lib.get<jint(JNICALL*)(JNIEnv*, jclass, jint, jint)>(
-                "Java_zemtra_nativeCode_DifferenceCompression_addDeltaToAbsSingle")(env, nullptr, 1, 2),
-            -1);
+  EXPECT_EQ(
+      lib.get<jint(JNICALL*)(JNIEnv*, jclass, jint, jint)>(
+          "Java_zemtra_nativeCode_DifferenceCompression_addDeltaToAbsSingle")(env, nullptr, 1, 2),
+      -1);
 }
 
 TEST_F(DeltaCodecExports, PlainNames) { roundTrip(u"plain"); }
@@ -81,7 +84,8 @@ TEST_F(DeltaCodecExports, NamesLongerThan513Units) {
   std::u16string relative;
   for (int i = 0; i < 2; ++i) {
     relative += folder + static_cast<char16_t>(u'0' + i) + u"/";
-    ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::path(dir + relative))) << "folder " << i;
+    ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::path(dir + relative)))
+        << "folder " << i;
   }
   for (int i = 0; i < 300; ++i) relative += u"./";
   ASSERT_GT((dir + relative).size(), 800u);

@@ -55,8 +55,8 @@ Bytes randomBytes(std::mt19937& rng, size_t n) {
 }
 
 Bytes randomText(std::mt19937& rng, size_t n) {
-  static const char* const kWords[] = {"delta", "file", "the ", "copy", "insert", "\n", "base ",
-                                       "target", ", ", "queue", "hash ", "window", "a ", "of "};
+  static const char* const kWords[] = {"delta",  "file", "the ",  "copy",  "insert", "\n", "base ",
+                                       "target", ", ",   "queue", "hash ", "window", "a ", "of "};
   Bytes out;
   while (out.size() < n) {
     const char* w = kWords[rng() % std::size(kWords)];

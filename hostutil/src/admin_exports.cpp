@@ -32,7 +32,8 @@ brevan::hostutil::ProductRows javaProductRows(JNIEnv* env, jobjectArray rows) {
   return result;
 }
 
-jstring driveIdentifier(JNIEnv* env, jchar letter, std::u16string brevan::hostutil::DriveIds::*part) {
+jstring driveIdentifier(JNIEnv* env, jchar letter,
+                        std::u16string brevan::hostutil::DriveIds::*part) {
   const auto disks = brevan::hostutil::systemDisks();
   const auto ids = brevan::hostutil::driveIdentifiers(*disks, char16_t(letter));
   return ids ? javaString(env, (*ids).*part) : nullptr;
@@ -58,8 +59,10 @@ Java_zemtra_nativeCode_HostUtil_createProcess(JNIEnv* env, jclass, jstring appli
   return guarded<jint>(-1, [&] {
     std::optional<std::u16string> argumentText;
     if (arguments) argumentText = javaChars(env, arguments);
-    return brevan::hostutil::createProcessInConsoleSession(javaChars(env, application), argumentText) ? 1
-                                                                                              : -1;
+    return brevan::hostutil::createProcessInConsoleSession(javaChars(env, application),
+                                                           argumentText)
+               ? 1
+               : -1;
   });
 }
 
@@ -75,9 +78,10 @@ Java_zemtra_nativeCode_HostUtil_createAndSelectNewPowerSettingWithoutStandby(JNI
 
 BREVAN_JNI(jstring)
 Java_zemtra_nativeCode_HostUtil_getAllKnown3rdPartyFirewallsInstalledOnThisSystem(JNIEnv* env,
-                                                                                   jclass) {
+                                                                                  jclass) {
   return guarded<jstring>(nullptr, [&] {
-    return javaString(env, brevan::hostutil::reportInstalledProducts(*brevan::hostutil::wmiInstalledProducts()));
+    return javaString(
+        env, brevan::hostutil::reportInstalledProducts(*brevan::hostutil::wmiInstalledProducts()));
   });
 }
 
@@ -85,20 +89,21 @@ BREVAN_JNI(jstring)
 Java_zemtra_nativeCode_HostUtil_getAllFirewallsRunningOnThisSystem(JNIEnv* env, jclass,
                                                                    jobjectArray products) {
   return guarded<jstring>(nullptr, [&] {
-    const auto table =
-        brevan::hostutil::runningProductTable(javaProductRows(env, products), brevan::hostutil::upperCaseLocale);
-    return javaString(env, brevan::hostutil::reportRunningProducts(table, brevan::hostutil::runningImageNames()));
+    const auto table = brevan::hostutil::runningProductTable(javaProductRows(env, products),
+                                                             brevan::hostutil::upperCaseLocale);
+    return javaString(
+        env, brevan::hostutil::reportRunningProducts(table, brevan::hostutil::runningImageNames()));
   });
 }
 
 BREVAN_JNI(jstring) Java_zemtra_nativeCode_HostUtil_getDriveVId(JNIEnv* env, jclass, jchar letter) {
-  return guarded<jstring>(nullptr,
-                          [&] { return driveIdentifier(env, letter, &brevan::hostutil::DriveIds::vendor); });
+  return guarded<jstring>(
+      nullptr, [&] { return driveIdentifier(env, letter, &brevan::hostutil::DriveIds::vendor); });
 }
 
 BREVAN_JNI(jstring) Java_zemtra_nativeCode_HostUtil_getDrivePId(JNIEnv* env, jclass, jchar letter) {
-  return guarded<jstring>(nullptr,
-                          [&] { return driveIdentifier(env, letter, &brevan::hostutil::DriveIds::product); });
+  return guarded<jstring>(
+      nullptr, [&] { return driveIdentifier(env, letter, &brevan::hostutil::DriveIds::product); });
 }
 
 BREVAN_JNI(jboolean)
@@ -110,9 +115,10 @@ Java_zemtra_nativeCode_HostUtil_setServiceReadyForClientToStart(JNIEnv*, jclass,
   return JNI_TRUE;
 }
 
-BREVAN_JNI(jboolean) Java_zemtra_nativeCode_HostUtil_getServiceReadyForClientToStart(JNIEnv*, jclass) {
-  return guarded<jboolean>(JNI_FALSE,
-                           [] { return brevan::hostutil::serviceReadyFlag() ? JNI_TRUE : JNI_FALSE; });
+BREVAN_JNI(jboolean)
+Java_zemtra_nativeCode_HostUtil_getServiceReadyForClientToStart(JNIEnv*, jclass) {
+  return guarded<jboolean>(
+      JNI_FALSE, [] { return brevan::hostutil::serviceReadyFlag() ? JNI_TRUE : JNI_FALSE; });
 }
 
 BREVAN_JNI(jboolean)
@@ -120,7 +126,8 @@ Java_zemtra_nativeCode_HostUtil_setWindowAlwaysOnTop(JNIEnv* env, jclass, jstrin
                                                      jboolean onTop) {
   return guarded<jboolean>(JNI_FALSE, [&] {
     if (title == nullptr) return JNI_FALSE;
-    return brevan::hostutil::setWindowAlwaysOnTop(javaChars(env, title), onTop != JNI_FALSE) ? JNI_TRUE
-                                                                                     : JNI_FALSE;
+    return brevan::hostutil::setWindowAlwaysOnTop(javaChars(env, title), onTop != JNI_FALSE)
+               ? JNI_TRUE
+               : JNI_FALSE;
   });
 }

@@ -82,11 +82,10 @@ bool overlappedControl(HANDLE device, DWORD code, void* in, DWORD inSize, void* 
 bool deviceNumber(HANDLE device, bool overlapped, uint32_t& number) {
   STORAGE_DEVICE_NUMBER answer{};
   DWORD returned = 0;
-  const bool ok =
-      overlapped ? overlappedControl(device, kStorageGetDeviceNumber, nullptr, 0, &answer,
-                                     sizeof(answer))
-                 : DeviceIoControl(device, kStorageGetDeviceNumber, nullptr, 0, &answer,
-                                   sizeof(answer), &returned, nullptr);
+  const bool ok = overlapped ? overlappedControl(device, kStorageGetDeviceNumber, nullptr, 0,
+                                                 &answer, sizeof(answer))
+                             : DeviceIoControl(device, kStorageGetDeviceNumber, nullptr, 0, &answer,
+                                               sizeof(answer), &returned, nullptr);
   if (ok) number = answer.DeviceNumber;
   return ok;
 }
@@ -118,7 +117,8 @@ std::u16string interfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& deviceInter
   std::vector<DWORD> storage((size + sizeof(DWORD) - 1) / sizeof(DWORD));
   auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(storage.data());
   detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-  if (!SetupDiGetDeviceInterfaceDetailW(set, &deviceInterface, detail, size, nullptr, nullptr)) return {};
+  if (!SetupDiGetDeviceInterfaceDetailW(set, &deviceInterface, detail, size, nullptr, nullptr))
+    return {};
   return win32::fromWide(detail->DevicePath);
 }
 

@@ -68,8 +68,8 @@ class WmiInstalledProducts final : public InstalledProducts {
     }
     ComPtr<IWbemServices> services;
     const ScopedBstr ns(SysAllocString(L"ROOT\\CIMV2"));
-    const HRESULT connected = locator->ConnectServer(ns.get(), nullptr, nullptr, nullptr, 0, nullptr,
-                                                     nullptr, services.receive());
+    const HRESULT connected = locator->ConnectServer(ns.get(), nullptr, nullptr, nullptr, 0,
+                                                     nullptr, nullptr, services.receive());
     if (FAILED(connected)) return fail(error, u"ERROR: Could not connect.");
     if (FAILED(CoSetProxyBlanket(services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                                  RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,
@@ -80,8 +80,8 @@ class WmiInstalledProducts final : public InstalledProducts {
     const ScopedBstr language(SysAllocString(L"WQL"));
     const ScopedBstr query(SysAllocString(L"SELECT * FROM Win32_Product"));
     const HRESULT queried = services->ExecQuery(
-        language.get(), query.get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
-        nullptr, products.receive());
+        language.get(), query.get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
+        products.receive());
     if (FAILED(queried)) return fail(error, u"ERROR: Query for operating system name failed.");
     visitProducts(products.get(), visit);
     return true;
@@ -118,9 +118,9 @@ std::unique_ptr<InstalledProducts> wmiInstalledProducts() {
 std::u16string upperCaseLocale(const std::u16string& text) {
   if (text.empty()) return text;
   std::u16string upper(text.size(), u'\0');
-  const int written = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, win32::wide(text),
-                                   int(text.size()), reinterpret_cast<wchar_t*>(upper.data()),
-                                   int(upper.size()));
+  const int written =
+      LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, win32::wide(text), int(text.size()),
+                   reinterpret_cast<wchar_t*>(upper.data()), int(upper.size()));
   return written == int(text.size()) ? upper : text;
 }
 

@@ -26,9 +26,7 @@ constexpr size_t kChannelIdCapacity = 1024;  // characters, terminator included
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "channel texts are UTF-16");
 
 // The address, sign-extended from 32 bits as the Java side has always seen it.
-jlong handleOf(IPCChannel* channel) {
-  return jlong(intptr_t(channel));
-}
+jlong handleOf(IPCChannel* channel) { return jlong(intptr_t(channel)); }
 
 IPCChannel* channelOf(jlong handle) { return reinterpret_cast<IPCChannel*>(intptr_t(handle)); }
 
@@ -57,7 +55,8 @@ IPCChannel* constructOnNativeThread(const std::u16string& id, int direction) {
   std::atomic<bool> done{false};
   IPCChannel* channel = nullptr;
   std::thread constructor([&] {
-    channel = brevan::ipclink::win32::createHostChannel(asWide(id), direction, {deliverToJava, nullptr});
+    channel =
+        brevan::ipclink::win32::createHostChannel(asWide(id), direction, {deliverToJava, nullptr});
     done.store(true);
   });
   while (!done.load()) std::this_thread::sleep_for(kCreationPoll);
@@ -85,7 +84,8 @@ Java_zemtra_nativeCode_HostUtil_ipcChannelPostData(JNIEnv* env, jclass, jlong ha
                                                    jstring text) {
   guarded<bool>(false, [&] {
     std::u16string posted = brevan::jni::javaCharsInPieces(env, text);
-    if (!brevan::ipclink::containsLengthTag(posted.c_str())) posted = brevan::ipclink::frameBody(posted);
+    if (!brevan::ipclink::containsLengthTag(posted.c_str()))
+      posted = brevan::ipclink::frameBody(posted);
     channelOf(handle)->postData(asWide(posted));
     return true;
   });
@@ -103,8 +103,9 @@ Java_zemtra_nativeCode_HostUtil_ipcChannelGetID(JNIEnv* env, jclass, jlong handl
 
 BREVAN_JNI(jboolean)
 Java_zemtra_nativeCode_HostUtil_ipcChannelReadyToTalk(JNIEnv*, jclass, jlong handle) {
-  return guarded<jboolean>(JNI_FALSE,
-                           [&] { return brevan::ipclink::win32::readyToTalk(channelOf(handle)) ? JNI_TRUE : JNI_FALSE; });
+  return guarded<jboolean>(JNI_FALSE, [&] {
+    return brevan::ipclink::win32::readyToTalk(channelOf(handle)) ? JNI_TRUE : JNI_FALSE;
+  });
 }
 
 BREVAN_JNI(jboolean)

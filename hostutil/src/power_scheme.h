@@ -13,8 +13,8 @@ namespace brevan::hostutil {
 class PowerPolicy {
  public:
   static constexpr size_t kSize = 144;
-  static constexpr size_t kIdleTimeoutAcOffset = 28;          // user.IdleTimeoutAc
-  static constexpr size_t kDozeS4TimeoutAcOffset = 80 + 28;   // mach.DozeS4TimeoutAc
+  static constexpr size_t kIdleTimeoutAcOffset = 28;         // user.IdleTimeoutAc
+  static constexpr size_t kDozeS4TimeoutAcOffset = 80 + 28;  // mach.DozeS4TimeoutAc
 
   uint32_t idleTimeoutAc() const { return field(kIdleTimeoutAcOffset); }
   void setIdleTimeoutAc(uint32_t seconds) { setField(kIdleTimeoutAcOffset, seconds); }
@@ -41,8 +41,8 @@ class PowerSchemes {
   virtual bool activeScheme(uint32_t& index) = 0;
   virtual void enumerate(const SchemeVisitor& visit) = 0;
   virtual bool read(uint32_t index, PowerPolicy& policy) = 0;
-  virtual bool write(uint32_t index, const std::u16string& name,
-                     const std::u16string& description, const PowerPolicy& policy) = 0;
+  virtual bool write(uint32_t index, const std::u16string& name, const std::u16string& description,
+                     const PowerPolicy& policy) = 0;
   virtual bool setActive(uint32_t index) = 0;
   virtual void writeConsole(const char* text) = 0;
   virtual void postQuitMessage() = 0;

@@ -1,6 +1,5 @@
 #include <windows.h>
 
-
 #include "station_name.h"
 #include "system_backends.h"
 #include "winhelpers/handles.h"
@@ -41,7 +40,8 @@ bool isWindows2000() {
 int32_t activeConsoleSessionId() {
   const ScopedModule kernel(LoadLibraryW(L"kernel32"));
   if (!kernel) return 0;
-  const auto query = boundEntry<ActiveConsoleSessionFn>(kernel.get(), "WTSGetActiveConsoleSessionId");
+  const auto query =
+      boundEntry<ActiveConsoleSessionFn>(kernel.get(), "WTSGetActiveConsoleSessionId");
   return query ? int32_t(query()) : 0;
 }
 
@@ -49,7 +49,8 @@ int64_t processSessionId() {
   if (isWindows2000()) return 0;
   const ScopedModule wts(LoadLibraryW(L"wtsapi32"));
   if (!wts) return 0;
-  const auto query = boundEntry<QuerySessionInformationFn>(wts.get(), "WTSQuerySessionInformationW");
+  const auto query =
+      boundEntry<QuerySessionInformationFn>(wts.get(), "WTSQuerySessionInformationW");
   const auto release = boundEntry<FreeMemoryFn>(wts.get(), "WTSFreeMemory");
   LPWSTR buffer = nullptr;
   DWORD bytes = 0;

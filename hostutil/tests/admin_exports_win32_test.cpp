@@ -17,8 +17,8 @@
 namespace {
 
 using brevan::testsupport::ChildProcess;
-using brevan::testsupport::widen;
 using brevan::testsupport::waitUntil;
+using brevan::testsupport::widen;
 using namespace std::chrono_literals;
 
 constexpr char kExportPrefix[] = "Java_zemtra_nativeCode_HostUtil_";
@@ -95,8 +95,8 @@ TEST_F(HostUtilAdmin, CreateProcessStartsTheProgramWithOneSpaceBeforeTheArgument
 }
 
 TEST_F(HostUtilAdmin, PowerSchemeCallReturnsTrueAndLeavesAQuitMessage) {
-  auto apply = exported<jboolean(JNICALL*)(JNIEnv*, jclass)>(
-      "createAndSelectNewPowerSettingWithoutStandby");
+  auto apply =
+      exported<jboolean(JNICALL*)(JNIEnv*, jclass)>("createAndSelectNewPowerSettingWithoutStandby");
   EXPECT_TRUE(apply(env, nullptr));
   MSG message{};
   ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
@@ -126,9 +126,9 @@ TEST_F(HostUtilAdmin, RunningFirewallIsReportedOnlyWhileAllItsProgramsRun) {
     return static_cast<jobject>(jvm.newObjectArray(elements));
   };
   auto report = [&] {
-    jobjectArray table = jvm.newObjectArray(
-        {row({u"1", u"fw", asU16(imageA), u"HuFwB_" + asU16(pid) + u".EXE"}),
-         row({u"2", u"always"}), row({u"<endoflist>"}), row({u"3", u"late"})});
+    jobjectArray table =
+        jvm.newObjectArray({row({u"1", u"fw", asU16(imageA), u"HuFwB_" + asU16(pid) + u".EXE"}),
+                            row({u"2", u"always"}), row({u"<endoflist>"}), row({u"3", u"late"})});
     return text(runningProducts(env, nullptr, table));
   };
   EXPECT_EQ(report(), u"ALWAYS");
@@ -166,8 +166,8 @@ TEST_F(HostUtilAdmin, LetterThatIsNoDiskGivesNull) {
 }
 
 TEST_F(HostUtilAdmin, ServiceReadyFlagIsSeenByOtherProcesses) {
-  auto set = exported<jboolean(JNICALL*)(JNIEnv*, jclass, jboolean)>(
-      "setServiceReadyForClientToStart");
+  auto set =
+      exported<jboolean(JNICALL*)(JNIEnv*, jclass, jboolean)>("setServiceReadyForClientToStart");
   auto get = exported<jboolean(JNICALL*)(JNIEnv*, jclass)>("getServiceReadyForClientToStart");
   auto probesSee = [&](long expected) {
     ChildProcess first(probePath(), L"ready");
@@ -190,8 +190,8 @@ LRESULT CALLBACK plainWindowProc(HWND window, UINT message, WPARAM w, LPARAM l) 
 }
 
 TEST_F(HostUtilAdmin, AlwaysOnTopFindsTheWindowByItsFullTitle) {
-  auto onTop = exported<jboolean(JNICALL*)(JNIEnv*, jclass, jstring, jboolean)>(
-      "setWindowAlwaysOnTop");
+  auto onTop =
+      exported<jboolean(JNICALL*)(JNIEnv*, jclass, jstring, jboolean)>("setWindowAlwaysOnTop");
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = plainWindowProc;
   windowClass.hInstance = GetModuleHandleW(nullptr);

@@ -31,8 +31,8 @@ TEST(DriveIdentifiers, BusRulesOfTheInterfacePath) {
     const char16_t* product;
   };
   const Case cases[] = {
-      {u"\\\\?\\usbstor#disk&ven_acme&prod_stick&rev_1.00#000123&0#{53f56307-b6bf}",
-       u"ven_acme", u"prod_stick"},
+      {u"\\\\?\\usbstor#disk&ven_acme&prod_stick&rev_1.00#000123&0#{53f56307-b6bf}", u"ven_acme",
+       u"prod_stick"},
       {u"\\\\?\\sbp2#vendor&model&lun0#1234#{53f56307-b6bf}", u"vendor", u"model"},
       {u"\\\\?\\ide#diskwdc_wd800bb#5&1234#{53f56307-b6bf}", u"", u""},
       {u"\\\\?\\scsi#disk&ven_x&prod_y#4&0#{53f56307-b6bf}", u"", u""},
@@ -84,8 +84,8 @@ TEST(DriveIdentifiers, DriveIsFoundByDeviceNumber) {
 TEST(DriveIdentifiers, MoreThan32DisksAreAllKept) {
   TableDisks disks;
   for (uint32_t i = 0; i < 40; ++i) {
-    disks.table.push_back({i, u"\\\\?\\sbp2#v" + std::u16string(1, char16_t(u'A' + i % 26)) +
-                                  u"&m#1", u""});
+    disks.table.push_back(
+        {i, u"\\\\?\\sbp2#v" + std::u16string(1, char16_t(u'A' + i % 26)) + u"&m#1", u""});
   }
   disks.drives = {{u'Q', 39}};
   EXPECT_EQ(driveIdentifiers(disks, u'Q'), (DriveIds{u"vN", u"m"}));

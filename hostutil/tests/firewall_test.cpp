@@ -82,8 +82,8 @@ TEST(RunningFirewalls, ReportedOnlyWhileEveryProgramRuns) {
 }
 
 TEST(RunningFirewalls, RowsAreJoinedByCommasAndRowsWithoutProgramsAlwaysCount) {
-  const ProductRows rows = {{u"1", u"a", u"a.exe"}, {u"2", u"none"}, {u"3", u"b", u"b.exe"},
-                            {u"4", u"c", u"c.exe"}};
+  const ProductRows rows = {
+      {u"1", u"a", u"a.exe"}, {u"2", u"none"}, {u"3", u"b", u"b.exe"}, {u"4", u"c", u"c.exe"}};
   EXPECT_EQ(running(rows, {u"A.EXE", u"B.EXE"}), u"A,NONE,B");
   EXPECT_EQ(running(rows, {}), u"NONE");
 }

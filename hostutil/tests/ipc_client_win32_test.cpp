@@ -11,18 +11,19 @@
 
 namespace {
 
-using brevan::testsupport::ChildProcess;
 using brevan::hostutil::testing::IpcHost;
 using brevan::hostutil::testing::u16;
 using brevan::hostutil::testing::uniqueId;
-using brevan::testsupport::widen;
+using brevan::testsupport::ChildProcess;
 using brevan::testsupport::waitUntil;
+using brevan::testsupport::widen;
 using namespace std::chrono_literals;
 
 std::wstring routerLog() {
   wchar_t folder[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, folder);
-  return std::wstring(folder) + L"hostutil_router_" + std::to_wstring(GetCurrentProcessId()) + L".log";
+  return std::wstring(folder) + L"hostutil_router_" + std::to_wstring(GetCurrentProcessId()) +
+         L".log";
 }
 
 std::u16string message(const std::wstring& source, const std::wstring& destination,
@@ -91,7 +92,8 @@ TEST_F(ClientEnd, ClientsTalkThroughTheRouterAndStayReadyAcrossBrokenPipes) {
 TEST_F(ClientEnd, ShutdownImmediatelyFromTheServiceEndsTheProcessWithStatusZero) {
   auto router = startRouter();
   const std::wstring victim = uniqueId(L"victim");
-  ChildProcess client(widen(brevan::jnitest::windowsPathOf(HOSTUTIL_PROBE)), L"ipcclient " + victim);
+  ChildProcess client(widen(brevan::jnitest::windowsPathOf(HOSTUTIL_PROBE)),
+                      L"ipcclient " + victim);
   ASSERT_TRUE(client.started());
   const std::wstring sender = uniqueId(L"sender");
   const jlong channel = create(sender);

@@ -23,7 +23,9 @@ using namespace std::chrono_literals;
 
 class ServingEnd : public ::testing::Test {
  protected:
-  jlong create(const std::wstring& id) { return ipc.createNew(env, nullptr, jvm.newString(u16(id)), 0); }
+  jlong create(const std::wstring& id) {
+    return ipc.createNew(env, nullptr, jvm.newString(u16(id)), 0);
+  }
 
   void SetUp() override { deliveries.clear(); }
 

@@ -14,8 +14,8 @@ inline constexpr char16_t kLengthCloseTag[] = u"</LENGTH>";
 // True when the text holds "<LENGTH>", digits (possibly none) and "</LENGTH>" anywhere.
 bool containsLengthTag(const char16_t* text);
 
-// The value of the first complete length tag (0 when it has no digits) and, in *position, the index of the
-// first character after its "</LENGTH>". -1 (and *position untouched) when there is no tag.
+// The value of the first complete length tag (0 when it has no digits) and, in *position, the index
+// of the first character after its "</LENGTH>". -1 (and *position untouched) when there is no tag.
 // Values too large for an int are clamped to INT_MAX.
 int lengthFromTag(const char16_t* text, int* position);
 

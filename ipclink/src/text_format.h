@@ -8,18 +8,18 @@
 namespace brevan::ipclink {
 
 class FormatArg {
-public:
-    FormatArg(const char16_t* text) : text_(text ? text : u"(null)") {}
-    FormatArg(const std::u16string& text) : text_(text.c_str()) {}
-    FormatArg(int number) : number_(number) {}
-    FormatArg(long number) : number_(number) {}
-    FormatArg(long long number) : number_(number) {}
+ public:
+  FormatArg(const char16_t* text) : text_(text ? text : u"(null)") {}
+  FormatArg(const std::u16string& text) : text_(text.c_str()) {}
+  FormatArg(int number) : number_(number) {}
+  FormatArg(long number) : number_(number) {}
+  FormatArg(long long number) : number_(number) {}
 
-    void appendTo(std::u16string& out, char conversion) const;
+  void appendTo(std::u16string& out, char conversion) const;
 
-private:
-    const char16_t* text_ = nullptr;
-    long long number_ = 0;
+ private:
+  const char16_t* text_ = nullptr;
+  long long number_ = 0;
 };
 
 // Expands "%s" and "%d" in an ASCII template, one argument each, in order.

@@ -10,12 +10,12 @@
 namespace brevan::ipclink {
 
 struct XmlNode {
-    enum class Kind { Element, Text, CData, Comment, ProcessingInstruction };
-    Kind kind = Kind::Element;
-    std::u16string name;  // element name or processing-instruction target
-    std::u16string text;  // text, CDATA, comment or instruction content
-    std::vector<std::pair<std::u16string, std::u16string>> attributes;
-    std::vector<XmlNode> children;
+  enum class Kind { Element, Text, CData, Comment, ProcessingInstruction };
+  Kind kind = Kind::Element;
+  std::u16string name;  // element name or processing-instruction target
+  std::u16string text;  // text, CDATA, comment or instruction content
+  std::vector<std::pair<std::u16string, std::u16string>> attributes;
+  std::vector<XmlNode> children;
 };
 
 // The piece NAME = VALUE: an empty element NAME whose one attribute NAME holds VALUE.

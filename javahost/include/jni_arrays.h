@@ -40,8 +40,11 @@ class PinnedElements {
   }
   ~PinnedElements() { release(); }
   PinnedElements(PinnedElements&& other) noexcept
-      : env_(other.env_), array_(other.array_), mode_(other.mode_),
-        data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+      : env_(other.env_),
+        array_(other.array_),
+        mode_(other.mode_),
+        data_(std::exchange(other.data_, nullptr)),
+        size_(std::exchange(other.size_, 0)) {}
   PinnedElements& operator=(PinnedElements&& other) noexcept {
     if (this != &other) {
       release();
@@ -86,8 +89,8 @@ class PinnedElements {
 
 using PinnedBytes = PinnedElements<jbyteArray, jbyte, &JNIEnv::GetByteArrayElements,
                                    &JNIEnv::ReleaseByteArrayElements>;
-using PinnedInts = PinnedElements<jintArray, jint, &JNIEnv::GetIntArrayElements,
-                                  &JNIEnv::ReleaseIntArrayElements>;
+using PinnedInts =
+    PinnedElements<jintArray, jint, &JNIEnv::GetIntArrayElements, &JNIEnv::ReleaseIntArrayElements>;
 
 // A critical region. Not even GetArrayLength may come while one is held, so the length (in
 // elements) is asked for beforehand, with arrayLength(). Where two are held, the one pinned last
@@ -103,8 +106,11 @@ class PinnedCritical {
   }
   ~PinnedCritical() { release(); }
   PinnedCritical(PinnedCritical&& other) noexcept
-      : env_(other.env_), array_(other.array_), mode_(other.mode_),
-        data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+      : env_(other.env_),
+        array_(other.array_),
+        mode_(other.mode_),
+        data_(std::exchange(other.data_, nullptr)),
+        size_(std::exchange(other.size_, 0)) {}
   PinnedCritical& operator=(PinnedCritical&& other) noexcept {
     if (this != &other) {
       release();

@@ -26,7 +26,9 @@ class Utf16Chars {
   }
   ~Utf16Chars() { release(); }
   Utf16Chars(Utf16Chars&& other) noexcept
-      : env_(other.env_), string_(other.string_), chars_(std::exchange(other.chars_, nullptr)),
+      : env_(other.env_),
+        string_(other.string_),
+        chars_(std::exchange(other.chars_, nullptr)),
         size_(std::exchange(other.size_, 0)) {}
   Utf16Chars& operator=(Utf16Chars&& other) noexcept {
     if (this != &other) {

@@ -159,9 +159,9 @@ TEST_F(FakeJvmTest, StaticCallsDecodeEveryArgumentKind) {
   jbyteArray bytes = jvm.newByteArray({7});
   jstring text = jvm.newString(u"t");
   // The table's variadic entry itself; the C++ wrapper would go through the va_list entry.
-  env->functions->CallStaticVoidMethod(env, cls, id, JNI_TRUE, jbyte{-3}, jchar{0xE9},
-                                       jshort{-300}, jint{-5}, jlong{-0x100000001LL},
-                                       jfloat{1.5f}, jdouble{-2.25}, bytes, text);
+  env->functions->CallStaticVoidMethod(env, cls, id, JNI_TRUE, jbyte{-3}, jchar{0xE9}, jshort{-300},
+                                       jint{-5}, jlong{-0x100000001LL}, jfloat{1.5f},
+                                       jdouble{-2.25}, bytes, text);
   ASSERT_EQ(seen.size(), 10u);
   EXPECT_EQ(seen[0].z, JNI_TRUE);
   EXPECT_EQ(seen[1].b, -3);
@@ -193,8 +193,8 @@ TEST(MethodSignatureTest, ParametersOfVoidDescriptors) {
             (std::vector<std::string>{"J", "Ljava/lang/String;"}));
   EXPECT_EQ(*voidMethodParameters("([[I[Ljava/lang/Object;Z)V"),
             (std::vector<std::string>{"[[I", "[Ljava/lang/Object;", "Z"}));
-  for (const char* bad : {"", "V", "(I)I", "(I", "(L;)V", "(Ljava/lang/String)V", "([)V",
-                          "(Q)V", "(I)VV"}) {
+  for (const char* bad :
+       {"", "V", "(I)I", "(I", "(L;)V", "(Ljava/lang/String)V", "([)V", "(Q)V", "(I)VV"}) {
     EXPECT_FALSE(voidMethodParameters(bad).has_value()) << bad;
   }
 }
@@ -255,14 +255,11 @@ TEST(FakeJvmDeathTest, UnlistedFunctionAbortsByDefault) {
 TEST_F(FakeJvmTest, UnlistedFunctionsFailNamingThemselves) {
   jstring s = jvm.newString(u"s");
   EXPECT_EQ(failureOf([&] { env->GetVersion(); }), "unlisted JNI function called: GetVersion");
-  EXPECT_EQ(failureOf([&] { env->NewGlobalRef(s); }),
-            "unlisted JNI function called: NewGlobalRef");
+  EXPECT_EQ(failureOf([&] { env->NewGlobalRef(s); }), "unlisted JNI function called: NewGlobalRef");
   EXPECT_EQ(failureOf([&] { env->ExceptionClear(); }),
             "unlisted JNI function called: ExceptionClear");
-  EXPECT_EQ(failureOf([&] { env->MonitorEnter(s); }),
-            "unlisted JNI function called: MonitorEnter");
-  EXPECT_EQ(failureOf([&] { env->GetModule(nullptr); }),
-            "unlisted JNI function called: GetModule");
+  EXPECT_EQ(failureOf([&] { env->MonitorEnter(s); }), "unlisted JNI function called: MonitorEnter");
+  EXPECT_EQ(failureOf([&] { env->GetModule(nullptr); }), "unlisted JNI function called: GetModule");
   void* out = nullptr;
   EXPECT_EQ(failureOf([&] { jvm.vm()->GetEnv(&out, JNI_VERSION_1_6); }),
             "unlisted JNI function called: GetEnv");
@@ -271,14 +268,30 @@ TEST_F(FakeJvmTest, UnlistedFunctionsFailNamingThemselves) {
 }
 
 TEST_F(FakeJvmTest, EverySlotOutsideTheListNamesItsOwnFunction) {
-  const std::set<std::string> listed = {
-      "FindClass", "GetStaticMethodID", "CallStaticVoidMethod", "CallStaticVoidMethodV",
-      "NewString", "NewStringUTF", "DeleteLocalRef", "DeleteGlobalRef", "GetStringUTFChars",
-      "ReleaseStringUTFChars", "GetStringChars", "ReleaseStringChars", "GetStringLength",
-      "GetStringRegion", "ExceptionOccurred", "GetPrimitiveArrayCritical",
-      "ReleasePrimitiveArrayCritical", "GetByteArrayElements", "ReleaseByteArrayElements",
-      "GetIntArrayElements", "ReleaseIntArrayElements", "GetJavaVM", "GetArrayLength",
-      "GetObjectArrayElement"};
+  const std::set<std::string> listed = {"FindClass",
+                                        "GetStaticMethodID",
+                                        "CallStaticVoidMethod",
+                                        "CallStaticVoidMethodV",
+                                        "NewString",
+                                        "NewStringUTF",
+                                        "DeleteLocalRef",
+                                        "DeleteGlobalRef",
+                                        "GetStringUTFChars",
+                                        "ReleaseStringUTFChars",
+                                        "GetStringChars",
+                                        "ReleaseStringChars",
+                                        "GetStringLength",
+                                        "GetStringRegion",
+                                        "ExceptionOccurred",
+                                        "GetPrimitiveArrayCritical",
+                                        "ReleasePrimitiveArrayCritical",
+                                        "GetByteArrayElements",
+                                        "ReleaseByteArrayElements",
+                                        "GetIntArrayElements",
+                                        "ReleaseIntArrayElements",
+                                        "GetJavaVM",
+                                        "GetArrayLength",
+                                        "GetObjectArrayElement"};
   using Slot = void(JNICALL*)();
   const auto& names = brevan::jnitest::detail::kEnvFunctionNames;
   Slot slots[std::size(brevan::jnitest::detail::kEnvFunctionNames)];
@@ -301,11 +314,13 @@ TEST_F(FakeJvmTest, MisusedReferencesAndBuffersFailNamingTheFunction) {
   env->DeleteLocalRef(s);
   EXPECT_EQ(failureOf([&] { env->GetStringLength(s); }),
             "GetStringLength: reference used after it was deleted");
-  EXPECT_EQ(failureOf([&] { env->DeleteGlobalRef(s); }), "DeleteGlobalRef: reference deleted twice");
+  EXPECT_EQ(failureOf([&] { env->DeleteGlobalRef(s); }),
+            "DeleteGlobalRef: reference deleted twice");
   EXPECT_EQ(failureOf([&] { env->GetStringLength(reinterpret_cast<jstring>(bytes)); }),
             "GetStringLength: expected a string, got a byte array");
-  EXPECT_EQ(failureOf([&] { env->GetIntArrayElements(reinterpret_cast<jintArray>(bytes), nullptr); }),
-            "GetIntArrayElements: expected an int array, got a byte array");
+  EXPECT_EQ(
+      failureOf([&] { env->GetIntArrayElements(reinterpret_cast<jintArray>(bytes), nullptr); }),
+      "GetIntArrayElements: expected an int array, got a byte array");
   jbyte stray = 0;
   EXPECT_EQ(failureOf([&] { env->ReleaseByteArrayElements(bytes, &stray, 0); }),
             "ReleaseByteArrayElements: buffer was not handed out for this object");

@@ -74,7 +74,8 @@ TEST(JniHelpers, ReleaseModesAndNulls) {
     } else {
       jintArray array = jvm.newIntArray({1, 2, 3});
       PinnedCritical pinned(env, array, brevan::jni::arrayLength(env, array), row.mode);
-      writeCommitWrite(jvm, pinned, pinned.as<jint>(), row, [&] { return int(jvm.ints(array)[0]); });
+      writeCommitWrite(jvm, pinned, pinned.as<jint>(), row,
+                       [&] { return int(jvm.ints(array)[0]); });
     }
   }
 

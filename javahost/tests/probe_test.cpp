@@ -28,13 +28,12 @@ struct Received {
 class ProbeTest : public ::testing::Test {
  protected:
   void recordCallbacks() {
-    jvm.registerStaticMethod(kProbeClass, "probeCallback", kCallbackSignature,
-                             [this](const std::vector<jvalue>& args) {
-                               std::lock_guard<std::mutex> lock(mutex);
-                               received.push_back({args[0].j,
-                                                   jvm.stringValue(static_cast<jstring>(args[1].l)),
-                                                   std::this_thread::get_id()});
-                             });
+    jvm.registerStaticMethod(
+        kProbeClass, "probeCallback", kCallbackSignature, [this](const std::vector<jvalue>& args) {
+          std::lock_guard<std::mutex> lock(mutex);
+          received.push_back({args[0].j, jvm.stringValue(static_cast<jstring>(args[1].l)),
+                              std::this_thread::get_id()});
+        });
   }
 
   brevan::jnitest::Library probe{"JniProbe", BREVAN_TESTLIB_DIR};

@@ -50,7 +50,8 @@ double timed(const std::function<void()>& work) {
   for (int i = 0; i < 3; ++i) {
     const auto t0 = std::chrono::steady_clock::now();
     work();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    best = std::min(best,
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
   }
   return best;
 }
@@ -59,12 +60,14 @@ double mbps(size_t bytes, double seconds) { return bytes / 1e6 / seconds; }
 
 void benchBlockSorting(const char* label, const Bytes& in) {
   Bytes coded, back;
-  const double ours = timed([&] { brevan::spatial::compressBytes(in.data(), in.size(), 2 * in.size() + 100, coded); });
-  const double oursBack = timed([&] { brevan::spatial::decompressBytes(coded.data(), coded.size(), in.size(), back); });
+  const double ours = timed(
+      [&] { brevan::spatial::compressBytes(in.data(), in.size(), 2 * in.size() + 100, coded); });
+  const double oursBack =
+      timed([&] { brevan::spatial::decompressBytes(coded.data(), coded.size(), in.size(), back); });
   if (back != in) std::printf("ROUND TRIP FAILED on %s\n", label);
 
-  std::printf("block-sort %-10s %5.2f MB: ours %6.2f MB/s enc %6.2f MB/s dec ratio %.3f",
-              label, in.size() / 1e6, mbps(in.size(), ours), mbps(in.size(), oursBack),
+  std::printf("block-sort %-10s %5.2f MB: ours %6.2f MB/s enc %6.2f MB/s dec ratio %.3f", label,
+              in.size() / 1e6, mbps(in.size(), ours), mbps(in.size(), oursBack),
               double(coded.size()) / in.size());
   double bz9 = 0;
   double bz9Back = 0;
@@ -73,7 +76,8 @@ void benchBlockSorting(const char* label, const Bytes& in) {
     unsigned bzLength = 0;
     const double enc = timed([&] {
       bzLength = unsigned(bz.size());
-      BZ2_bzBuffToBuffCompress(bz.data(), &bzLength, (char*)in.data(), unsigned(in.size()), level, 0, 0);
+      BZ2_bzBuffToBuffCompress(bz.data(), &bzLength, (char*)in.data(), unsigned(in.size()), level,
+                               0, 0);
     });
     std::vector<char> bzBack(in.size());
     const double dec = timed([&] {
@@ -93,23 +97,30 @@ void benchBlockSorting(const char* label, const Bytes& in) {
 void benchLz(const char* label, const Bytes& in) {
   Bytes coded(brevan::spatial::lzCompressBound(in.size()));
   size_t length = 0;
-  const double enc = timed([&] { length = brevan::spatial::lzCompress(in.data(), in.size(), coded.data()); });
+  const double enc =
+      timed([&] { length = brevan::spatial::lzCompress(in.data(), in.size(), coded.data()); });
   Bytes back(in.size());
   size_t written = 0;
-  const double dec = timed([&] { brevan::spatial::lzDecompress(coded.data(), length, back.data(), back.size(), written); });
+  const double dec = timed([&] {
+    brevan::spatial::lzDecompress(coded.data(), length, back.data(), back.size(), written);
+  });
   if (back != in) std::printf("ROUND TRIP FAILED on %s\n", label);
 
   std::vector<char> lz(LZ4_compressBound(int(in.size())));
   int lzLength = 0;
   const double lzEnc = timed([&] {
-    lzLength = LZ4_compress_default((const char*)in.data(), lz.data(), int(in.size()), int(lz.size()));
+    lzLength =
+        LZ4_compress_default((const char*)in.data(), lz.data(), int(in.size()), int(lz.size()));
   });
   std::vector<char> lzBack(in.size());
-  const double lzDec = timed([&] { LZ4_decompress_safe(lz.data(), lzBack.data(), lzLength, int(in.size())); });
-  std::printf("lz-run %-12s %5.2f MB: ours %7.1f MB/s enc %7.1f MB/s dec ratio %.3f | lz4 %7.1f enc %7.1f dec ratio %.3f | speed vs lz4: enc x%.2f dec x%.2f\n",
-              label, in.size() / 1e6, mbps(in.size(), enc), mbps(in.size(), dec),
-              double(length) / in.size(), mbps(in.size(), lzEnc), mbps(in.size(), lzDec),
-              double(lzLength) / in.size(), lzEnc / enc, lzDec / dec);
+  const double lzDec =
+      timed([&] { LZ4_decompress_safe(lz.data(), lzBack.data(), lzLength, int(in.size())); });
+  std::printf(
+      "lz-run %-12s %5.2f MB: ours %7.1f MB/s enc %7.1f MB/s dec ratio %.3f | lz4 %7.1f enc %7.1f "
+      "dec ratio %.3f | speed vs lz4: enc x%.2f dec x%.2f\n",
+      label, in.size() / 1e6, mbps(in.size(), enc), mbps(in.size(), dec),
+      double(length) / in.size(), mbps(in.size(), lzEnc), mbps(in.size(), lzDec),
+      double(lzLength) / in.size(), lzEnc / enc, lzDec / dec);
 }
 
 struct Tile {
@@ -145,9 +156,12 @@ Bytes framePixelStream(const std::vector<uint32_t>& frame, int width, int height
 class FrameCoder {
  public:
   FrameCoder(const std::vector<uint32_t>& frame, int width, int height)
-      : frame_(frame), width_(width), parts_(tiles(width, height)),
+      : frame_(frame),
+        width_(width),
+        parts_(tiles(width, height)),
         coded_(parts_.size(), Bytes(brevan::spatial::lzCompressBound(2 + 4 * 256 * 240))),
-        lengths_(parts_.size()), back_(frame.size()) {
+        lengths_(parts_.size()),
+        back_(frame.size()) {
     enc_ = table_.acquire();
     dec_ = table_.acquire();
   }
@@ -162,8 +176,9 @@ class FrameCoder {
     size_t total = 0;
     for (size_t i = 0; i < parts_.size(); ++i) {
       const Tile& t = parts_[i];
-      lengths_[i] = size_t(brevan::spatial::encodeImage(table_, enc_, {frame_.data(), frame_.size()}, rectOf(t),
-                                                {coded_[i].data(), coded_[i].size()}, 2 + 4 * t.w * t.h));
+      lengths_[i] = size_t(
+          brevan::spatial::encodeImage(table_, enc_, {frame_.data(), frame_.size()}, rectOf(t),
+                                       {coded_[i].data(), coded_[i].size()}, 2 + 4 * t.w * t.h));
       total += lengths_[i];
     }
     return total;
@@ -171,14 +186,17 @@ class FrameCoder {
 
   void decodeFrame() {
     for (size_t i = 0; i < parts_.size(); ++i)
-      brevan::spatial::decodeImage(table_, dec_, {coded_[i].data(), lengths_[i]}, 0, int64_t(lengths_[i]),
-                           {back_.data(), back_.size()}, rectOf(parts_[i]));
+      brevan::spatial::decodeImage(table_, dec_, {coded_[i].data(), lengths_[i]}, 0,
+                                   int64_t(lengths_[i]), {back_.data(), back_.size()},
+                                   rectOf(parts_[i]));
   }
 
   size_t rectangles() const { return parts_.size(); }
 
  private:
-  brevan::spatial::PixelRect rectOf(const Tile& t) const { return {int64_t(t.y) * width_ + t.x, t.w, t.h, width_}; }
+  brevan::spatial::PixelRect rectOf(const Tile& t) const {
+    return {int64_t(t.y) * width_ + t.x, t.w, t.h, width_};
+  }
 
   const std::vector<uint32_t>& frame_;
   int width_;
@@ -204,13 +222,15 @@ void benchImageFilter(const std::vector<uint32_t>& frame, int width, int height)
     coder.encodeFrame();
     const auto t0 = std::chrono::steady_clock::now();
     coder.decodeFrame();
-    decSeconds = std::min(decSeconds,
-                          std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    decSeconds = std::min(
+        decSeconds, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
   }
   const double mp = double(width) * height / 1e6;
-  std::printf("image-filter %dx%d in %zu rectangles: encode %.1f MP/s decode %.1f MP/s, coded %.3f bytes/pixel\n",
-              width, height, coder.rectangles(), mp / encSeconds, mp / decSeconds,
-              double(total) / (double(width) * height));
+  std::printf(
+      "image-filter %dx%d in %zu rectangles: encode %.1f MP/s decode %.1f MP/s, coded %.3f "
+      "bytes/pixel\n",
+      width, height, coder.rectangles(), mp / encSeconds, mp / decSeconds,
+      double(total) / (double(width) * height));
 }
 
 }  // namespace

@@ -19,9 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const uint32_t kGuard = 0xA5A5A5A5;
   std::vector<uint32_t> pixels(size_t(scanline * height + 8), kGuard);
-  const int64_t n = brevan::spatial::decodeImage(table, index, {data + 4, size - 4}, 0, int64_t(size - 4),
-                                         {pixels.data(), pixels.size() - 8},
-                                         {0, width, height, scanline});
+  const int64_t n = brevan::spatial::decodeImage(
+      table, index, {data + 4, size - 4}, 0, int64_t(size - 4), {pixels.data(), pixels.size() - 8},
+      {0, width, height, scanline});
   if (n != brevan::spatial::kImageFailure && n != width * height) std::abort();
   for (size_t i = pixels.size() - 8; i < pixels.size(); ++i)
     if (pixels[i] != kGuard) std::abort();
@@ -35,14 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               uint32_t(data[6 + 4 * i]) << 16;
     std::vector<uint8_t> coded(8 * count + 16);
     brevan::spatial::FilterTable pair;
-    const int64_t length =
-        brevan::spatial::encodeImage(pair, 3, {px.data(), count}, {0, int64_t(count), 1, int64_t(count)},
-                             {coded.data(), coded.size()}, int64_t(2 + 4 * count));
+    const int64_t length = brevan::spatial::encodeImage(
+        pair, 3, {px.data(), count}, {0, int64_t(count), 1, int64_t(count)},
+        {coded.data(), coded.size()}, int64_t(2 + 4 * count));
     std::vector<uint32_t> back(count);
-    if (length < 0 ||
-        brevan::spatial::decodeImage(pair, 5, {coded.data(), size_t(length)}, 0, length,
-                             {back.data(), count}, {0, int64_t(count), 1, int64_t(count)}) !=
-            int64_t(count))
+    if (length < 0 || brevan::spatial::decodeImage(
+                          pair, 5, {coded.data(), size_t(length)}, 0, length, {back.data(), count},
+                          {0, int64_t(count), 1, int64_t(count)}) != int64_t(count))
       std::abort();
   }
   return 0;

@@ -15,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> coded(brevan::spatial::lzCompressBound(size));
   coded.resize(brevan::spatial::lzCompress(data, size, coded.data()));
   std::vector<uint8_t> back(size);
-  if (brevan::spatial::lzDecompress(coded.data(), coded.size(), back.data(), back.size(), written) !=
-          brevan::spatial::CodecStatus::ok ||
+  if (brevan::spatial::lzDecompress(coded.data(), coded.size(), back.data(), back.size(),
+                                    written) != brevan::spatial::CodecStatus::ok ||
       written != size || back != std::vector<uint8_t>(data, data + size))
     std::abort();
   return 0;

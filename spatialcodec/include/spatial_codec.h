@@ -65,10 +65,9 @@ SPATIAL_CODEC_API int __cdecl encodeImageFilterFull(const uint32_t* pixels, uint
  * hold exactly width*height pixels.
  */
 SPATIAL_CODEC_API int __cdecl decodeImageFilterFull(const uint8_t* coded, uint32_t start,
-                                                    uint32_t end, uint32_t* pixels,
-                                                    uint32_t offset, uint32_t width,
-                                                    uint32_t height, uint32_t scanline,
-                                                    int index);
+                                                    uint32_t end, uint32_t* pixels, uint32_t offset,
+                                                    uint32_t width, uint32_t height,
+                                                    uint32_t scanline, int index);
 
 /* The lowest free index, now holding a new filter (3 bits per colour); -1 when all 10 are taken. */
 SPATIAL_CODEC_API int __cdecl getImageFilterIndex(void);

@@ -27,8 +27,7 @@ struct Rescale {
   int shared;   // bits that leave, most significant first
   int follows;  // middle steps
 
-  Rescale(uint32_t low, uint32_t high)
-      : shared(__builtin_clz(((low ^ high) << 16) | 0x8000)) {
+  Rescale(uint32_t low, uint32_t high) : shared(__builtin_clz(((low ^ high) << 16) | 0x8000)) {
     const uint32_t lowAfter = (low << shared) & kTopValue;
     const uint32_t highAfter = (high << shared) & kTopValue;
     follows = __builtin_clz(~((lowAfter & ~highAfter) << 17));

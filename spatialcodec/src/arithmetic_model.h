@@ -17,7 +17,9 @@ class TotalReciprocals {
   TotalReciprocals() {
     for (uint32_t d = 1; d <= kMaxFrequency; ++d) factor_[d] = ((uint64_t(1) << 45) + d - 1) / d;
   }
-  uint32_t divide(uint32_t x, uint32_t d) const { return uint32_t((uint64_t(x) * factor_[d]) >> 45); }
+  uint32_t divide(uint32_t x, uint32_t d) const {
+    return uint32_t((uint64_t(x) * factor_[d]) >> 45);
+  }
 
  private:
   uint64_t factor_[kMaxFrequency + 1] = {};

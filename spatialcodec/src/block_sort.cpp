@@ -93,9 +93,7 @@ void buildLinks(const CodedBlock& b, std::vector<uint32_t>& link) {
   }
 }
 
-uint32_t firstEntry(const CodedBlock& b) {
-  return b.firstRow << kRowShift | b.column[b.firstRow];
-}
+uint32_t firstEntry(const CodedBlock& b) { return b.firstRow << kRowShift | b.column[b.firstRow]; }
 
 // Follows one block's links for `steps` bytes; returns where it stopped.
 uint32_t walk(uint32_t entry, const uint32_t* link, uint8_t* target, uint32_t steps) {

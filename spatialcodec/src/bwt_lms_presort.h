@@ -16,8 +16,8 @@ constexpr int32_t kPresortPadding = 1;
 namespace presort_detail {
 
 constexpr int32_t kBytesPerWord = 8;
-constexpr int32_t kRadixSymbols = 2;     // settled by the bucket passes
-constexpr int32_t kDepthPerRound = 64;   // symbols one sort of a group looks at
+constexpr int32_t kRadixSymbols = 2;    // settled by the bucket passes
+constexpr int32_t kDepthPerRound = 64;  // symbols one sort of a group looks at
 constexpr int64_t kWordsPerSymbol = 8;  // budget, as word comparisons per symbol
 
 // Eight bytes as a number that orders like the bytes themselves.
@@ -146,7 +146,7 @@ class GroupSorter {
 
 // Stable counting sort of from[0..count) by the symbol at `offset` into to.
 inline void sortBySymbol(const uint16_t* text, const int32_t* from, int32_t* to, int32_t count,
-                  int32_t offset, std::vector<int32_t>& bucket) {
+                         int32_t offset, std::vector<int32_t>& bucket) {
   std::fill(bucket.begin(), bucket.end(), 0);
   for (int32_t i = 0; i < count; ++i) ++bucket[text[from[i] + offset]];
   int32_t sum = 0;

@@ -8,11 +8,11 @@ namespace {
 
 constexpr int kItemsPerGroup = 16;
 constexpr size_t kMinMatch = 3;
-constexpr size_t kMaxMatch = 18;          // 4-bit length field + 3
-constexpr int32_t kMaxDistance = 0xDFF;   // 0xE00 and above mark the run codes
-constexpr size_t kMinRun = 16;            // shorter runs go to the matcher
+constexpr size_t kMaxMatch = 18;         // 4-bit length field + 3
+constexpr int32_t kMaxDistance = 0xDFF;  // 0xE00 and above mark the run codes
+constexpr size_t kMinRun = 16;           // shorter runs go to the matcher
 constexpr size_t kShortRunLimit = 32;
-constexpr size_t kMaxRun = 4111;          // 12-bit count + 16
+constexpr size_t kMaxRun = 4111;  // 12-bit count + 16
 constexpr int kBuckets = 4096;
 constexpr int16_t kEmptySlot = -1;
 constexpr uint32_t kHashMultiplier = 40543;
@@ -319,7 +319,7 @@ size_t lzCompress(const uint8_t* src, size_t n, uint8_t* dst) {
 }
 
 CodecStatus lzDecompress(const uint8_t* src, size_t n, uint8_t* dst, size_t capacity,
-                          size_t& written) {
+                         size_t& written) {
   written = 0;
   GroupReader reader(src, n, dst, capacity);
   const CodecStatus s = reader.run();

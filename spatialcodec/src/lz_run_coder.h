@@ -30,6 +30,6 @@ size_t lzCompress(const uint8_t* src, size_t n, uint8_t* dst);
 // stream holds more; badInput for a code cut short or a reference before the
 // start of the output. `written` is the decoded length.
 CodecStatus lzDecompress(const uint8_t* src, size_t n, uint8_t* dst, size_t capacity,
-                          size_t& written);
+                         size_t& written);
 
 }  // namespace brevan::spatial

@@ -34,9 +34,9 @@ extern "C" int __cdecl decodeImageFilterFull(const uint8_t* coded, uint32_t star
                                              uint32_t height, uint32_t scanline, int index) {
   if (coded == nullptr || pixels == nullptr) return SPATIAL_CODEC_FAILURE;
   return guarded<int>(SPATIAL_CODEC_FAILURE, [&] {
-    return int(brevan::spatial::decodeImage(brevan::spatial::FilterTable::process(), index,
-                                    {coded, kUnknownLength}, start, end, {pixels, kUnknownLength},
-                                    {offset, width, height, scanline}));
+    return int(brevan::spatial::decodeImage(
+        brevan::spatial::FilterTable::process(), index, {coded, kUnknownLength}, start, end,
+        {pixels, kUnknownLength}, {offset, width, height, scanline}));
   });
 }
 

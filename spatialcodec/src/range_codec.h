@@ -9,8 +9,8 @@
 namespace brevan::spatial {
 
 struct RangeOutcome {
-  int32_t result;          // bytes placed from the destination offset on, or -1
-  bool dangerousSize;      // show the warning (after the arrays are released)
+  int32_t result;      // bytes placed from the destination offset on, or -1
+  bool dangerousSize;  // show the warning (after the arrays are released)
 };
 
 struct RangeCall {

@@ -23,18 +23,19 @@ using RangeCoder = brevan::spatial::RangeOutcome (*)(const brevan::spatial::Rang
 
 jint runRange(JNIEnv* env, RangeCoder coder, jbyteArray src, jint start, jint end, jbyteArray dst,
               jint offset, jint capacity) {
-  const brevan::spatial::RangeOutcome outcome = guarded(brevan::spatial::RangeOutcome{-1, false}, [&] {
-    PinnedBytes source(env, src, ReleaseMode::copyBackAndFree);
-    PinnedBytes destination(env, dst, ReleaseMode::copyBackAndFree);
-    if (!source || !destination) return brevan::spatial::RangeOutcome{-1, false};
-    const brevan::spatial::RangeOutcome coded =
-        coder({source.as<const uint8_t>(), source.size(), start, end,
-               destination.as<uint8_t>(), destination.size(), offset, capacity});
-    // In this order, so that the destination is written back last when both are one array.
-    source.release();
-    destination.release();
-    return coded;
-  });
+  const brevan::spatial::RangeOutcome outcome =
+      guarded(brevan::spatial::RangeOutcome{-1, false}, [&] {
+        PinnedBytes source(env, src, ReleaseMode::copyBackAndFree);
+        PinnedBytes destination(env, dst, ReleaseMode::copyBackAndFree);
+        if (!source || !destination) return brevan::spatial::RangeOutcome{-1, false};
+        const brevan::spatial::RangeOutcome coded =
+            coder({source.as<const uint8_t>(), source.size(), start, end, destination.as<uint8_t>(),
+                   destination.size(), offset, capacity});
+        // In this order, so that the destination is written back last when both are one array.
+        source.release();
+        destination.release();
+        return coded;
+      });
   // The warning waits for the user, so it comes after the arrays are released.
   if (outcome.dangerousSize) brevan::spatial::notifyDangerousSize();
   return outcome.result;
@@ -76,8 +77,7 @@ Java_zemtra_nativeCode_SpatialCompression_releaseImageFilterIndex(JNIEnv*, jobje
 }
 
 BREVAN_JNI(void)
-Java_zemtra_nativeCode_SpatialCompression_setBitsPerColor(JNIEnv*, jobject, jint bits,
-                                                          jint index) {
+Java_zemtra_nativeCode_SpatialCompression_setBitsPerColor(JNIEnv*, jobject, jint bits, jint index) {
   brevan::spatial::FilterTable::process().setBitsPerColor(bits, index);
 }
 
@@ -90,8 +90,9 @@ Java_zemtra_nativeCode_SpatialCompression_encodeImageFilterFull(
     PinnedBytes target(env, out, ReleaseMode::copyBackAndFree);
     if (!source || !target) return brevan::spatial::kImageFailure;
     const int64_t length = brevan::spatial::encodeImage(
-        brevan::spatial::FilterTable::process(), index, {source.as<const uint32_t>(), source.size()},
-        {offset, width, height, scanline}, {target.as<uint8_t>(), target.size()}, workSize);
+        brevan::spatial::FilterTable::process(), index,
+        {source.as<const uint32_t>(), source.size()}, {offset, width, height, scanline},
+        {target.as<uint8_t>(), target.size()}, workSize);
     source.release();
     target.release();
     return length < 0 ? brevan::spatial::kImageFailure : toJint(int64_t(outPos) + length);
@@ -109,10 +110,9 @@ Java_zemtra_nativeCode_SpatialCompression_decodeImageFilterFull(
     PinnedCritical source(env, coded, codedLength, ReleaseMode::copyBackAndFree);
     PinnedCritical target(env, pixels, pixelCount, ReleaseMode::copyBackAndFree);
     if (!source || !target) return brevan::spatial::kImageFailure;
-    return toJint(brevan::spatial::decodeImage(brevan::spatial::FilterTable::process(), index,
-                                       {source.as<const uint8_t>(), source.size()}, start, end,
-                                       {target.as<uint32_t>(), target.size()},
-                                       {offset, width, height, scanline}));
+    return toJint(brevan::spatial::decodeImage(
+        brevan::spatial::FilterTable::process(), index, {source.as<const uint8_t>(), source.size()},
+        start, end, {target.as<uint32_t>(), target.size()}, {offset, width, height, scanline}));
   });
 }
 
@@ -130,4 +130,5 @@ Java_zemtra_nativeCode_SpatialCompression_doesBlockSetExist(JNIEnv*, jobject, ji
 BREVAN_JNI(void)
 Java_zemtra_nativeCode_SpatialCompression_terminateBlockSet(JNIEnv*, jobject, jint, jint) {}
 
-BREVAN_JNI(void) Java_zemtra_nativeCode_SpatialCompression_terminateAllBlockSets(JNIEnv*, jobject) {}
+BREVAN_JNI(void)
+Java_zemtra_nativeCode_SpatialCompression_terminateAllBlockSets(JNIEnv*, jobject) {}

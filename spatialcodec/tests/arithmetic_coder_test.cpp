@@ -20,7 +20,8 @@ TEST(ArithmeticCoder, ReciprocalDivisionMatchesPlainDivision) {
   const TotalReciprocals& divider = totalReciprocals();
   for (uint32_t d = 1; d <= kMaxFrequency; ++d) {
     for (uint32_t k = 1; k <= 65536; k += k < 64 ? 1 : 509) {
-      for (uint32_t x : {k * d - 1, k * d, k * d - d / 2}) ASSERT_EQ(divider.divide(x, d), x / d) << x << " / " << d;
+      for (uint32_t x : {k * d - 1, k * d, k * d - d / 2})
+        ASSERT_EQ(divider.divide(x, d), x / d) << x << " / " << d;
     }
     ASSERT_EQ(divider.divide(65536 * d, d), 65536u);
   }
@@ -148,8 +149,8 @@ Bytes undecidedBytes(size_t n) {
 
 // Skewed and uniform bytes, long runs and long follow chains, and real files.
 std::vector<Bytes> seededInputs() {
-  std::vector<Bytes> inputs = {{}, {0}, Bytes(100000, 7), testing::readFile("/usr/bin/bash", 200000),
-                               undecidedBytes(3000)};
+  std::vector<Bytes> inputs = {
+      {}, {0}, Bytes(100000, 7), testing::readFile("/usr/bin/bash", 200000), undecidedBytes(3000)};
   Bytes undecidedThenPlain = undecidedBytes(500);
   for (int i = 0; i < 2000; ++i) undecidedThenPlain.push_back(uint8_t(i * 7));
   inputs.push_back(undecidedThenPlain);
@@ -158,7 +159,8 @@ std::vector<Bytes> seededInputs() {
     Bytes in = testing::randomBytes(rng() % 30000, seed, 1 + int(rng() % 256));
     for (int r = 0; r < 20 && !in.empty(); ++r) {
       const size_t start = rng() % in.size();
-      std::fill_n(in.begin() + start, std::min<size_t>(in.size() - start, rng() % 3000), uint8_t(rng()));
+      std::fill_n(in.begin() + start, std::min<size_t>(in.size() - start, rng() % 3000),
+                  uint8_t(rng()));
     }
     inputs.push_back(in);
   }
@@ -173,7 +175,8 @@ TEST(ArithmeticCoder, DecodesAsThePlainCoderWholeCutAndDamaged) {
   std::mt19937 rng(99);
   for (const Bytes& in : seededInputs()) {
     const Bytes coded = encode(in);
-    std::vector<Bytes> streams = {coded, Bytes(coded.begin(), coded.begin() + coded.size() / 2), Bytes(40, 0xFF)};
+    std::vector<Bytes> streams = {coded, Bytes(coded.begin(), coded.begin() + coded.size() / 2),
+                                  Bytes(40, 0xFF)};
     for (int k = 0; k < 4; ++k) {
       Bytes damaged = coded;
       damaged[rng() % damaged.size()] ^= uint8_t(1 + rng() % 255);

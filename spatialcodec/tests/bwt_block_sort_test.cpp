@@ -45,8 +45,8 @@ TEST(BlockSortDecode, PairsOfUnequalBlocksDecodeAsTheyWouldAlone) {
   const Bytes longBlock = encoded(testing::randomBytes(30000, 3, 5));
   const Bytes tiny = encoded(Bytes{42});
   for (const auto& parts : std::vector<std::vector<Bytes>>{{shortBlock, longBlock},
-                                                          {longBlock, shortBlock, tiny},
-                                                          {tiny, tiny, longBlock, shortBlock}}) {
+                                                           {longBlock, shortBlock, tiny},
+                                                           {tiny, tiny, longBlock, shortBlock}}) {
     Bytes stream, expected;
     for (const Bytes& p : parts) {
       stream = testing::concat(stream, p);

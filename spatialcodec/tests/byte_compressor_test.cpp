@@ -163,7 +163,8 @@ TEST(RunLength, MatchesThePlainCodersOnSeededInputs) {
         Bytes fast, plain;
         const CodecStatus expected = plainUnrle(stream, limit, plain);
         ByteWriter w(fast, limit);
-        ASSERT_EQ(runLengthDecode(stream.data(), stream.size(), w), expected) << seed << " " << limit;
+        ASSERT_EQ(runLengthDecode(stream.data(), stream.size(), w), expected)
+            << seed << " " << limit;
         w.finish();
         if (expected == CodecStatus::ok) {
           ASSERT_EQ(fast, plain) << seed;
@@ -191,7 +192,8 @@ TEST(BlockSort, InputIsCutIntoBlocksOf50000) {
   const Bytes coded = bwt(in);
   ASSERT_EQ(coded.size(), in.size() + 3 * 13);
   const auto le32 = [&](size_t at) {
-    return uint32_t(coded[at]) | coded[at + 1] << 8 | coded[at + 2] << 16 | uint32_t(coded[at + 3]) << 24;
+    return uint32_t(coded[at]) | coded[at + 1] << 8 | coded[at + 2] << 16 |
+           uint32_t(coded[at + 3]) << 24;
   };
   EXPECT_EQ(le32(0), 50001u);
   EXPECT_EQ(le32(50013), 50001u);
@@ -284,8 +286,8 @@ TEST(ArithmeticCoder, TruncatedStreamsNeverDecodeToTheInput) {
 
 TEST(ByteCompressor, RoundTripsRealFilesOfThisMachine) {
   const char* files[] = {"/usr/bin/bash", "/usr/share/common-licenses/GPL-3",
-                         "/usr/share/pixmaps/debian-logo.png", "/usr/lib/x86_64-linux-gnu/libc.so.6",
-                         "/etc/services"};
+                         "/usr/share/pixmaps/debian-logo.png",
+                         "/usr/lib/x86_64-linux-gnu/libc.so.6", "/etc/services"};
   int seen = 0;
   for (const char* path : files) {
     const Bytes in = testing::readFile(path, 3 << 20);

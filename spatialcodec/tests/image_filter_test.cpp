@@ -171,8 +171,8 @@ TEST(ImageCodec, RowsAreCodedLastFirstAndDecodedFirstFirst) {
   const int enc = table.acquire();
   const int dec = table.acquire();
   // A 3x2 rectangle at offset 5 of rows 4 pixels apart.
-  const Pixels source = {9, 9, 9, 9, 9, 0x000000, 0xFFFFFF, 0x000000, 9,
-                         0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 9, 9};
+  const Pixels source = {9,        9, 9,        9,        9,        0x000000, 0xFFFFFF,
+                         0x000000, 9, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 9,        9};
   Bytes out(64);
   const int64_t n = encodeImage(table, enc, {source.data(), source.size()}, {5, 3, 2, 4},
                                 {out.data(), out.size()}, 2 + 4 * 6);
@@ -190,8 +190,8 @@ TEST(ImageCodec, RowsAreCodedLastFirstAndDecodedFirstFirst) {
   ASSERT_EQ(decodeImage(table, dec, {out.data(), out.size()}, 0, n, {target.data(), target.size()},
                         {2, 3, 2, 5}),
             6);
-  EXPECT_EQ(target, (Pixels{7, 7, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 7, 7, 0, 0xFFFFFF, 0, 7, 7, 7, 7,
-                            7, 7, 7, 7, 7, 7}));
+  EXPECT_EQ(target, (Pixels{7, 7, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 7, 7, 0, 0xFFFFFF, 0,
+                            7, 7, 7,        7,        7,        7, 7, 7, 7,        7}));
 }
 
 TEST(ImageCodec, EmptyRectangleCodesToTheCountAlone) {
@@ -278,7 +278,8 @@ TEST(ImageCodec, BadStreamsFailAndLeaveFilterAndPixelsAlone) {
       {"end before start", decodeWith(coded, 5, 4, compact(30, 20))},
       {"end past the array", decodeWith(coded, 0, n + 1, compact(30, 20))},
       {"rectangle past the array", decodeWith(coded, 0, n, {1, 30, 20, 30})},
-      {"new colours run out", decodeWith(colourless, 0, int64_t(colourless.size()), compact(30, 20))},
+      {"new colours run out",
+       decodeWith(colourless, 0, int64_t(colourless.size()), compact(30, 20))},
       {"index 10", decodeImage(table, 10, {coded.data(), coded.size()}, 0, n,
                                {target.data(), target.size()}, compact(30, 20))},
   };

@@ -17,15 +17,15 @@ using brevan::spatial::testing::Bytes;
 using brevan::spatial::testing::hex;
 
 using RangeFn = jint(JNICALL*)(JNIEnv*, jobject, jbyteArray, jint, jint, jbyteArray, jint, jint,
-                                jint, jint);
+                               jint, jint);
 using IndexFn = jint(JNICALL*)(JNIEnv*, jobject);
 using IndexVoidFn = void(JNICALL*)(JNIEnv*, jobject, jint);
 using ReleaseFn = jboolean(JNICALL*)(JNIEnv*, jobject, jint);
 using BitsFn = void(JNICALL*)(JNIEnv*, jobject, jint, jint);
 using EncodeImageFn = jint(JNICALL*)(JNIEnv*, jobject, jintArray, jint, jint, jint, jint,
-                                      jbyteArray, jint, jint, jint);
+                                     jbyteArray, jint, jint, jint);
 using DecodeImageFn = jint(JNICALL*)(JNIEnv*, jobject, jbyteArray, jint, jint, jintArray, jint,
-                                      jint, jint, jint, jint);
+                                     jint, jint, jint, jint);
 
 constexpr const char* kPrefix = "Java_zemtra_nativeCode_SpatialCompression_";
 
@@ -66,7 +66,8 @@ TEST_F(SpatialJni, EncodeAndDecodeByteRanges) {
   EXPECT_EQ(range(encode, {}, 2, coded), 2);
   EXPECT_EQ(coded, hex("0002"));
 
-  const Bytes file = brevan::spatial::testing::readFile("/usr/share/common-licenses/GPL-3", 1 << 20);
+  const Bytes file =
+      brevan::spatial::testing::readFile("/usr/share/common-licenses/GPL-3", 1 << 20);
   ASSERT_FALSE(file.empty());
   ASSERT_GT(range(encode, file, jint(file.size()), coded), 0);
   EXPECT_EQ(range(decode, coded, jint(file.size()), back), jint(file.size()));
@@ -121,7 +122,8 @@ TEST_F(SpatialJni, ImageFilterThroughTheExports) {
   }
 
   jintArray small = jvm.newIntArray(std::vector<jint>(10, 0));
-  EXPECT_EQ(encodeImage(env, nullptr, small, 0, 4, 3, 4, coded, 0, 50, enc), -1) << "past the array";
+  EXPECT_EQ(encodeImage(env, nullptr, small, 0, 4, 3, 4, coded, 0, 50, enc), -1)
+      << "past the array";
   EXPECT_EQ(encodeImage(env, nullptr, small, 0, 2, 2, 2, coded, 0, 50, 10), -1) << "index 10";
   EXPECT_EQ(decodeImage(env, nullptr, coded, 0, 40, small, 0, 2, 2, 2, -1), -1) << "index -1";
   EXPECT_EQ(decodeImage(env, nullptr, coded, 0, 1 << 20, small, 0, 2, 2, 2, dec), -1);

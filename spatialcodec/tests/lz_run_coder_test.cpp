@@ -53,8 +53,10 @@ Bytes plainCompress(const Bytes& in) {
     while (p + run < n && run < 4111 && in[p + run] == in[p]) ++run;
     if (run >= 16) {
       mark(1);
-      if (run < 32) out.push_back(uint8_t(0xF0 + run - 16));
-      else out.insert(out.end(), {uint8_t(0xE0 + ((run - 16) >> 8)), uint8_t(run - 16)});
+      if (run < 32)
+        out.push_back(uint8_t(0xF0 + run - 16));
+      else
+        out.insert(out.end(), {uint8_t(0xE0 + ((run - 16) >> 8)), uint8_t(run - 16)});
       out.push_back(in[p]);
       p += run;
       continue;
@@ -71,16 +73,20 @@ Bytes plainCompress(const Bytes& in) {
       if (length > bestLength) bestLength = length, best = k;
     }
     slot[0] = int16_t(uint16_t(p));
-    if (best == 2) slot[1] = q[2], slot[2] = q[0];
-    else if (best == 1) slot[2] = q[0];
-    else slot[1] = q[0], slot[2] = q[1];
+    if (best == 2)
+      slot[1] = q[2], slot[2] = q[0];
+    else if (best == 1)
+      slot[2] = q[0];
+    else
+      slot[1] = q[0], slot[2] = q[1];
     mark(best >= 0);
     if (best < 0) {
       out.push_back(in[p++]);
       continue;
     }
     const uint32_t distance = uint32_t(int64_t(p) - q[best]);
-    out.insert(out.end(), {uint8_t(distance >> 4), uint8_t((distance & 0xF) << 4 | (bestLength - 3))});
+    out.insert(out.end(),
+               {uint8_t(distance >> 4), uint8_t((distance & 0xF) << 4 | (bestLength - 3))});
     p += bestLength;
   }
   bits <<= 16 - items;
@@ -244,7 +250,8 @@ TEST(LzRunCoder, DecoderMatchesThePlainDecoder) {
       const size_t piece = 1 + rng() % 40;
       const size_t distance = 1 + rng() % (seed % 3 == 0 ? 20 : 9);
       for (size_t i = 0; i < piece; ++i)
-        in.push_back(rng() % 4 == 0 || in.size() < distance ? uint8_t(rng()) : in[in.size() - distance]);
+        in.push_back(rng() % 4 == 0 || in.size() < distance ? uint8_t(rng())
+                                                            : in[in.size() - distance]);
       if (rng() % 8 == 0) in.insert(in.end(), 16 + rng() % 60, uint8_t(rng()));
     }
     streams.push_back(compress(in));

@@ -17,12 +17,15 @@ class PlainExports : public ::testing::Test {
   }
 
   brevan::jnitest::Library lib{"SpatialCodec"};
-  decltype(&encodeImageFilterFull) encode = function("encodeImageFilterFull", &encodeImageFilterFull);
-  decltype(&decodeImageFilterFull) decode = function("decodeImageFilterFull", &decodeImageFilterFull);
+  decltype(&encodeImageFilterFull) encode =
+      function("encodeImageFilterFull", &encodeImageFilterFull);
+  decltype(&decodeImageFilterFull) decode =
+      function("decodeImageFilterFull", &decodeImageFilterFull);
   decltype(&getImageFilterIndex) get = function("getImageFilterIndex", &getImageFilterIndex);
   decltype(&releaseImageFilterIndex) release =
       function("releaseImageFilterIndex", &releaseImageFilterIndex);
-  decltype(&resetImageFilterIndex) reset = function("resetImageFilterIndex", &resetImageFilterIndex);
+  decltype(&resetImageFilterIndex) reset =
+      function("resetImageFilterIndex", &resetImageFilterIndex);
   decltype(&setBitsPerColor) bits = function("setBitsPerColor", &setBitsPerColor);
 };
 
@@ -52,8 +55,8 @@ TEST_F(PlainExports, ImageStreamAcrossTwoFilters) {
     }
   }
   EXPECT_EQ(encode(nullptr, 0, 2, 2, 2, coded.data(), 0, 100, enc), SPATIAL_CODEC_FAILURE);
-  EXPECT_EQ(encode(reinterpret_cast<const uint32_t*>(coded.data()), 0,
-                   256, 256, 256, coded.data(), 0, 2 + 4 * 65536, enc),
+  EXPECT_EQ(encode(reinterpret_cast<const uint32_t*>(coded.data()), 0, 256, 256, 256, coded.data(),
+                   0, 2 + 4 * 65536, enc),
             SPATIAL_CODEC_FAILURE);
   EXPECT_EQ(decode(coded.data(), 5, 4, nullptr, 0, 1, 1, 1, dec), SPATIAL_CODEC_FAILURE);
   EXPECT_EQ(decode(coded.data(), 0, 10, reinterpret_cast<uint32_t*>(coded.data()), 0, 1, 1, 1, 10),

@@ -22,14 +22,14 @@ struct Call {
   int32_t capacity;
 
   RangeCall view() {
-    return {source.data(), source.size(), start, end, destination.data(), destination.size(),
-            offset, capacity};
+    return {source.data(),      source.size(),      start,  end,
+            destination.data(), destination.size(), offset, capacity};
   }
 };
 
 Call wholeRange(const Bytes& source, int32_t capacity, int32_t offset = 0) {
-  return {source, 0, int32_t(source.size()), Bytes(size_t(offset + capacity), 0xCC), offset,
-          capacity};
+  return {source, 0,       int32_t(source.size()), Bytes(size_t(offset + capacity), 0xCC),
+          offset, capacity};
 }
 
 size_t compressedSize(const Bytes& in) {

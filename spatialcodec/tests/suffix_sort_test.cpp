@@ -42,9 +42,16 @@ Bytes periodic(size_t n, const Bytes& unit) {
 }
 
 TEST(SuffixSort, MatchesTheReferenceOrderOnSmallBlocks) {
-  std::vector<Bytes> blocks = {{}, {0}, {255}, testing::bytesOf("abc"), testing::bytesOf("banana"),
-                               Bytes(200, 0), Bytes(200, 255), periodic(300, {1, 2}),
-                               periodic(301, {7, 7, 0}), periodic(257, {255, 0, 255})};
+  std::vector<Bytes> blocks = {{},
+                               {0},
+                               {255},
+                               testing::bytesOf("abc"),
+                               testing::bytesOf("banana"),
+                               Bytes(200, 0),
+                               Bytes(200, 255),
+                               periodic(300, {1, 2}),
+                               periodic(301, {7, 7, 0}),
+                               periodic(257, {255, 0, 255})};
   for (uint32_t seed = 1; seed <= 200; ++seed)
     blocks.push_back(testing::randomBytes(1 + seed * 3 % 400, seed, 1 + seed % 4));
   // Fibonacci words are the classic worst case of comparison sorts.
@@ -69,7 +76,8 @@ Bytes mutatedCopies(size_t n, const Bytes& unit, size_t every, uint32_t seed) {
 }
 
 Bytes wordsText(size_t n, uint32_t seed) {
-  const char* words[] = {"the ", "block ", "sort ", "of ", "text ", "\n", "int ", "return ", "( ", ") "};
+  const char* words[] = {"the ", "block ", "sort ",   "of ", "text ",
+                         "\n",   "int ",   "return ", "( ",  ") "};
   const Bytes picks = testing::randomBytes(n, seed, 10);
   std::string text;
   for (size_t i = 0; text.size() < n; ++i) text += words[picks[i]];
@@ -105,7 +113,8 @@ TEST(SuffixSort, MatchesTheReferenceOrderOnSharedPrefixesAndExtremeBytes) {
 TEST(SuffixSort, RepetitiveFullBlocksSortInLinearTime) {
   // A comparison sort takes quadratic time here; all of these together must
   // stay far below a second even under sanitizers.
-  const std::vector<Bytes> blocks = {Bytes(50000, 'x'), periodic(50000, {1, 2}),
+  const std::vector<Bytes> blocks = {Bytes(50000, 'x'),
+                                     periodic(50000, {1, 2}),
                                      periodic(50000, {9, 9, 9, 9, 8}),
                                      periodic(50000, testing::randomBytes(1000, 5)),
                                      mutatedCopies(50000, testing::randomBytes(70, 6), 300, 7),

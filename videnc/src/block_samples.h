@@ -19,14 +19,16 @@ void subtractReference(const int32_t* reference, int stride, int32_t* samples);
 // differences from the reference, and the sum of absolute deviations from
 // their mean (sum / 16, truncated).
 struct IntraSums {
-    int64_t sad;
-    int32_t deviation;
+  int64_t sad;
+  int32_t deviation;
 };
 IntraSums intraSums(const int32_t* samples, const int32_t* reference, int stride);
 
 // The mode rule on those sums: code the block by itself when its own
 // spread is clearly below its distance from the reference.
-inline bool prefersIntra(const IntraSums& sums) { return sums.deviation < sums.sad - 32 && sums.deviation > 10; }
+inline bool prefersIntra(const IntraSums& sums) {
+  return sums.deviation < sums.sad - 32 && sums.deviation > 10;
+}
 
 // The SSE2 forms. intraSumsSse2 is exact while samples and reference lie
 // within +-kIntraLaneLimit (its sums then fit 32-bit lanes); false otherwise.
@@ -42,8 +44,8 @@ bool intraSumsSse2(const int32_t* samples, const int32_t* reference, int stride,
 // nothing written, when a reference sample lies outside
 // +-kRelativeReferenceLimit.
 constexpr int32_t kRelativeReferenceLimit = 1024;
-bool relativeInputSse2(const uint8_t* src, int stride, int32_t bias, const int32_t* reference, bool* intra,
-                       int16_t* input);
+bool relativeInputSse2(const uint8_t* src, int stride, int32_t bias, const int32_t* reference,
+                       bool* intra, int16_t* input);
 
 // The same for the block at src and the one 8 samples on, in AVX2 (only
 // where avx2Enabled() says so), and then their levels (forwardDct16Sse2
@@ -51,7 +53,7 @@ bool relativeInputSse2(const uint8_t* src, int stride, int32_t bias, const int32
 // former, intra[1], levelsSecond and nonzero[1] for the latter; false,
 // with nothing written, when either block's reference is out of bounds.
 bool relativeLevelsPairAvx2(const uint8_t* src, int stride, int32_t bias, const int32_t* reference,
-                            const QuantSteps& steps, bool* intra, int32_t* levelsFirst, int32_t* levelsSecond,
-                            uint64_t* nonzero);
+                            const QuantSteps& steps, bool* intra, int32_t* levelsFirst,
+                            int32_t* levelsSecond, uint64_t* nonzero);
 
 }  // namespace brevan::videnc

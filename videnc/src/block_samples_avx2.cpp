@@ -22,38 +22,42 @@ namespace {
 
 // The width-dependent part of the relative input: two blocks.
 struct TwoBlocks : avx2::Ops {
-    static constexpr int kBlocks = 2;
-    static V loadBytes(const uint8_t* src) {
-        return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src)));
-    }
-    static V loadReference(const int32_t* row) {
-        const V packed = _mm256_packs_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row)),
-                                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 8)));
-        return _mm256_permute4x64_epi64(packed, _MM_SHUFFLE(3, 1, 2, 0));  // the pack interleaves the blocks
-    }
-    static bool any(V v) { return !_mm256_testz_si256(v, v); }
-    static void blockSums(V v, int32_t* sums) {
-        const V wide = _mm256_madd_epi16(v, _mm256_set1_epi16(1));
-        sums[0] = sse2::laneSum(_mm256_castsi256_si128(wide));
-        sums[1] = sse2::laneSum(_mm256_extracti128_si256(wide, 1));
-    }
-    static V perBlock(const int16_t* values) { return avx2::halves(_mm_set1_epi16(values[0]), _mm_set1_epi16(values[1])); }
-    // The rows stay in vectors for the transform.
-    using Output = V*;
-    static void storeRow(V v, int y, V* rows) { rows[y] = v; }
+  static constexpr int kBlocks = 2;
+  static V loadBytes(const uint8_t* src) {
+    return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src)));
+  }
+  static V loadReference(const int32_t* row) {
+    const V packed =
+        _mm256_packs_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row)),
+                           _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 8)));
+    return _mm256_permute4x64_epi64(packed,
+                                    _MM_SHUFFLE(3, 1, 2, 0));  // the pack interleaves the blocks
+  }
+  static bool any(V v) { return !_mm256_testz_si256(v, v); }
+  static void blockSums(V v, int32_t* sums) {
+    const V wide = _mm256_madd_epi16(v, _mm256_set1_epi16(1));
+    sums[0] = sse2::laneSum(_mm256_castsi256_si128(wide));
+    sums[1] = sse2::laneSum(_mm256_extracti128_si256(wide, 1));
+  }
+  static V perBlock(const int16_t* values) {
+    return avx2::halves(_mm_set1_epi16(values[0]), _mm_set1_epi16(values[1]));
+  }
+  // The rows stay in vectors for the transform.
+  using Output = V*;
+  static void storeRow(V v, int y, V* rows) { rows[y] = v; }
 };
 
 }  // namespace
 
 bool relativeLevelsPairAvx2(const uint8_t* src, int stride, int32_t bias, const int32_t* reference,
-                            const QuantSteps& steps, bool* intra, int32_t* levelsFirst, int32_t* levelsSecond,
-                            uint64_t* nonzero) {
-    __m256i rows[8];
-    if (!lanes::relativeInput<TwoBlocks>(src, stride, bias, reference, intra, rows)) return false;
-    __m256i coeff[8];
-    lanes::forward2d<avx2::Ops>(rows, coeff);
-    avx2::quantiseRows(coeff, steps, levelsFirst, levelsSecond, nonzero);
-    return true;
+                            const QuantSteps& steps, bool* intra, int32_t* levelsFirst,
+                            int32_t* levelsSecond, uint64_t* nonzero) {
+  __m256i rows[8];
+  if (!lanes::relativeInput<TwoBlocks>(src, stride, bias, reference, intra, rows)) return false;
+  __m256i coeff[8];
+  lanes::forward2d<avx2::Ops>(rows, coeff);
+  avx2::quantiseRows(coeff, steps, levelsFirst, levelsSecond, nonzero);
+  return true;
 }
 
 }  // namespace brevan::videnc

@@ -12,10 +12,10 @@
 namespace brevan::videnc {
 
 struct CoeffCode {
-    uint8_t last;
-    uint8_t run;
-    uint8_t level;      // magnitude, 1..12
-    const char* bits;   // '0'/'1', first transmitted bit first
+  uint8_t last;
+  uint8_t run;
+  uint8_t level;     // magnitude, 1..12
+  const char* bits;  // '0'/'1', first transmitted bit first
 };
 
 constexpr int kCoeffCodeCount = 102;
@@ -40,18 +40,18 @@ constexpr int kLookupSize = 4096;
 inline int lookupIndex(int last, int run, int level) { return last + 2 * (64 * level + run); }
 
 struct CoeffLookup {
-    int32_t code[kLookupSize];
-    int32_t length[kLookupSize];
+  int32_t code[kLookupSize];
+  int32_t length[kLookupSize];
 };
 const CoeffLookup& coeffLookup();
 
 // Decoder lookup: indexed by the next kMaxCodeBits packet bits (the first
 // one in bit 0). `length` is 0 for a prefix that starts no code.
 struct DecodeEntry {
-    uint8_t length;
-    uint8_t last;
-    uint8_t run;
-    uint8_t level;  // 0 marks the escape
+  uint8_t length;
+  uint8_t last;
+  uint8_t run;
+  uint8_t level;  // 0 marks the escape
 };
 constexpr int kDecodeSize = 1 << kMaxCodeBits;
 const DecodeEntry* coeffDecodeTable();

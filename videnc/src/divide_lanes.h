@@ -18,18 +18,19 @@ namespace lanes {
 // fits 16 bits and the shift is at least 16).
 template <class Ops>
 struct LaneDivider {
-    typename Ops::V multiplier;
-    __m128i shift;
-    explicit LaneDivider(const StepDivider& divider)
-        : multiplier(Ops::set16(static_cast<int16_t>(divider.multiplier))), shift(_mm_cvtsi32_si128(divider.shift - 16)) {}
+  typename Ops::V multiplier;
+  __m128i shift;
+  explicit LaneDivider(const StepDivider& divider)
+      : multiplier(Ops::set16(static_cast<int16_t>(divider.multiplier))),
+        shift(_mm_cvtsi32_si128(divider.shift - 16)) {}
 
-    typename Ops::V operator()(typename Ops::V v) const {
-        using V = typename Ops::V;
-        const V sign = Ops::template srai16<15>(v);
-        const V magnitude = Ops::sub16(Ops::xor_(v, sign), sign);
-        const V q = Ops::srl16(Ops::mulhiu16(magnitude, multiplier), shift);
-        return Ops::sub16(Ops::xor_(q, sign), sign);
-    }
+  typename Ops::V operator()(typename Ops::V v) const {
+    using V = typename Ops::V;
+    const V sign = Ops::template srai16<15>(v);
+    const V magnitude = Ops::sub16(Ops::xor_(v, sign), sign);
+    const V q = Ops::srl16(Ops::mulhiu16(magnitude, multiplier), shift);
+    return Ops::sub16(Ops::xor_(q, sign), sign);
+  }
 };
 
 }  // namespace lanes

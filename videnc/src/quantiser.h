@@ -5,8 +5,8 @@
 
 namespace brevan::videnc {
 
-constexpr int kQuantCount = 20;     // index 0 is the coarsest step, 19 the finest
-constexpr int kDefaultQuant = 13;   // used until there is a size history
+constexpr int kQuantCount = 20;    // index 0 is the coarsest step, 19 the finest
+constexpr int kDefaultQuant = 13;  // used until there is a size history
 
 extern const int32_t kDcStep[kQuantCount];
 extern const int32_t kAcStep[kQuantCount];
@@ -21,31 +21,31 @@ extern const uint8_t kZigzag[64];
 constexpr uint32_t kFastDivideLimit = 1u << 15;
 
 struct StepDivider {
-    int32_t step;
-    uint32_t multiplier;  // ceil(2^shift / step)
-    int shift;            // 15 + ceil(log2 step)
+  int32_t step;
+  uint32_t multiplier;  // ceil(2^shift / step)
+  int shift;            // 15 + ceil(log2 step)
 
-    explicit StepDivider(int32_t s);
+  explicit StepDivider(int32_t s);
 
-    // |n| < kFastDivideLimit.
-    int32_t divideSmall(int32_t n) const {
-        const uint32_t sign = static_cast<uint32_t>(n >> 31);  // all ones when negative
-        const uint32_t magnitude = (static_cast<uint32_t>(n) ^ sign) - sign;
-        const uint32_t q = (magnitude * multiplier) >> shift;
-        return static_cast<int32_t>((q ^ sign) - sign);
-    }
-    int32_t divide(int32_t n) const {
-        const uint32_t magnitude = n < 0 ? 0u - static_cast<uint32_t>(n) : static_cast<uint32_t>(n);
-        if (magnitude < kFastDivideLimit) return divideSmall(n);
-        const uint32_t q = magnitude / static_cast<uint32_t>(step);
-        return n < 0 ? -static_cast<int32_t>(q) : static_cast<int32_t>(q);
-    }
+  // |n| < kFastDivideLimit.
+  int32_t divideSmall(int32_t n) const {
+    const uint32_t sign = static_cast<uint32_t>(n >> 31);  // all ones when negative
+    const uint32_t magnitude = (static_cast<uint32_t>(n) ^ sign) - sign;
+    const uint32_t q = (magnitude * multiplier) >> shift;
+    return static_cast<int32_t>((q ^ sign) - sign);
+  }
+  int32_t divide(int32_t n) const {
+    const uint32_t magnitude = n < 0 ? 0u - static_cast<uint32_t>(n) : static_cast<uint32_t>(n);
+    if (magnitude < kFastDivideLimit) return divideSmall(n);
+    const uint32_t q = magnitude / static_cast<uint32_t>(step);
+    return n < 0 ? -static_cast<int32_t>(q) : static_cast<int32_t>(q);
+  }
 };
 
 struct QuantSteps {
-    StepDivider dc;
-    StepDivider ac;
-    explicit QuantSteps(int q) : dc(kDcStep[q]), ac(kAcStep[q]) {}
+  StepDivider dc;
+  StepDivider ac;
+  explicit QuantSteps(int q) : dc(kDcStep[q]), ac(kAcStep[q]) {}
 };
 
 // Levels of a transformed block, both in natural order, with the
@@ -57,26 +57,27 @@ uint64_t quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* l
 // The DC level and the nonzero mask after a vector division of every
 // coefficient by the AC step: levels[0] is redone with the DC step and
 // zeroLanes has bit i set where the division gave 0 (no small-block rule).
-inline uint64_t levelsWithOwnDc(uint64_t zeroLanes, int32_t dcCoeff, const QuantSteps& steps, int32_t* levels) {
-    levels[0] = steps.dc.divideSmall(dcCoeff);
-    return (~zeroLanes & ~uint64_t{1}) | (levels[0] != 0 ? 1u : 0u);
+inline uint64_t levelsWithOwnDc(uint64_t zeroLanes, int32_t dcCoeff, const QuantSteps& steps,
+                                int32_t* levels) {
+  levels[0] = steps.dc.divideSmall(dcCoeff);
+  return (~zeroLanes & ~uint64_t{1}) | (levels[0] != 0 ? 1u : 0u);
 }
 
 // The small-block rule on levels whose nonzero ones are the bits of mask;
 // returns the bits left.
 inline uint64_t applySmallBlockRule(int32_t* levels, uint64_t mask) {
-    // The rule needs only whether one, two or more levels are nonzero.
-    const uint64_t afterFirst = mask & (mask - 1);
-    if (mask == 0 || (afterFirst & (afterFirst - 1)) != 0) return mask;
-    const int32_t limit = afterFirst == 0 ? 2 : 1;
-    for (uint64_t rest = mask; rest != 0; rest &= rest - 1) {
-        const int i = __builtin_ctzll(rest);
-        if (levels[i] >= -limit && levels[i] <= limit) {
-            levels[i] = 0;
-            mask &= ~(uint64_t{1} << i);
-        }
+  // The rule needs only whether one, two or more levels are nonzero.
+  const uint64_t afterFirst = mask & (mask - 1);
+  if (mask == 0 || (afterFirst & (afterFirst - 1)) != 0) return mask;
+  const int32_t limit = afterFirst == 0 ? 2 : 1;
+  for (uint64_t rest = mask; rest != 0; rest &= rest - 1) {
+    const int i = __builtin_ctzll(rest);
+    if (levels[i] >= -limit && levels[i] <= limit) {
+      levels[i] = 0;
+      mask &= ~(uint64_t{1} << i);
     }
-    return mask;
+  }
+  return mask;
 }
 
 // Bit i set where levels[i] != 0.
@@ -87,6 +88,7 @@ void reconstructBlock(const int32_t* levels, const QuantSteps& steps, int32_t* r
 
 // Same, reading only the levels at the natural positions set in `present`
 // and writing 0 elsewhere.
-void reconstructBlock(const int32_t* levels, uint64_t present, const QuantSteps& steps, int32_t* recon);
+void reconstructBlock(const int32_t* levels, uint64_t present, const QuantSteps& steps,
+                      int32_t* recon);
 
 }  // namespace brevan::videnc

@@ -14,11 +14,11 @@
 
 namespace brevan::videnc {
 
-void quantisePairAvx2(const int16_t* first, const int16_t* second, const QuantSteps& steps, int32_t* levelsFirst,
-                      int32_t* levelsSecond, uint64_t* nonzero) {
-    __m256i rows[8];
-    for (int y = 0; y < 8; ++y) rows[y] = avx2::rowOfBoth(first, second, y);
-    avx2::quantiseRows(rows, steps, levelsFirst, levelsSecond, nonzero);
+void quantisePairAvx2(const int16_t* first, const int16_t* second, const QuantSteps& steps,
+                      int32_t* levelsFirst, int32_t* levelsSecond, uint64_t* nonzero) {
+  __m256i rows[8];
+  for (int y = 0; y < 8; ++y) rows[y] = avx2::rowOfBoth(first, second, y);
+  avx2::quantiseRows(rows, steps, levelsFirst, levelsSecond, nonzero);
 }
 
 }  // namespace brevan::videnc

@@ -12,7 +12,7 @@ namespace brevan::videnc {
 
 // quantiseBlockSse2 of first and of second (16-bit coefficients, each
 // within +-kQuantLaneLimit); the nonzero masks go to nonzero[0] and [1].
-void quantisePairAvx2(const int16_t* first, const int16_t* second, const QuantSteps& steps, int32_t* levelsFirst,
-                      int32_t* levelsSecond, uint64_t* nonzero);
+void quantisePairAvx2(const int16_t* first, const int16_t* second, const QuantSteps& steps,
+                      int32_t* levelsFirst, int32_t* levelsSecond, uint64_t* nonzero);
 
 }  // namespace brevan::videnc

@@ -15,7 +15,8 @@ constexpr int32_t kQuantLaneLimit = 32766;
 // Every level of the block (truncating division, DC by the DC step, no
 // small-block rule) and their nonzero mask; false, with nothing written,
 // when a coefficient lies outside +-kQuantLaneLimit.
-bool divideBlockSse2(const int32_t* coeff, const QuantSteps& steps, int32_t* levels, uint64_t* nonzero);
+bool divideBlockSse2(const int32_t* coeff, const QuantSteps& steps, int32_t* levels,
+                     uint64_t* nonzero);
 
 // quantiseBlock of coefficients already in 16 bits, each within
 // +-kQuantLaneLimit (as the vector transform gives them).

@@ -10,7 +10,8 @@ namespace brevan::videnc {
 // Rebuilds an 8x8 reference block from its levels (natural order, DC
 // prediction already added back): replaced for blocks coded by themselves,
 // added to for difference blocks.
-void updateReference(bool replace, const int32_t* levels, const QuantSteps& steps, int32_t* reference, int stride);
+void updateReference(bool replace, const int32_t* levels, const QuantSteps& steps,
+                     int32_t* reference, int stride);
 
 // Same, for a caller that knows where the AC levels may be nonzero: bit i of
 // `present` for natural position i, every other AC level 0 (bit 0 is not

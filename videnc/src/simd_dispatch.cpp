@@ -5,15 +5,15 @@ namespace {
 
 SimdLevel processorLevel() {
 #if VIDENC_X86
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
 #if defined(__x86_64__)
-    return SimdLevel::Sse2;
+  return SimdLevel::Sse2;
 #else
-    return __builtin_cpu_supports("sse2") ? SimdLevel::Sse2 : SimdLevel::Scalar;
+  return __builtin_cpu_supports("sse2") ? SimdLevel::Sse2 : SimdLevel::Scalar;
 #endif
 #else
-    return SimdLevel::Scalar;
+  return SimdLevel::Scalar;
 #endif
 }
 

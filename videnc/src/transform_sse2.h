@@ -32,7 +32,7 @@ bool inverseDctAddSse2(const int32_t* coeff, int32_t* out, int stride);
 // or inverseDctAddSse2 of the reconstruction values, without forming them
 // in 32 bits. False, with out untouched, where a value of either pass does
 // not fit 16 bits.
-bool inverseLevelsSse2(bool replace, const int32_t* levels, uint64_t present, const QuantSteps& steps, int32_t* out,
-                       int stride);
+bool inverseLevelsSse2(bool replace, const int32_t* levels, uint64_t present,
+                       const QuantSteps& steps, int32_t* out, int stride);
 
 }  // namespace brevan::videnc

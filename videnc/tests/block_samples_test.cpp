@@ -18,143 +18,155 @@ constexpr int kStride = 24;  // the block sits inside a wider plane
 
 template <class Work>
 void onScalarPaths(Work work) {
-    forceScalarPaths(true);
-    work();
-    forceScalarPaths(false);
+  forceScalarPaths(true);
+  work();
+  forceScalarPaths(false);
 }
 
 TEST(BlockSamples, LoadAndSubtractMatchTheScalarForms) {
-    std::mt19937 random(31);
-    for (int trial = 0; trial < 2000; ++trial) {
-        uint8_t frame[8 * kStride];
-        for (uint8_t& b : frame) b = static_cast<uint8_t>(random());
-        int32_t reference[8 * kStride];
-        for (int32_t& r : reference) r = trial % 2 ? static_cast<int32_t>(random()) : static_cast<int32_t>(random() % 600) - 300;
-        const int32_t bias = trial % 3 == 0 ? 0 : 128;
-        int32_t fast[64], plain[64];
-        loadBlock(frame + 3, kStride, bias, fast);
-        subtractReference(reference + 5, kStride, fast);
-        onScalarPaths([&] {
-            loadBlock(frame + 3, kStride, bias, plain);
-            subtractReference(reference + 5, kStride, plain);
-        });
-        for (int i = 0; i < 64; ++i) ASSERT_EQ(fast[i], plain[i]) << "trial " << trial << " at " << i;
-    }
+  std::mt19937 random(31);
+  for (int trial = 0; trial < 2000; ++trial) {
+    uint8_t frame[8 * kStride];
+    for (uint8_t& b : frame) b = static_cast<uint8_t>(random());
+    int32_t reference[8 * kStride];
+    for (int32_t& r : reference)
+      r = trial % 2 ? static_cast<int32_t>(random()) : static_cast<int32_t>(random() % 600) - 300;
+    const int32_t bias = trial % 3 == 0 ? 0 : 128;
+    int32_t fast[64], plain[64];
+    loadBlock(frame + 3, kStride, bias, fast);
+    subtractReference(reference + 5, kStride, fast);
+    onScalarPaths([&] {
+      loadBlock(frame + 3, kStride, bias, plain);
+      subtractReference(reference + 5, kStride, plain);
+    });
+    for (int i = 0; i < 64; ++i) ASSERT_EQ(fast[i], plain[i]) << "trial " << trial << " at " << i;
+  }
 }
 
 TEST(BlockSamples, ModeSumsMatchTheScalarFormAcrossTheLaneLimit) {
-    std::mt19937 random(37);
-    const int32_t spans[] = {255, 4000, kIntraLaneLimit - 1, kIntraLaneLimit, kIntraLaneLimit + 1, INT32_MAX / 2};
-    for (int trial = 0; trial < 6000; ++trial) {
-        const int32_t span = spans[trial % 6];
-        std::uniform_int_distribution<int32_t> value(-span, span);
-        // Samples just past the limit too, but not so far that the scalar sums overflow.
-        const int32_t sampleSpan = std::min(span, kIntraLaneLimit + 1);
-        std::uniform_int_distribution<int32_t> sample(-sampleSpan, sampleSpan);
-        int32_t samples[64], reference[8 * kStride];
-        for (int32_t& s : samples) s = trial % 4 == 0 ? sample(random) : static_cast<int32_t>(random() % 384) - 128;
-        for (int32_t& r : reference) r = value(random);
-        if (trial % 5 == 0) {
-            for (int i = 0; i < 8 * kStride; ++i) reference[i] = i % 2 ? span : -span;  // every difference at its largest
-            for (int i = 0; i < 64; ++i) samples[i] = i % 2 ? -255 : 255;
-        }
-        IntraSums fast = intraSums(samples, reference + 2, kStride), plain{};
-        onScalarPaths([&] { plain = intraSums(samples, reference + 2, kStride); });
-        ASSERT_EQ(fast.sad, plain.sad) << "trial " << trial;
-        ASSERT_EQ(fast.deviation, plain.deviation) << "trial " << trial;
+  std::mt19937 random(37);
+  const int32_t spans[] = {
+      255, 4000, kIntraLaneLimit - 1, kIntraLaneLimit, kIntraLaneLimit + 1, INT32_MAX / 2};
+  for (int trial = 0; trial < 6000; ++trial) {
+    const int32_t span = spans[trial % 6];
+    std::uniform_int_distribution<int32_t> value(-span, span);
+    // Samples just past the limit too, but not so far that the scalar sums overflow.
+    const int32_t sampleSpan = std::min(span, kIntraLaneLimit + 1);
+    std::uniform_int_distribution<int32_t> sample(-sampleSpan, sampleSpan);
+    int32_t samples[64], reference[8 * kStride];
+    for (int32_t& s : samples)
+      s = trial % 4 == 0 ? sample(random) : static_cast<int32_t>(random() % 384) - 128;
+    for (int32_t& r : reference) r = value(random);
+    if (trial % 5 == 0) {
+      for (int i = 0; i < 8 * kStride; ++i)
+        reference[i] = i % 2 ? span : -span;  // every difference at its largest
+      for (int i = 0; i < 64; ++i) samples[i] = i % 2 ? -255 : 255;
     }
+    IntraSums fast = intraSums(samples, reference + 2, kStride), plain{};
+    onScalarPaths([&] { plain = intraSums(samples, reference + 2, kStride); });
+    ASSERT_EQ(fast.sad, plain.sad) << "trial " << trial;
+    ASSERT_EQ(fast.deviation, plain.deviation) << "trial " << trial;
+  }
 }
 
 TEST(BlockSamples, RelativeInputInLanesMatchesTheModeChoiceAndDifference) {
-    if (!sse2Enabled()) GTEST_SKIP() << "no SSE2 on this processor";
-    std::mt19937 random(41);
-    const int32_t spans[] = {0, 40, 300, kRelativeReferenceLimit, kRelativeReferenceLimit + 1, 40000};
-    int accepted = 0, intraBlocks = 0;
-    for (int trial = 0; trial < 12000; ++trial) {
-        const int32_t span = spans[trial % 6];
-        std::uniform_int_distribution<int32_t> value(-span, span);
-        uint8_t frame[8 * kStride];
-        int32_t reference[8 * kStride];
-        const int flat = static_cast<int>(random() % 256);
-        for (uint8_t& b : frame) b = static_cast<uint8_t>(trial % 3 == 0 ? flat + random() % 7 : random());
-        for (int32_t& r : reference) r = trial % 3 == 0 ? flat - 128 + value(random) / 8 : value(random);
-        if (trial % 7 == 0) reference[5 + (trial / 7 % 8) * kStride + trial % 8] = trial % 2 ? span : -span;
-        const int32_t bias = trial % 2 ? 128 : 0;
+  if (!sse2Enabled()) GTEST_SKIP() << "no SSE2 on this processor";
+  std::mt19937 random(41);
+  const int32_t spans[] = {0, 40, 300, kRelativeReferenceLimit, kRelativeReferenceLimit + 1, 40000};
+  int accepted = 0, intraBlocks = 0;
+  for (int trial = 0; trial < 12000; ++trial) {
+    const int32_t span = spans[trial % 6];
+    std::uniform_int_distribution<int32_t> value(-span, span);
+    uint8_t frame[8 * kStride];
+    int32_t reference[8 * kStride];
+    const int flat = static_cast<int>(random() % 256);
+    for (uint8_t& b : frame)
+      b = static_cast<uint8_t>(trial % 3 == 0 ? flat + random() % 7 : random());
+    for (int32_t& r : reference)
+      r = trial % 3 == 0 ? flat - 128 + value(random) / 8 : value(random);
+    if (trial % 7 == 0)
+      reference[5 + (trial / 7 % 8) * kStride + trial % 8] = trial % 2 ? span : -span;
+    const int32_t bias = trial % 2 ? 128 : 0;
 
-        int32_t samples[64];
-        bool limitPassed = false;
-        onScalarPaths([&] { loadBlock(frame + 3, kStride, bias, samples); });
-        for (int y = 0; y < 8; ++y) {
-            for (int x = 0; x < 8; ++x) {
-                limitPassed |= std::abs(reference[5 + y * kStride + x]) > kRelativeReferenceLimit;
-            }
-        }
-        bool intra = false;
-        int16_t input[64];
-        const bool done = relativeInputSse2(frame + 3, kStride, bias, reference + 5, &intra, input);
-        ASSERT_EQ(done, !limitPassed) << "trial " << trial;
-        if (!done) continue;
-        ++accepted;
-        const bool expectedIntra = prefersIntra(intraSums(samples, reference + 5, kStride));
-        ASSERT_EQ(intra, expectedIntra) << "trial " << trial;
-        intraBlocks += intra;
-        for (int i = 0; i < 64; ++i) {
-            const int32_t expected = intra ? samples[i] : samples[i] - reference[5 + (i / 8) * kStride + i % 8];
-            ASSERT_EQ(input[i], expected) << "trial " << trial << " at " << i;
-        }
+    int32_t samples[64];
+    bool limitPassed = false;
+    onScalarPaths([&] { loadBlock(frame + 3, kStride, bias, samples); });
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 8; ++x) {
+        limitPassed |= std::abs(reference[5 + y * kStride + x]) > kRelativeReferenceLimit;
+      }
     }
-    // Both modes and both outcomes of the limit were seen.
-    EXPECT_GT(intraBlocks, 100);
-    EXPECT_GT(accepted - intraBlocks, 100);
-    EXPECT_LT(accepted, 12000);
+    bool intra = false;
+    int16_t input[64];
+    const bool done = relativeInputSse2(frame + 3, kStride, bias, reference + 5, &intra, input);
+    ASSERT_EQ(done, !limitPassed) << "trial " << trial;
+    if (!done) continue;
+    ++accepted;
+    const bool expectedIntra = prefersIntra(intraSums(samples, reference + 5, kStride));
+    ASSERT_EQ(intra, expectedIntra) << "trial " << trial;
+    intraBlocks += intra;
+    for (int i = 0; i < 64; ++i) {
+      const int32_t expected =
+          intra ? samples[i] : samples[i] - reference[5 + (i / 8) * kStride + i % 8];
+      ASSERT_EQ(input[i], expected) << "trial " << trial << " at " << i;
+    }
+  }
+  // Both modes and both outcomes of the limit were seen.
+  EXPECT_GT(intraBlocks, 100);
+  EXPECT_GT(accepted - intraBlocks, 100);
+  EXPECT_LT(accepted, 12000);
 }
 
 TEST(BlockSamples, PairedRelativeLevelsMatchTwoSingleBlocks) {
-    if (!avx2Enabled()) GTEST_SKIP() << "no AVX2 on this processor";
-    std::mt19937 random(47);
-    const int32_t spans[] = {0, 40, 300, kRelativeReferenceLimit, kRelativeReferenceLimit + 1, 40000};
-    int paired = 0;
-    for (int trial = 0; trial < 12000; ++trial) {
-        // Each block gets its own span, so one may pass the limit alone.
-        uint8_t frame[8 * kStride];
-        int32_t reference[8 * kStride];
-        const int flat = static_cast<int>(random() % 256);
-        for (uint8_t& b : frame) b = static_cast<uint8_t>(trial % 3 == 0 ? flat + random() % 7 : random());
-        for (int i = 0; i < 8 * kStride; ++i) {
-            const int32_t span = spans[(trial + (i % kStride >= 12 ? 1 : 0)) % 6];
-            const int32_t r = std::uniform_int_distribution<int32_t>(-span, span)(random);
-            reference[i] = trial % 3 == 0 ? flat - 128 + r / 8 : r;
-        }
-        if (trial % 5 == 0) reference[4 + 8 * (trial % 2) + (trial / 5 % 8) * kStride] = trial % 4 < 2 ? -40000 : 40000;
-        const int32_t bias = trial % 2 ? 128 : 0;
-
-        const QuantSteps steps(trial % kQuantCount);
-        bool singleIntra[2] = {}, pairIntra[2] = {};
-        int32_t single[2][64], pair[2][64];
-        uint64_t singleMask[2] = {}, pairMask[2];
-        bool bothDone = true;
-        for (int b = 0; b < 2; ++b) {
-            int16_t input[64], coeff[64];
-            const bool done = relativeInputSse2(frame + 3 + 8 * b, kStride, bias, reference + 4 + 8 * b, &singleIntra[b], input);
-            if (done) {
-                forwardDct16Sse2(input, coeff);
-                singleMask[b] = quantiseBlockSse2(coeff, steps, single[b]);
-            }
-            bothDone &= done;
-        }
-        const bool done = relativeLevelsPairAvx2(frame + 3, kStride, bias, reference + 4, steps, pairIntra, pair[0], pair[1],
-                                                 pairMask);
-        ASSERT_EQ(done, bothDone) << "trial " << trial;
-        if (!done) continue;
-        ++paired;
-        for (int b = 0; b < 2; ++b) {
-            ASSERT_EQ(pairIntra[b], singleIntra[b]) << "trial " << trial << " block " << b;
-            ASSERT_EQ(pairMask[b], singleMask[b]) << "trial " << trial << " block " << b;
-            for (int i = 0; i < 64; ++i) ASSERT_EQ(pair[b][i], single[b][i]) << "trial " << trial << " block " << b << " at " << i;
-        }
+  if (!avx2Enabled()) GTEST_SKIP() << "no AVX2 on this processor";
+  std::mt19937 random(47);
+  const int32_t spans[] = {0, 40, 300, kRelativeReferenceLimit, kRelativeReferenceLimit + 1, 40000};
+  int paired = 0;
+  for (int trial = 0; trial < 12000; ++trial) {
+    // Each block gets its own span, so one may pass the limit alone.
+    uint8_t frame[8 * kStride];
+    int32_t reference[8 * kStride];
+    const int flat = static_cast<int>(random() % 256);
+    for (uint8_t& b : frame)
+      b = static_cast<uint8_t>(trial % 3 == 0 ? flat + random() % 7 : random());
+    for (int i = 0; i < 8 * kStride; ++i) {
+      const int32_t span = spans[(trial + (i % kStride >= 12 ? 1 : 0)) % 6];
+      const int32_t r = std::uniform_int_distribution<int32_t>(-span, span)(random);
+      reference[i] = trial % 3 == 0 ? flat - 128 + r / 8 : r;
     }
-    EXPECT_GT(paired, 1000);
-    EXPECT_LT(paired, 11000);
+    if (trial % 5 == 0)
+      reference[4 + 8 * (trial % 2) + (trial / 5 % 8) * kStride] = trial % 4 < 2 ? -40000 : 40000;
+    const int32_t bias = trial % 2 ? 128 : 0;
+
+    const QuantSteps steps(trial % kQuantCount);
+    bool singleIntra[2] = {}, pairIntra[2] = {};
+    int32_t single[2][64], pair[2][64];
+    uint64_t singleMask[2] = {}, pairMask[2];
+    bool bothDone = true;
+    for (int b = 0; b < 2; ++b) {
+      int16_t input[64], coeff[64];
+      const bool done = relativeInputSse2(frame + 3 + 8 * b, kStride, bias, reference + 4 + 8 * b,
+                                          &singleIntra[b], input);
+      if (done) {
+        forwardDct16Sse2(input, coeff);
+        singleMask[b] = quantiseBlockSse2(coeff, steps, single[b]);
+      }
+      bothDone &= done;
+    }
+    const bool done = relativeLevelsPairAvx2(frame + 3, kStride, bias, reference + 4, steps,
+                                             pairIntra, pair[0], pair[1], pairMask);
+    ASSERT_EQ(done, bothDone) << "trial " << trial;
+    if (!done) continue;
+    ++paired;
+    for (int b = 0; b < 2; ++b) {
+      ASSERT_EQ(pairIntra[b], singleIntra[b]) << "trial " << trial << " block " << b;
+      ASSERT_EQ(pairMask[b], singleMask[b]) << "trial " << trial << " block " << b;
+      for (int i = 0; i < 64; ++i)
+        ASSERT_EQ(pair[b][i], single[b][i]) << "trial " << trial << " block " << b << " at " << i;
+    }
+  }
+  EXPECT_GT(paired, 1000);
+  EXPECT_LT(paired, 11000);
 }
 
 }  // namespace

@@ -17,27 +17,32 @@ namespace brevan::hostutil::testing {
 class IpcExports {
  public:
   explicit IpcExports(brevan::jnitest::Library& library)
-      : createNew(get<jlong(JNICALL*)(JNIEnv*, jclass, jstring, jint)>(library, "ipcChannelCreateNew")),
-        postData(get<jboolean(JNICALL*)(JNIEnv*, jclass, jlong, jstring)>(library, "ipcChannelPostData")),
+      : createNew(
+            get<jlong(JNICALL*)(JNIEnv*, jclass, jstring, jint)>(library, "ipcChannelCreateNew")),
+        postData(get<jboolean(JNICALL*)(JNIEnv*, jclass, jlong, jstring)>(library,
+                                                                          "ipcChannelPostData")),
         getId(get<jstring(JNICALL*)(JNIEnv*, jclass, jlong)>(library, "ipcChannelGetID")),
-        readyToTalk(get<jboolean(JNICALL*)(JNIEnv*, jclass, jlong)>(library, "ipcChannelReadyToTalk")),
-        disconnectAndRebuild(
-            get<jboolean(JNICALL*)(JNIEnv*, jclass, jlong)>(library, "ipcChannelDisconnectAndRebuild")),
-        closeExisting(get<jboolean(JNICALL*)(JNIEnv*, jclass, jlong)>(library, "ipcChannelCloseExisting")),
+        readyToTalk(
+            get<jboolean(JNICALL*)(JNIEnv*, jclass, jlong)>(library, "ipcChannelReadyToTalk")),
+        disconnectAndRebuild(get<jboolean(JNICALL*)(JNIEnv*, jclass, jlong)>(
+            library, "ipcChannelDisconnectAndRebuild")),
+        closeExisting(
+            get<jboolean(JNICALL*)(JNIEnv*, jclass, jlong)>(library, "ipcChannelCloseExisting")),
         shutdown(get<jboolean(JNICALL*)(JNIEnv*, jclass, jlong)>(library, "ipcChannelShutdown")) {}
 
-  jlong (JNICALL* createNew)(JNIEnv*, jclass, jstring, jint);
-  jboolean (JNICALL* postData)(JNIEnv*, jclass, jlong, jstring);
-  jstring (JNICALL* getId)(JNIEnv*, jclass, jlong);
-  jboolean (JNICALL* readyToTalk)(JNIEnv*, jclass, jlong);
-  jboolean (JNICALL* disconnectAndRebuild)(JNIEnv*, jclass, jlong);
-  jboolean (JNICALL* closeExisting)(JNIEnv*, jclass, jlong);
-  jboolean (JNICALL* shutdown)(JNIEnv*, jclass, jlong);
+  jlong(JNICALL* createNew)(JNIEnv*, jclass, jstring, jint);
+  jboolean(JNICALL* postData)(JNIEnv*, jclass, jlong, jstring);
+  jstring(JNICALL* getId)(JNIEnv*, jclass, jlong);
+  jboolean(JNICALL* readyToTalk)(JNIEnv*, jclass, jlong);
+  jboolean(JNICALL* disconnectAndRebuild)(JNIEnv*, jclass, jlong);
+  jboolean(JNICALL* closeExisting)(JNIEnv*, jclass, jlong);
+  jboolean(JNICALL* shutdown)(JNIEnv*, jclass, jlong);
 
  private:
   template <class Function>
   static Function get(brevan::jnitest::Library& library, const char* method) {
-    return library.get<Function>((std::string("Java_zemtra_nativeCode_HostUtil_") + method).c_str());
+    return library.get<Function>(
+        (std::string("Java_zemtra_nativeCode_HostUtil_") + method).c_str());
   }
 };
 
@@ -98,12 +103,15 @@ struct IpcHost {
   IpcHost() = default;
 };
 
-inline std::u16string u16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
+inline std::u16string u16(const std::wstring& text) {
+  return std::u16string(text.begin(), text.end());
+}
 
 // Names that no other test process of the machine uses.
 inline std::wstring uniqueId(const std::wstring& stem) {
   static int serial = 0;
-  return L"hu" + stem + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++serial);
+  return L"hu" + stem + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+         std::to_wstring(++serial);
 }
 
 }  // namespace brevan::hostutil::testing

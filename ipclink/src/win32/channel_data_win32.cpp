@@ -17,28 +17,29 @@ namespace build = brevan::ipclink::build;
 namespace {
 
 bool equalsIgnoringCase(const wchar_t* text, const wchar_t* expected) {
-    return text && _wcsicmp(text, expected) == 0;
+  return text && _wcsicmp(text, expected) == 0;
 }
 
 struct DeliveryBlock {
-    IPCChannelState* channel;
-    IPCListenerInterface* listener;  // null in the host build
-    std::u16string text;
-    std::atomic<HANDLE> threadHandle{nullptr};
+  IPCChannelState* channel;
+  IPCListenerInterface* listener;  // null in the host build
+  std::u16string text;
+  std::atomic<HANDLE> threadHandle{nullptr};
 };
 
 struct ServerMessageBlock {
-    IPCChannelState* channel;
-    std::unique_ptr<IPCXMLMessage> message;
+  IPCChannelState* channel;
+  std::unique_ptr<IPCXMLMessage> message;
 };
 
 // Owned copy of a message piece, freed with deleteString.
 struct Piece {
-    wchar_t* text;
-    Piece(IPCXMLMessage& message, const wchar_t* name) : text(message.getMessagePieceWhichNeedsToBeDeleted(name)) {}
-    ~Piece() { IPCXMLMessage::deleteString(text); }
-    Piece(const Piece&) = delete;
-    Piece& operator=(const Piece&) = delete;
+  wchar_t* text;
+  Piece(IPCXMLMessage& message, const wchar_t* name)
+      : text(message.getMessagePieceWhichNeedsToBeDeleted(name)) {}
+  ~Piece() { IPCXMLMessage::deleteString(text); }
+  Piece(const Piece&) = delete;
+  Piece& operator=(const Piece&) = delete;
 };
 
 }  // namespace
@@ -46,274 +47,294 @@ struct Piece {
 // ---- IPCChannel (exported) ----
 
 void IPCChannel::postData(const wchar_t* framedText) {
-    try {
-        if (framedText) channelState->postData(asUtf16(framedText));
-    } catch (...) {
-    }
+  try {
+    if (framedText) channelState->postData(asUtf16(framedText));
+  } catch (...) {
+  }
 }
 
 void IPCChannel::postData(IPCXMLMessage* message) {
-    if (!message) return;
-    wchar_t* framed = message->toStringWithLengthPrefixWhichNeedsToBeDeleted();
-    postData(framed);
-    IPCXMLMessage::deleteString(framed);
+  if (!message) return;
+  wchar_t* framed = message->toStringWithLengthPrefixWhichNeedsToBeDeleted();
+  postData(framed);
+  IPCXMLMessage::deleteString(framed);
 }
 
 void IPCChannel::addIPCListener(IPCListenerInterface* listener) {
-    try {
-        if (listener) channelState->listeners.push_back(listener);
-    } catch (...) {
-    }
+  try {
+    if (listener) channelState->listeners.push_back(listener);
+  } catch (...) {
+  }
 }
 
 // ---- outbound ----
 
 void IPCChannelState::postData(const char16_t* text) {
-    MutexLock lock(outboundQueueMutexHandle.get());
-    if (!lock.locked()) {
-        std::fputs(build::kQueueLockFailedWhileAdding, stdout);
-        return;
-    }
-    status("%s: postData", {asUtf16(channelID)});
-    outboundQueue.emplace_back(text);
-    ++queuedCount;
-    SetEvent(outboundQueueNotEmptyFlag.get());
+  MutexLock lock(outboundQueueMutexHandle.get());
+  if (!lock.locked()) {
+    std::fputs(build::kQueueLockFailedWhileAdding, stdout);
+    return;
+  }
+  status("%s: postData", {asUtf16(channelID)});
+  outboundQueue.emplace_back(text);
+  ++queuedCount;
+  SetEvent(outboundQueueNotEmptyFlag.get());
 }
 
 DWORD WINAPI IPCChannelState::startDataQueueProcessingThread(void* argument) {
-    auto* self = static_cast<IPCChannelState*>(argument);
-    const char16_t* id = asUtf16(self->channelID);
-    // Left once the goodbye is out (or given up on), not merely when it is asked for, so a
-    // goodbye queued after the flag is still written.
-    auto leave = [self] {
-        return self->stopping() || (build::kSendsGoodbye ? self->shutdownFinished : self->shutdownRequested);
-    };
-    self->status("%s: startDataQueueProcessingThread() - Start", {id});
-    HANDLE waits[2] = {self->outboundQueueNotEmptyFlag.get(), self->stopEvent.get()};
-    for (;;) {
-        if (leave()) {
-            self->status("%s: startDataQueueProcessingThread() - Finish", {id});
-            self->queueThreadEnded = true;
-            return 0;
-        }
-        DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 100);
-        if (woke == WAIT_TIMEOUT || woke == WAIT_OBJECT_0 + 1) continue;
-        if (woke != WAIT_OBJECT_0) {
-            std::printf("Failed to wait for outboundQueueNotEmptyFlag during processing\n");
-            continue;
-        }
-        self->status("%s: startDataQueueProcessingThread() - Received QueueNotEmpty flag", {id});
-        MutexLock lock(self->outboundQueueMutexHandle.get());
-        if (!lock.locked()) {
-            std::fputs(build::kQueueLockFailedDuringProcessing, stdout);
-            continue;
-        }
-        self->status("%s: startDataQueueProcessingThread() - Grabbed outboundQueueMutexHandle mutex", {id});
-        while (!self->outboundQueue.empty() && !leave()) {
-            if (self->PipeWrite(self->outboundQueue.front())) {
-                self->status("%s: startDataQueueProcessingThread() - Sent data to pipeWrite()", {id});
-                self->outboundQueue.pop_front();
-                --self->queuedCount;
-                continue;
-            }
-            self->status("%s: startDataQueueProcessingThread() - pipeWrite() returned FAIL.  Waiting to try again...",
-                         {id});
-            // Posters may append while the pipe is down; only this thread takes entries out.
-            ReleaseMutex(self->outboundQueueMutexHandle.get());
-            bool stopped = self->pause(50);
-            WaitForSingleObject(self->outboundQueueMutexHandle.get(), INFINITE);
-            if (stopped) break;
-        }
-        self->status("%s: startDataQueueProcessingThread() - Setting QueueEmpty flag", {id});
-        if (self->outboundQueue.empty()) ResetEvent(self->outboundQueueNotEmptyFlag.get());
-        self->status("%s: startDataQueueProcessingThread() - Releasing outboundQueueMutexHandle mutex", {id});
+  auto* self = static_cast<IPCChannelState*>(argument);
+  const char16_t* id = asUtf16(self->channelID);
+  // Left once the goodbye is out (or given up on), not merely when it is asked for, so a
+  // goodbye queued after the flag is still written.
+  auto leave = [self] {
+    return self->stopping() ||
+           (build::kSendsGoodbye ? self->shutdownFinished : self->shutdownRequested);
+  };
+  self->status("%s: startDataQueueProcessingThread() - Start", {id});
+  HANDLE waits[2] = {self->outboundQueueNotEmptyFlag.get(), self->stopEvent.get()};
+  for (;;) {
+    if (leave()) {
+      self->status("%s: startDataQueueProcessingThread() - Finish", {id});
+      self->queueThreadEnded = true;
+      return 0;
     }
+    DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 100);
+    if (woke == WAIT_TIMEOUT || woke == WAIT_OBJECT_0 + 1) continue;
+    if (woke != WAIT_OBJECT_0) {
+      std::printf("Failed to wait for outboundQueueNotEmptyFlag during processing\n");
+      continue;
+    }
+    self->status("%s: startDataQueueProcessingThread() - Received QueueNotEmpty flag", {id});
+    MutexLock lock(self->outboundQueueMutexHandle.get());
+    if (!lock.locked()) {
+      std::fputs(build::kQueueLockFailedDuringProcessing, stdout);
+      continue;
+    }
+    self->status("%s: startDataQueueProcessingThread() - Grabbed outboundQueueMutexHandle mutex",
+                 {id});
+    while (!self->outboundQueue.empty() && !leave()) {
+      if (self->PipeWrite(self->outboundQueue.front())) {
+        self->status("%s: startDataQueueProcessingThread() - Sent data to pipeWrite()", {id});
+        self->outboundQueue.pop_front();
+        --self->queuedCount;
+        continue;
+      }
+      self->status(
+          "%s: startDataQueueProcessingThread() - pipeWrite() returned FAIL.  Waiting to try "
+          "again...",
+          {id});
+      // Posters may append while the pipe is down; only this thread takes entries out.
+      ReleaseMutex(self->outboundQueueMutexHandle.get());
+      bool stopped = self->pause(50);
+      WaitForSingleObject(self->outboundQueueMutexHandle.get(), INFINITE);
+      if (stopped) break;
+    }
+    self->status("%s: startDataQueueProcessingThread() - Setting QueueEmpty flag", {id});
+    if (self->outboundQueue.empty()) ResetEvent(self->outboundQueueNotEmptyFlag.get());
+    self->status("%s: startDataQueueProcessingThread() - Releasing outboundQueueMutexHandle mutex",
+                 {id});
+  }
 }
 
 int IPCChannelState::PipeWrite(const std::u16string& text) {
-    if (!outboundConnectionStatus) {
-        status("%s: PipeWrite() outboundConnectionStatus == 0", {asUtf16(channelID)});
-        pause(50);
-        return 0;
-    }
-    HANDLE pipe = outboundPipe;
-    DWORD written = 0;
-    bool ok = brevan::ipclink::win32::pipeWrite(pipe, text.c_str(), static_cast<DWORD>(2 * (text.size() + 1)), &written,
-                                        stopEvent.get());
-    status("%s: PipeWrite() wrote <%s> (%d bytes) : status = %s",
-           {asUtf16(channelID), brevan::ipclink::prefixOf(text.c_str(), 250), static_cast<int>(written),
-            ok ? u"TRUE" : u"FALSE"});
-    return ok ? 1 : 0;
+  if (!outboundConnectionStatus) {
+    status("%s: PipeWrite() outboundConnectionStatus == 0", {asUtf16(channelID)});
+    pause(50);
+    return 0;
+  }
+  HANDLE pipe = outboundPipe;
+  DWORD written = 0;
+  bool ok = brevan::ipclink::win32::pipeWrite(
+      pipe, text.c_str(), static_cast<DWORD>(2 * (text.size() + 1)), &written, stopEvent.get());
+  status("%s: PipeWrite() wrote <%s> (%d bytes) : status = %s",
+         {asUtf16(channelID), brevan::ipclink::prefixOf(text.c_str(), 250),
+          static_cast<int>(written), ok ? u"TRUE" : u"FALSE"});
+  return ok ? 1 : 0;
 }
 
 // ---- inbound ----
 
 DWORD WINAPI IPCChannelState::PipeReadThread(void* argument) {
-    auto* self = static_cast<IPCChannelState*>(argument);
-    const char16_t* id = asUtf16(self->channelID);
-    const unsigned generation = self->setupGeneration;
-    auto abandoned = [&] { return self->stopping() || generation != self->setupGeneration; };
-    self->status("%s: PipeReadThread() - Start", {id});
-    while (!self->shutdownRequested && !self->inboundConnectionStatus) {
-        self->status("%s: PipeReadThread() - inboundConnectionStatus wait failed, sleeping and trying again...", {id});
-        if (self->pause(50) || abandoned()) return 0;
+  auto* self = static_cast<IPCChannelState*>(argument);
+  const char16_t* id = asUtf16(self->channelID);
+  const unsigned generation = self->setupGeneration;
+  auto abandoned = [&] { return self->stopping() || generation != self->setupGeneration; };
+  self->status("%s: PipeReadThread() - Start", {id});
+  while (!self->shutdownRequested && !self->inboundConnectionStatus) {
+    self->status(
+        "%s: PipeReadThread() - inboundConnectionStatus wait failed, sleeping and trying again...",
+        {id});
+    if (self->pause(50) || abandoned()) return 0;
+  }
+  if (self->shutdownRequested || abandoned()) return 0;
+  {
+    MutexLock lock(self->buildMessageMutexHandle.get());
+    self->assembler.reset();  // a new connection starts on a frame boundary
+  }
+  std::unique_ptr<uint8_t[]> readBuffer(new uint8_t[4096]);
+  HANDLE pipe = self->inboundPipe;
+  for (;;) {
+    ZeroMemory(readBuffer.get(), 4096);
+    self->status("%s: PipeReadThread() - about to call ReadFile() [This->inboundPipe == %d]...",
+                 {id, static_cast<int>(reinterpret_cast<intptr_t>(pipe))});
+    DWORD got = 0;
+    DWORD error = 0;
+    bool ok = brevan::ipclink::win32::pipeRead(pipe, readBuffer.get(), 4096, &got, &error,
+                                               self->stopEvent.get());
+    if (abandoned()) return 0;
+    self->status("%s: PipeReadThread() - Returned from ReadFile() with readStatus == %d",
+                 {id, ok ? 1 : 0});
+    if (!ok && self->readError(error)) return static_cast<DWORD>(-1);
+    bool dispatched = false;
+    if (got > 0) {
+      bool endReader = false;
+      // Every complete frame of this read is delivered now, not after the next read.
+      for (int n = static_cast<int>(got); self->BuildMessage(n, readBuffer.get()); n = 0) {
+        dispatched = true;
+        self->dispatchCompletedMessage(&endReader);
+        if (endReader) return static_cast<DWORD>(-1);
+      }
     }
-    if (self->shutdownRequested || abandoned()) return 0;
-    {
-        MutexLock lock(self->buildMessageMutexHandle.get());
-        self->assembler.reset();  // a new connection starts on a frame boundary
+    if (self->shutdownRequested) {
+      if (dispatched) self->status("%s: PipeReadThread() - shutting down so returning...", {id});
+      return build::kHostBuild ? 1 : 0;
     }
-    std::unique_ptr<uint8_t[]> readBuffer(new uint8_t[4096]);
-    HANDLE pipe = self->inboundPipe;
-    for (;;) {
-        ZeroMemory(readBuffer.get(), 4096);
-        self->status("%s: PipeReadThread() - about to call ReadFile() [This->inboundPipe == %d]...",
-                     {id, static_cast<int>(reinterpret_cast<intptr_t>(pipe))});
-        DWORD got = 0;
-        DWORD error = 0;
-        bool ok = brevan::ipclink::win32::pipeRead(pipe, readBuffer.get(), 4096, &got, &error, self->stopEvent.get());
-        if (abandoned()) return 0;
-        self->status("%s: PipeReadThread() - Returned from ReadFile() with readStatus == %d", {id, ok ? 1 : 0});
-        if (!ok && self->readError(error)) return static_cast<DWORD>(-1);
-        bool dispatched = false;
-        if (got > 0) {
-            bool endReader = false;
-            // Every complete frame of this read is delivered now, not after the next read.
-            for (int n = static_cast<int>(got); self->BuildMessage(n, readBuffer.get()); n = 0) {
-                dispatched = true;
-                self->dispatchCompletedMessage(&endReader);
-                if (endReader) return static_cast<DWORD>(-1);
-            }
-        }
-        if (self->shutdownRequested) {
-            if (dispatched) self->status("%s: PipeReadThread() - shutting down so returning...", {id});
-            return build::kHostBuild ? 1 : 0;
-        }
-        if (!ok && self->pause(10)) return 0;  // an unlisted error: do not spin on it
-    }
+    if (!ok && self->pause(10)) return 0;  // an unlisted error: do not spin on it
+  }
 }
 
 bool IPCChannelState::readError(DWORD error) {
-    const char16_t* id = asUtf16(channelID);
-    // A client whose router disconnects it (rather than closing) would otherwise be left
-    // without a reader for good; it repairs as for a broken pipe.
-    bool repairs = error == ERROR_BROKEN_PIPE || (build::kFileNotFoundRepairs && error == ERROR_FILE_NOT_FOUND) ||
-                   (direction == IPC_TO_ROUTER && error == ERROR_PIPE_NOT_CONNECTED);
-    if (repairs) {
-        // After Shutdown the channel stays down: no repair, no retries.
-        if (stopRetrying()) return true;
-        if (direction == IPC_TO_ROUTER) {
-            status("%s: PipeReadThread() - BROKEN PIPE (TO ROUTER), rebuilding...", {id});
-            RebuildChannel();
-        } else {
-            status("%s: PipeReadThread() - BROKEN PIPE (FROM ROUTER), disconnecting...", {id});
-            DisconnectClients();
-        }
-        return true;
+  const char16_t* id = asUtf16(channelID);
+  // A client whose router disconnects it (rather than closing) would otherwise be left
+  // without a reader for good; it repairs as for a broken pipe.
+  bool repairs = error == ERROR_BROKEN_PIPE ||
+                 (build::kFileNotFoundRepairs && error == ERROR_FILE_NOT_FOUND) ||
+                 (direction == IPC_TO_ROUTER && error == ERROR_PIPE_NOT_CONNECTED);
+  if (repairs) {
+    // After Shutdown the channel stays down: no repair, no retries.
+    if (stopRetrying()) return true;
+    if (direction == IPC_TO_ROUTER) {
+      status("%s: PipeReadThread() - BROKEN PIPE (TO ROUTER), rebuilding...", {id});
+      RebuildChannel();
+    } else {
+      status("%s: PipeReadThread() - BROKEN PIPE (FROM ROUTER), disconnecting...", {id});
+      DisconnectClients();
     }
-    switch (error) {
-        case ERROR_PIPE_NOT_CONNECTED: status("%s: PipeReadThread() - ERROR_PIPE_NOT_CONNECTED", {id}); return true;
-        case ERROR_INVALID_HANDLE: status("%s: PipeReadThread() - ERROR_INVALID_HANDLE", {id}); return true;
-        case ERROR_ALREADY_EXISTS: status("%s: PipeReadThread() - ERROR_ALREADY_EXISTS", {id}); return true;
-        default: status("%s: PipeReadThread() - Unknown error [%d]", {id, static_cast<int>(error)}); return false;
-    }
+    return true;
+  }
+  switch (error) {
+    case ERROR_PIPE_NOT_CONNECTED:
+      status("%s: PipeReadThread() - ERROR_PIPE_NOT_CONNECTED", {id});
+      return true;
+    case ERROR_INVALID_HANDLE:
+      status("%s: PipeReadThread() - ERROR_INVALID_HANDLE", {id});
+      return true;
+    case ERROR_ALREADY_EXISTS:
+      status("%s: PipeReadThread() - ERROR_ALREADY_EXISTS", {id});
+      return true;
+    default:
+      status("%s: PipeReadThread() - Unknown error [%d]", {id, static_cast<int>(error)});
+      return false;
+  }
 }
 
 int IPCChannelState::BuildMessage(int count, const uint8_t* bytes) {
-    MutexLock lock(buildMessageMutexHandle.get());
-    if (!lock.locked()) {
-        std::printf("Failed to get buildMessageMutexHandle while adding\n");
-        return 0;
-    }
-    size_t held = 0;
-    if (!assembler.add(bytes, static_cast<size_t>(count), &held)) return 0;
-    completedMessage = assembler.completed();
-    status("%s: BuildMessage() completed message <%s> of length: %d bytes",
-           {asUtf16(channelID), brevan::ipclink::prefixOf(completedMessage.c_str(), 250), static_cast<int>(held)});
-    return 1;
+  MutexLock lock(buildMessageMutexHandle.get());
+  if (!lock.locked()) {
+    std::printf("Failed to get buildMessageMutexHandle while adding\n");
+    return 0;
+  }
+  size_t held = 0;
+  if (!assembler.add(bytes, static_cast<size_t>(count), &held)) return 0;
+  completedMessage = assembler.completed();
+  status("%s: BuildMessage() completed message <%s> of length: %d bytes",
+         {asUtf16(channelID), brevan::ipclink::prefixOf(completedMessage.c_str(), 250),
+          static_cast<int>(held)});
+  return 1;
 }
 
 void IPCChannelState::dispatchCompletedMessage(bool* endReader) {
-    std::u16string text;
-    {
-        MutexLock lock(buildMessageMutexHandle.get());
-        text = completedMessage.c_str();  // up to the frame's NUL
-    }
-    IPCXMLMessage message(asWide(text.c_str()));
-    Piece source(message, L"SOURCE_ID");
-    if (equalsIgnoringCase(source.text, L"BrevanService")) {
-        auto* block = new ServerMessageBlock{this, std::make_unique<IPCXMLMessage>(&message)};
-        if (!threads.start(processMessageFromServer, block)) delete block;
-        return;
-    }
-    if (text == u"let go") {
-        RebuildChannel();
-        *endReader = true;
-        return;
-    }
-    deliverToListeners(text);
+  std::u16string text;
+  {
+    MutexLock lock(buildMessageMutexHandle.get());
+    text = completedMessage.c_str();  // up to the frame's NUL
+  }
+  IPCXMLMessage message(asWide(text.c_str()));
+  Piece source(message, L"SOURCE_ID");
+  if (equalsIgnoringCase(source.text, L"BrevanService")) {
+    auto* block = new ServerMessageBlock{this, std::make_unique<IPCXMLMessage>(&message)};
+    if (!threads.start(processMessageFromServer, block)) delete block;
+    return;
+  }
+  if (text == u"let go") {
+    RebuildChannel();
+    *endReader = true;
+    return;
+  }
+  deliverToListeners(text);
 }
 
 void IPCChannelState::deliverToListeners(const std::u16string& text) {
-    std::vector<IPCListenerInterface*> targets = listeners;
-    if (!build::kListenerDelivery) targets.assign(1, nullptr);
-    for (IPCListenerInterface* listener : targets) {
-        auto* block = new DeliveryBlock{this, listener, text};
-        ++activeDeliveries;
-        HANDLE thread = CreateThread(nullptr, 0, sendToListenerThread, block, 0, nullptr);
-        if (!thread) {
-            --activeDeliveries;
-            delete block;
-            continue;
-        }
-        listenerThreadHandle = thread;
-        block->threadHandle = thread;
+  std::vector<IPCListenerInterface*> targets = listeners;
+  if (!build::kListenerDelivery) targets.assign(1, nullptr);
+  for (IPCListenerInterface* listener : targets) {
+    auto* block = new DeliveryBlock{this, listener, text};
+    ++activeDeliveries;
+    HANDLE thread = CreateThread(nullptr, 0, sendToListenerThread, block, 0, nullptr);
+    if (!thread) {
+      --activeDeliveries;
+      delete block;
+      continue;
     }
+    listenerThreadHandle = thread;
+    block->threadHandle = thread;
+  }
 }
 
 DWORD WINAPI IPCChannelState::processMessageFromServer(void* argument) {
-    std::unique_ptr<ServerMessageBlock> block(static_cast<ServerMessageBlock*>(argument));
-    IPCChannelState* self = block->channel;
-    const char16_t* id = asUtf16(self->channelID);
-    self->status("%s: processMessageFromServer() - Start", {id});
-    Piece action(*block->message, L"ACTION");
-    if (equalsIgnoringCase(action.text, L"YouMayNowConnect")) {
-        // An answer addressed to another channel (read off the shared service pipe) or one
-        // that comes after admission changes nothing.
-        Piece destination(*block->message, L"DESTINATION_ID");
-        bool forUs = !destination.text || _wcsicmp(destination.text, self->channelID) == 0;
-        if (forUs && !self->routerHasBeenNegotiatedWith.exchange(1)) self->RebuildChannel();
-    } else if (build::kHonoursShutdownImmediately && equalsIgnoringCase(action.text, L"ShutdownImmediately")) {
-        std::exit(0);
-    } else {
-        wchar_t* text = block->message->toStringWhichNeedsToBeDeleted();
-        if (text) self->deliverToListeners(asUtf16(text));
-        IPCXMLMessage::deleteString(text);
-    }
-    self->status("%s: processMessageFromServer() - Finish", {id});
-    return 0;
+  std::unique_ptr<ServerMessageBlock> block(static_cast<ServerMessageBlock*>(argument));
+  IPCChannelState* self = block->channel;
+  const char16_t* id = asUtf16(self->channelID);
+  self->status("%s: processMessageFromServer() - Start", {id});
+  Piece action(*block->message, L"ACTION");
+  if (equalsIgnoringCase(action.text, L"YouMayNowConnect")) {
+    // An answer addressed to another channel (read off the shared service pipe) or one
+    // that comes after admission changes nothing.
+    Piece destination(*block->message, L"DESTINATION_ID");
+    bool forUs = !destination.text || _wcsicmp(destination.text, self->channelID) == 0;
+    if (forUs && !self->routerHasBeenNegotiatedWith.exchange(1)) self->RebuildChannel();
+  } else if (build::kHonoursShutdownImmediately &&
+             equalsIgnoringCase(action.text, L"ShutdownImmediately")) {
+    std::exit(0);
+  } else {
+    wchar_t* text = block->message->toStringWhichNeedsToBeDeleted();
+    if (text) self->deliverToListeners(asUtf16(text));
+    IPCXMLMessage::deleteString(text);
+  }
+  self->status("%s: processMessageFromServer() - Finish", {id});
+  return 0;
 }
 
 DWORD WINAPI IPCChannelState::sendToListenerThread(void* argument) {
-    std::unique_ptr<DeliveryBlock> block(static_cast<DeliveryBlock*>(argument));
-    IPCChannelState* self = block->channel;
-    const char16_t* id = asUtf16(self->channelID);
-    self->status("%s: sendToListenerThread() - Start", {id});
-    try {
-        if (build::kListenerDelivery) {
-            block->listener->messageReceived(self->owner, new IPCXMLMessage(asWide(block->text.c_str())));
-        } else if (self->host.deliver) {
-            self->host.deliver(self->host.context, self->owner, asWide(block->text.c_str()));
-        }
-    } catch (...) {
+  std::unique_ptr<DeliveryBlock> block(static_cast<DeliveryBlock*>(argument));
+  IPCChannelState* self = block->channel;
+  const char16_t* id = asUtf16(self->channelID);
+  self->status("%s: sendToListenerThread() - Start", {id});
+  try {
+    if (build::kListenerDelivery) {
+      block->listener->messageReceived(self->owner, new IPCXMLMessage(asWide(block->text.c_str())));
+    } else if (self->host.deliver) {
+      self->host.deliver(self->host.context, self->owner, asWide(block->text.c_str()));
     }
-    self->status("%s: sendToListenerThread() - Waiting for parent handle to realize...", {id});
-    while (!block->threadHandle) Sleep(10);
-    self->status("%s: sendToListenerThread() - Parent handle realized", {id});
-    self->status("%s: sendToListenerThread() - Finish", {id});
-    HANDLE thread = block->threadHandle;
-    block.reset();
-    addToReaperList(thread);
-    --self->activeDeliveries;
-    return 0;
+  } catch (...) {
+  }
+  self->status("%s: sendToListenerThread() - Waiting for parent handle to realize...", {id});
+  while (!block->threadHandle) Sleep(10);
+  self->status("%s: sendToListenerThread() - Parent handle realized", {id});
+  self->status("%s: sendToListenerThread() - Finish", {id});
+  HANDLE thread = block->threadHandle;
+  block.reset();
+  addToReaperList(thread);
+  --self->activeDeliveries;
+  return 0;
 }

@@ -9,57 +9,57 @@ namespace brevan::ipclink::win32 {
 using brevan::win32::ScopedHandle;
 
 HANDLE ThreadGroup::start(LPTHREAD_START_ROUTINE body, void* argument) {
-    std::lock_guard<SlimLock> guard(mutex_);
-    if (stopping_) return nullptr;
-    closeFinishedLocked();
-    HANDLE thread = CreateThread(nullptr, 0, body, argument, 0, nullptr);
-    if (thread) handles_.emplace_back(thread);
-    return thread;
+  std::lock_guard<SlimLock> guard(mutex_);
+  if (stopping_) return nullptr;
+  closeFinishedLocked();
+  HANDLE thread = CreateThread(nullptr, 0, body, argument, 0, nullptr);
+  if (thread) handles_.emplace_back(thread);
+  return thread;
 }
 
 void ThreadGroup::closeFinishedLocked() {
-    std::vector<ScopedHandle> running;
-    for (ScopedHandle& thread : handles_) {
-        if (WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0) {
-            thread.close();
-        } else {
-            running.push_back(std::move(thread));
-        }
+  std::vector<ScopedHandle> running;
+  for (ScopedHandle& thread : handles_) {
+    if (WaitForSingleObject(thread.get(), 0) == WAIT_OBJECT_0) {
+      thread.close();
+    } else {
+      running.push_back(std::move(thread));
     }
-    handles_.swap(running);
+  }
+  handles_.swap(running);
 }
 
 bool ThreadGroup::joinAll(DWORD limitMs) {
-    DWORD started = GetTickCount();
-    for (;;) {
-        HANDLE oldest = nullptr;
-        {
-            std::lock_guard<SlimLock> guard(mutex_);
-            closeFinishedLocked();
-            if (handles_.empty()) return true;
-            oldest = handles_.front().get();
-        }
-        DWORD elapsed = GetTickCount() - started;
-        if (elapsed >= limitMs) return false;
-        // Ended threads can start others until stop() is seen, so look again after each wait.
-        WaitForSingleObject(oldest, limitMs - elapsed);
+  DWORD started = GetTickCount();
+  for (;;) {
+    HANDLE oldest = nullptr;
+    {
+      std::lock_guard<SlimLock> guard(mutex_);
+      closeFinishedLocked();
+      if (handles_.empty()) return true;
+      oldest = handles_.front().get();
     }
+    DWORD elapsed = GetTickCount() - started;
+    if (elapsed >= limitMs) return false;
+    // Ended threads can start others until stop() is seen, so look again after each wait.
+    WaitForSingleObject(oldest, limitMs - elapsed);
+  }
 }
 
 ThreadGroup::~ThreadGroup() = default;
 
 ChannelGlobals& channelGlobals() {
-    static ChannelGlobals globals;
-    return globals;
+  static ChannelGlobals globals;
+  return globals;
 }
 
 void createChannelGlobals() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        ChannelGlobals& g = channelGlobals();
-        g.reaperMutexHandle = CreateMutexW(nullptr, FALSE, nullptr);
-        g.reaperListNotEmptyFlag = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    });
+  static std::once_flag once;
+  std::call_once(once, [] {
+    ChannelGlobals& g = channelGlobals();
+    g.reaperMutexHandle = CreateMutexW(nullptr, FALSE, nullptr);
+    g.reaperListNotEmptyFlag = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  });
 }
 
 namespace {
@@ -68,49 +68,49 @@ namespace {
 // waited for, so the OVERLAPPED never outlives this frame.
 bool finishOverlapped(HANDLE pipe, OVERLAPPED* overlapped, BOOL issued, DWORD* transferred,
                       HANDLE stopEvent) {
-    if (!issued && GetLastError() != ERROR_IO_PENDING) return false;
-    if (!issued) {
-        HANDLE waits[2] = {overlapped->hEvent, stopEvent};
-        if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
-            CancelIo(pipe);
-            WaitForSingleObject(overlapped->hEvent, INFINITE);
-            GetOverlappedResult(pipe, overlapped, transferred, FALSE);
-            SetLastError(ERROR_OPERATION_ABORTED);
-            return false;
-        }
+  if (!issued && GetLastError() != ERROR_IO_PENDING) return false;
+  if (!issued) {
+    HANDLE waits[2] = {overlapped->hEvent, stopEvent};
+    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+      CancelIo(pipe);
+      WaitForSingleObject(overlapped->hEvent, INFINITE);
+      GetOverlappedResult(pipe, overlapped, transferred, FALSE);
+      SetLastError(ERROR_OPERATION_ABORTED);
+      return false;
     }
-    return GetOverlappedResult(pipe, overlapped, transferred, FALSE) != FALSE;
+  }
+  return GetOverlappedResult(pipe, overlapped, transferred, FALSE) != FALSE;
 }
 
 class OverlappedEvent {
-public:
-    OverlappedEvent() {
-        ZeroMemory(&overlapped, sizeof overlapped);
-        overlapped.hEvent = event_.get();
-    }
-    OVERLAPPED overlapped;
+ public:
+  OverlappedEvent() {
+    ZeroMemory(&overlapped, sizeof overlapped);
+    overlapped.hEvent = event_.get();
+  }
+  OVERLAPPED overlapped;
 
-private:
-    ScopedHandle event_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+ private:
+  ScopedHandle event_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 }  // namespace
 
 bool pipeRead(HANDLE pipe, void* buffer, DWORD size, DWORD* got, DWORD* error, HANDLE stopEvent) {
-    OverlappedEvent io;
-    *got = 0;
-    SetLastError(0);
-    BOOL issued = ReadFile(pipe, buffer, size, nullptr, &io.overlapped);
-    bool ok = finishOverlapped(pipe, &io.overlapped, issued, got, stopEvent);
-    *error = ok ? 0 : GetLastError();
-    return ok;
+  OverlappedEvent io;
+  *got = 0;
+  SetLastError(0);
+  BOOL issued = ReadFile(pipe, buffer, size, nullptr, &io.overlapped);
+  bool ok = finishOverlapped(pipe, &io.overlapped, issued, got, stopEvent);
+  *error = ok ? 0 : GetLastError();
+  return ok;
 }
 
 bool pipeWrite(HANDLE pipe, const void* data, DWORD size, DWORD* written, HANDLE stopEvent) {
-    OverlappedEvent io;
-    *written = 0;
-    BOOL issued = WriteFile(pipe, data, size, nullptr, &io.overlapped);
-    return finishOverlapped(pipe, &io.overlapped, issued, written, stopEvent);
+  OverlappedEvent io;
+  *written = 0;
+  BOOL issued = WriteFile(pipe, data, size, nullptr, &io.overlapped);
+  return finishOverlapped(pipe, &io.overlapped, issued, written, stopEvent);
 }
 
 }  // namespace brevan::ipclink::win32

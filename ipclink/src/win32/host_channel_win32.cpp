@@ -5,15 +5,17 @@
 namespace brevan::ipclink::win32 {
 
 IPCChannel* createHostChannel(const wchar_t* channelID, int direction, const ChannelHost& host) {
-    if (!channelID) return nullptr;
-    return IPCChannelState::newChannel(channelID, direction, nullptr, nullptr, host);
+  if (!channelID) return nullptr;
+  return IPCChannelState::newChannel(channelID, direction, nullptr, nullptr, host);
 }
 
 bool readyToTalk(IPCChannel* channel) {
-    IPCChannelState* state = IPCChannelState::of(channel);
-    return state->readPipeReady && state->writePipeReady;
+  IPCChannelState* state = IPCChannelState::of(channel);
+  return state->readPipeReady && state->writePipeReady;
 }
 
-void requestShutdown(IPCChannel* channel) { IPCChannelState::of(channel)->shutdownRequested = true; }
+void requestShutdown(IPCChannel* channel) {
+  IPCChannelState::of(channel)->shutdownRequested = true;
+}
 
 }  // namespace brevan::ipclink::win32

@@ -12,8 +12,8 @@ namespace brevan::ipclink::win32 {
 // Where a host channel's inbound texts go. deliver runs on a delivery thread of the channel's
 // own, one thread per message; context is passed back unchanged.
 struct ChannelHost {
-    void (*deliver)(void* context, IPCChannel* channel, const wchar_t* text) = nullptr;
-    void* context = nullptr;
+  void (*deliver)(void* context, IPCChannel* channel, const wchar_t* text) = nullptr;
+  void* context = nullptr;
 };
 
 // Null without an id or when the channel cannot be made. Takes no creation mutex: the host

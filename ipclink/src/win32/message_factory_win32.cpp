@@ -16,7 +16,7 @@
 #include "xml_text.h"
 
 struct IPCXMLDocument {
-    brevan::win32::ComPtr<IXMLDOMDocument2> dom;
+  brevan::win32::ComPtr<IXMLDOMDocument2> dom;
 };
 
 namespace brevan::ipclink::win32 {
@@ -37,13 +37,13 @@ const IID kDomDocument2Interface = {
     0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
 enum Action {
-    kWakeUp = 0,
-    kCreateEmpty = 1,
-    kDestroy = 2,
-    kCreateFromText = 3,
-    kAddPiece = 4,
-    kGetPiece = 5,
-    kSerialise = 6,
+  kWakeUp = 0,
+  kCreateEmpty = 1,
+  kDestroy = 2,
+  kCreateFromText = 3,
+  kAddPiece = 4,
+  kGetPiece = 5,
+  kSerialise = 6,
 };
 
 const char16_t kEmptyMessageText[] = u"<BREVAN_IPC_MESSAGE></BREVAN_IPC_MESSAGE>";
@@ -52,339 +52,360 @@ const char16_t kEmptyMessageText[] = u"<BREVAN_IPC_MESSAGE></BREVAN_IPC_MESSAGE>
 // read and answered by the factory thread between the two events. The requester sets the one and
 // starts waiting for the other in a single SignalObjectAndWait.
 struct RequestBlock {
-    HANDLE requestMessageMutexHandle = nullptr;
-    HANDLE messageRequestEvent = nullptr;   // manual reset: the block is filled
-    HANDLE messageCompleteEvent = nullptr;  // manual reset: the request is done
-    HANDLE factoryThread = nullptr;
-    IClassFactory* domClass = nullptr;      // the factory thread's own; fetched once per start
-    std::atomic<LONG> requestedAction{kWakeUp};
-    IPCXMLDocument* newMessage = nullptr;
-    IPCXMLDocument* messageToModify = nullptr;
-    IPCXMLDocument* messageToDestroy = nullptr;
-    const char16_t* stringForMessageCreation = nullptr;
-    const char16_t* stringForAddingMessagePieceName = nullptr;
-    const char16_t* stringForAddingMessagePieceValue = nullptr;
-    const char16_t* stringForGettingMessagePieceName = nullptr;
-    bool gotMessagePieceValue = false;
-    std::u16string stringForGettingMessagePieceValue;
-    std::u16string serialisedText;
-    std::atomic<bool> shuttingDown{false};
-    std::atomic<bool> exitedMessageFactoryThread{false};
-    volatile LONG oneup = 0;
+  HANDLE requestMessageMutexHandle = nullptr;
+  HANDLE messageRequestEvent = nullptr;   // manual reset: the block is filled
+  HANDLE messageCompleteEvent = nullptr;  // manual reset: the request is done
+  HANDLE factoryThread = nullptr;
+  IClassFactory* domClass = nullptr;  // the factory thread's own; fetched once per start
+  std::atomic<LONG> requestedAction{kWakeUp};
+  IPCXMLDocument* newMessage = nullptr;
+  IPCXMLDocument* messageToModify = nullptr;
+  IPCXMLDocument* messageToDestroy = nullptr;
+  const char16_t* stringForMessageCreation = nullptr;
+  const char16_t* stringForAddingMessagePieceName = nullptr;
+  const char16_t* stringForAddingMessagePieceValue = nullptr;
+  const char16_t* stringForGettingMessagePieceName = nullptr;
+  bool gotMessagePieceValue = false;
+  std::u16string stringForGettingMessagePieceValue;
+  std::u16string serialisedText;
+  std::atomic<bool> shuttingDown{false};
+  std::atomic<bool> exitedMessageFactoryThread{false};
+  volatile LONG oneup = 0;
 };
 
 // Function-local, so the block exists before any static initialiser of the library asks.
 RequestBlock& theBlock() {
-    static RequestBlock block;
-    return block;
+  static RequestBlock block;
+  return block;
 }
-SlimLock lifecycleMutex;  // guards starting and stopping the factory
-bool everStarted = false;   // guarded by lifecycleMutex
+SlimLock lifecycleMutex;   // guards starting and stopping the factory
+bool everStarted = false;  // guarded by lifecycleMutex
 
-ScopedBstr bstrOf(const char16_t* text) { return ScopedBstr(SysAllocString(asWide(text ? text : u""))); }
+ScopedBstr bstrOf(const char16_t* text) {
+  return ScopedBstr(SysAllocString(asWide(text ? text : u"")));
+}
 
 std::u16string textOf(const ScopedBstr& text) {
-    return text ? std::u16string(asUtf16(text.get()), SysStringLen(text.get())) : std::u16string();
+  return text ? std::u16string(asUtf16(text.get()), SysStringLen(text.get())) : std::u16string();
 }
 
 std::u16string variantText(const VARIANT* value) {
-    std::u16string out;
-    if (value->vt == VT_BSTR && value->bstrVal) out.assign(asUtf16(value->bstrVal), SysStringLen(value->bstrVal));
-    return out;
+  std::u16string out;
+  if (value->vt == VT_BSTR && value->bstrVal)
+    out.assign(asUtf16(value->bstrVal), SysStringLen(value->bstrVal));
+  return out;
 }
 
 IPCXMLDocument* createDocument(const char16_t* text) {
-    InterlockedIncrement(&theBlock().oneup);
-    ComPtr<IXMLDOMDocument2> dom;
-    // Asking the class object directly spares the registry look-up of every CoCreateInstance.
-    IClassFactory* domClass = theBlock().domClass;
-    const HRESULT created =
-        domClass ? domClass->CreateInstance(nullptr, kDomDocument2Interface, dom.receiveVoid())
-                 : CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER, kDomDocument2Interface,
-                                    dom.receiveVoid());
-    if (FAILED(created) || !dom) return nullptr;
-    if (text) {
-        VARIANT_BOOL loaded = VARIANT_FALSE;
-        const ScopedBstr source = bstrOf(text);
-        dom->loadXML(source.get(), &loaded);  // text that does not parse leaves the document empty
-    }
-    return new IPCXMLDocument{std::move(dom)};
+  InterlockedIncrement(&theBlock().oneup);
+  ComPtr<IXMLDOMDocument2> dom;
+  // Asking the class object directly spares the registry look-up of every CoCreateInstance.
+  IClassFactory* domClass = theBlock().domClass;
+  const HRESULT created =
+      domClass ? domClass->CreateInstance(nullptr, kDomDocument2Interface, dom.receiveVoid())
+               : CoCreateInstance(kDomDocumentClass, nullptr, CLSCTX_INPROC_SERVER,
+                                  kDomDocument2Interface, dom.receiveVoid());
+  if (FAILED(created) || !dom) return nullptr;
+  if (text) {
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    const ScopedBstr source = bstrOf(text);
+    dom->loadXML(source.get(), &loaded);  // text that does not parse leaves the document empty
+  }
+  return new IPCXMLDocument{std::move(dom)};
 }
 
 void destroyDocument() {
-    if (!theBlock().messageToDestroy) {
-        std::printf("Error: Request was made to destroy NULL message\n");
-        return;
-    }
-    delete theBlock().messageToDestroy;
-    theBlock().messageToDestroy = nullptr;
+  if (!theBlock().messageToDestroy) {
+    std::printf("Error: Request was made to destroy NULL message\n");
+    return;
+  }
+  delete theBlock().messageToDestroy;
+  theBlock().messageToDestroy = nullptr;
 }
 
 void addPiece() {
-    IPCXMLDocument* document = theBlock().messageToModify;
-    if (!document) return;
-    const ScopedBstr name = bstrOf(theBlock().stringForAddingMessagePieceName);
-    ComPtr<IXMLDOMElement> element;
-    ComPtr<IXMLDOMElement> root;
-    if (FAILED(document->dom->createElement(name.get(), element.receive())) || !element) return;
-    {
-        ScopedVariant value;
-        V_VT(value.get()) = VT_BSTR;
-        V_BSTR(value.get()) = bstrOf(theBlock().stringForAddingMessagePieceValue).take();
-        element->setAttribute(name.get(), *value.get());
-    }
-    if (FAILED(document->dom->get_documentElement(root.receive())) || !root) return;
-    ComPtr<IXMLDOMNode> appended;
-    root->appendChild(element.get(), appended.receive());
+  IPCXMLDocument* document = theBlock().messageToModify;
+  if (!document) return;
+  const ScopedBstr name = bstrOf(theBlock().stringForAddingMessagePieceName);
+  ComPtr<IXMLDOMElement> element;
+  ComPtr<IXMLDOMElement> root;
+  if (FAILED(document->dom->createElement(name.get(), element.receive())) || !element) return;
+  {
+    ScopedVariant value;
+    V_VT(value.get()) = VT_BSTR;
+    V_BSTR(value.get()) = bstrOf(theBlock().stringForAddingMessagePieceValue).take();
+    element->setAttribute(name.get(), *value.get());
+  }
+  if (FAILED(document->dom->get_documentElement(root.receive())) || !root) return;
+  ComPtr<IXMLDOMNode> appended;
+  root->appendChild(element.get(), appended.receive());
 }
 
 bool getPiece(std::u16string* value) {
-    IPCXMLDocument* document = theBlock().messageToModify;
-    if (!document) return false;
-    const ScopedBstr name = bstrOf(theBlock().stringForGettingMessagePieceName);
-    ComPtr<IXMLDOMNodeList> elements;
-    ComPtr<IXMLDOMNode> first;
-    ComPtr<IXMLDOMNamedNodeMap> attributes;
-    ComPtr<IXMLDOMNode> attribute;
-    if (FAILED(document->dom->getElementsByTagName(name.get(), elements.receive())) || !elements) return false;
-    if (elements->get_item(0, first.receive()) != S_OK || !first) return false;
-    if (FAILED(first->get_attributes(attributes.receive())) || !attributes) return false;
-    if (attributes->getNamedItem(name.get(), attribute.receive()) != S_OK || !attribute) return false;
-    ScopedVariant text;
-    if (FAILED(attribute->get_nodeValue(text.get())) || text.get()->vt != VT_BSTR) return false;
-    *value = variantText(text.get());
-    return true;
+  IPCXMLDocument* document = theBlock().messageToModify;
+  if (!document) return false;
+  const ScopedBstr name = bstrOf(theBlock().stringForGettingMessagePieceName);
+  ComPtr<IXMLDOMNodeList> elements;
+  ComPtr<IXMLDOMNode> first;
+  ComPtr<IXMLDOMNamedNodeMap> attributes;
+  ComPtr<IXMLDOMNode> attribute;
+  if (FAILED(document->dom->getElementsByTagName(name.get(), elements.receive())) || !elements)
+    return false;
+  if (elements->get_item(0, first.receive()) != S_OK || !first) return false;
+  if (FAILED(first->get_attributes(attributes.receive())) || !attributes) return false;
+  if (attributes->getNamedItem(name.get(), attribute.receive()) != S_OK || !attribute) return false;
+  ScopedVariant text;
+  if (FAILED(attribute->get_nodeValue(text.get())) || text.get()->vt != VT_BSTR) return false;
+  *value = variantText(text.get());
+  return true;
 }
 
 XmlNode treeOf(IXMLDOMNode* node);
 
 void addChildren(IXMLDOMNode* node, XmlNode* out) {
-    ComPtr<IXMLDOMNodeList> children;
-    if (FAILED(node->get_childNodes(children.receive())) || !children) return;
-    LONG count = 0;
-    children->get_length(&count);
-    for (LONG i = 0; i < count; ++i) {
-        ComPtr<IXMLDOMNode> child;
-        if (children->get_item(i, child.receive()) != S_OK || !child) continue;
-        DOMNodeType type = NODE_INVALID;
-        child->get_nodeType(&type);
-        if (type == NODE_ELEMENT || type == NODE_TEXT || type == NODE_CDATA_SECTION ||
-            type == NODE_COMMENT || type == NODE_PROCESSING_INSTRUCTION) {
-            out->children.push_back(treeOf(child.get()));
-        }
+  ComPtr<IXMLDOMNodeList> children;
+  if (FAILED(node->get_childNodes(children.receive())) || !children) return;
+  LONG count = 0;
+  children->get_length(&count);
+  for (LONG i = 0; i < count; ++i) {
+    ComPtr<IXMLDOMNode> child;
+    if (children->get_item(i, child.receive()) != S_OK || !child) continue;
+    DOMNodeType type = NODE_INVALID;
+    child->get_nodeType(&type);
+    if (type == NODE_ELEMENT || type == NODE_TEXT || type == NODE_CDATA_SECTION ||
+        type == NODE_COMMENT || type == NODE_PROCESSING_INSTRUCTION) {
+      out->children.push_back(treeOf(child.get()));
     }
+  }
 }
 
 void addAttributes(IXMLDOMNode* node, XmlNode* out) {
-    ComPtr<IXMLDOMNamedNodeMap> attributes;
-    if (FAILED(node->get_attributes(attributes.receive())) || !attributes) return;
-    LONG count = 0;
-    attributes->get_length(&count);
-    for (LONG i = 0; i < count; ++i) {
-        ComPtr<IXMLDOMNode> attribute;
-        if (attributes->get_item(i, attribute.receive()) != S_OK || !attribute) continue;
-        ScopedBstr name;
-        attribute->get_nodeName(name.receive());
-        ScopedVariant value;
-        attribute->get_nodeValue(value.get());
-        out->attributes.emplace_back(textOf(name), variantText(value.get()));
-    }
+  ComPtr<IXMLDOMNamedNodeMap> attributes;
+  if (FAILED(node->get_attributes(attributes.receive())) || !attributes) return;
+  LONG count = 0;
+  attributes->get_length(&count);
+  for (LONG i = 0; i < count; ++i) {
+    ComPtr<IXMLDOMNode> attribute;
+    if (attributes->get_item(i, attribute.receive()) != S_OK || !attribute) continue;
+    ScopedBstr name;
+    attribute->get_nodeName(name.receive());
+    ScopedVariant value;
+    attribute->get_nodeValue(value.get());
+    out->attributes.emplace_back(textOf(name), variantText(value.get()));
+  }
 }
 
 XmlNode treeOf(IXMLDOMNode* node) {
-    XmlNode out;
-    DOMNodeType type = NODE_INVALID;
-    node->get_nodeType(&type);
-    ScopedBstr name;
-    node->get_nodeName(name.receive());
-    out.name = textOf(name);
-    if (type == NODE_ELEMENT) {
-        addAttributes(node, &out);
-        addChildren(node, &out);
-        return out;
-    }
-    out.kind = type == NODE_TEXT          ? XmlNode::Kind::Text
-               : type == NODE_CDATA_SECTION ? XmlNode::Kind::CData
-               : type == NODE_COMMENT       ? XmlNode::Kind::Comment
-                                            : XmlNode::Kind::ProcessingInstruction;
-    ScopedVariant value;
-    node->get_nodeValue(value.get());
-    out.text = variantText(value.get());
+  XmlNode out;
+  DOMNodeType type = NODE_INVALID;
+  node->get_nodeType(&type);
+  ScopedBstr name;
+  node->get_nodeName(name.receive());
+  out.name = textOf(name);
+  if (type == NODE_ELEMENT) {
+    addAttributes(node, &out);
+    addChildren(node, &out);
     return out;
+  }
+  out.kind = type == NODE_TEXT            ? XmlNode::Kind::Text
+             : type == NODE_CDATA_SECTION ? XmlNode::Kind::CData
+             : type == NODE_COMMENT       ? XmlNode::Kind::Comment
+                                          : XmlNode::Kind::ProcessingInstruction;
+  ScopedVariant value;
+  node->get_nodeValue(value.get());
+  out.text = variantText(value.get());
+  return out;
 }
 
 std::u16string serialise() {
-    IPCXMLDocument* document = theBlock().messageToModify;
-    if (!document) return std::u16string();
-    ComPtr<IXMLDOMElement> root;
-    if (FAILED(document->dom->get_documentElement(root.receive())) || !root) return std::u16string();
-    XmlNode tree = treeOf(root.get());
-    return serialiseDocument(&tree);
+  IPCXMLDocument* document = theBlock().messageToModify;
+  if (!document) return std::u16string();
+  ComPtr<IXMLDOMElement> root;
+  if (FAILED(document->dom->get_documentElement(root.receive())) || !root) return std::u16string();
+  XmlNode tree = treeOf(root.get());
+  return serialiseDocument(&tree);
 }
 
 void carryOut(LONG action) {
-    switch (action) {
-        case kWakeUp: break;
-        case kCreateEmpty: theBlock().newMessage = createDocument(kEmptyMessageText); break;
-        case kCreateFromText: theBlock().newMessage = createDocument(theBlock().stringForMessageCreation); break;
-        case kDestroy: destroyDocument(); break;
-        case kAddPiece: addPiece(); break;
-        case kGetPiece:
-            theBlock().gotMessagePieceValue = getPiece(&theBlock().stringForGettingMessagePieceValue);
-            break;
-        case kSerialise: theBlock().serialisedText = serialise(); break;
-        default: std::printf("Error: Event error in messageFactoryThread()\n"); break;
-    }
+  switch (action) {
+    case kWakeUp:
+      break;
+    case kCreateEmpty:
+      theBlock().newMessage = createDocument(kEmptyMessageText);
+      break;
+    case kCreateFromText:
+      theBlock().newMessage = createDocument(theBlock().stringForMessageCreation);
+      break;
+    case kDestroy:
+      destroyDocument();
+      break;
+    case kAddPiece:
+      addPiece();
+      break;
+    case kGetPiece:
+      theBlock().gotMessagePieceValue = getPiece(&theBlock().stringForGettingMessagePieceValue);
+      break;
+    case kSerialise:
+      theBlock().serialisedText = serialise();
+      break;
+    default:
+      std::printf("Error: Event error in messageFactoryThread()\n");
+      break;
+  }
 }
 
 DWORD WINAPI messageFactoryThread(void*) {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (FAILED(CoGetClassObject(kDomDocumentClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                                reinterpret_cast<void**>(&theBlock().domClass)))) {
-        theBlock().domClass = nullptr;
-    }
-    while (!theBlock().shuttingDown) {
-        WaitForSingleObject(theBlock().messageRequestEvent, INFINITE);
-        carryOut(theBlock().requestedAction);
-        ResetEvent(theBlock().messageRequestEvent);
-        SetEvent(theBlock().messageCompleteEvent);
-    }
-    ComPtr<IClassFactory>(std::exchange(theBlock().domClass, nullptr)).reset();
-    CoUninitialize();
-    theBlock().exitedMessageFactoryThread = true;
-    return 0;
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (FAILED(CoGetClassObject(kDomDocumentClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                              reinterpret_cast<void**>(&theBlock().domClass)))) {
+    theBlock().domClass = nullptr;
+  }
+  while (!theBlock().shuttingDown) {
+    WaitForSingleObject(theBlock().messageRequestEvent, INFINITE);
+    carryOut(theBlock().requestedAction);
+    ResetEvent(theBlock().messageRequestEvent);
+    SetEvent(theBlock().messageCompleteEvent);
+  }
+  ComPtr<IClassFactory>(std::exchange(theBlock().domClass, nullptr)).reset();
+  CoUninitialize();
+  theBlock().exitedMessageFactoryThread = true;
+  return 0;
 }
 
 void startLocked() {
-    if (theBlock().factoryThread && !theBlock().shuttingDown) return;
-    everStarted = true;
-    ScopedHandle(std::exchange(theBlock().factoryThread, nullptr)).close();
-    theBlock().shuttingDown = false;
-    theBlock().exitedMessageFactoryThread = false;
-    theBlock().oneup = 0;
-    if (!theBlock().requestMessageMutexHandle) theBlock().requestMessageMutexHandle = CreateMutexW(nullptr, FALSE, nullptr);
-    if (!theBlock().messageRequestEvent) theBlock().messageRequestEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!theBlock().messageCompleteEvent) theBlock().messageCompleteEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    theBlock().factoryThread = CreateThread(nullptr, 0, messageFactoryThread, nullptr, 0, nullptr);
+  if (theBlock().factoryThread && !theBlock().shuttingDown) return;
+  everStarted = true;
+  ScopedHandle(std::exchange(theBlock().factoryThread, nullptr)).close();
+  theBlock().shuttingDown = false;
+  theBlock().exitedMessageFactoryThread = false;
+  theBlock().oneup = 0;
+  if (!theBlock().requestMessageMutexHandle)
+    theBlock().requestMessageMutexHandle = CreateMutexW(nullptr, FALSE, nullptr);
+  if (!theBlock().messageRequestEvent)
+    theBlock().messageRequestEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!theBlock().messageCompleteEvent)
+    theBlock().messageCompleteEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  theBlock().factoryThread = CreateThread(nullptr, 0, messageFactoryThread, nullptr, 0, nullptr);
 }
 
 // One round trip: fill the block under the request mutex, wake the factory, wait for it.
 template <typename Fill, typename Read>
 bool request(const char* operation, Fill fill, Read read) {
-    {
-        std::lock_guard<SlimLock> guard(lifecycleMutex);
-        if (!everStarted) startLocked();
-    }
-    if (theBlock().shuttingDown) return false;
-    MutexLock lock(theBlock().requestMessageMutexHandle);
-    if (!lock.locked()) {
-        std::printf("Error: Failed to get mutex handle during %s()\n", operation);
-        return false;
-    }
-    if (theBlock().shuttingDown) return false;
-    fill();
-    SignalObjectAndWait(theBlock().messageRequestEvent, theBlock().messageCompleteEvent, INFINITE, FALSE);
-    read();
-    ResetEvent(theBlock().messageCompleteEvent);
-    return true;
+  {
+    std::lock_guard<SlimLock> guard(lifecycleMutex);
+    if (!everStarted) startLocked();
+  }
+  if (theBlock().shuttingDown) return false;
+  MutexLock lock(theBlock().requestMessageMutexHandle);
+  if (!lock.locked()) {
+    std::printf("Error: Failed to get mutex handle during %s()\n", operation);
+    return false;
+  }
+  if (theBlock().shuttingDown) return false;
+  fill();
+  SignalObjectAndWait(theBlock().messageRequestEvent, theBlock().messageCompleteEvent, INFINITE,
+                      FALSE);
+  read();
+  ResetEvent(theBlock().messageCompleteEvent);
+  return true;
 }
 
 }  // namespace
 
 void startMessageFactory() {
-    std::lock_guard<SlimLock> guard(lifecycleMutex);
-    startLocked();
+  std::lock_guard<SlimLock> guard(lifecycleMutex);
+  startLocked();
 }
 
 void stopMessageFactory() {
-    std::lock_guard<SlimLock> guard(lifecycleMutex);
-    if (!theBlock().factoryThread || theBlock().shuttingDown) return;
-    theBlock().shuttingDown = true;
-    {
-        MutexLock lock(theBlock().requestMessageMutexHandle);
-        if (lock.locked()) {
-            theBlock().requestedAction = kWakeUp;
-            SignalObjectAndWait(theBlock().messageRequestEvent, theBlock().messageCompleteEvent, INFINITE,
-                                FALSE);
-            ResetEvent(theBlock().messageCompleteEvent);
-        } else {
-            std::printf("Error: Failed to get mutex handle during shutdownMessageProcessing()\n");
-        }
+  std::lock_guard<SlimLock> guard(lifecycleMutex);
+  if (!theBlock().factoryThread || theBlock().shuttingDown) return;
+  theBlock().shuttingDown = true;
+  {
+    MutexLock lock(theBlock().requestMessageMutexHandle);
+    if (lock.locked()) {
+      theBlock().requestedAction = kWakeUp;
+      SignalObjectAndWait(theBlock().messageRequestEvent, theBlock().messageCompleteEvent, INFINITE,
+                          FALSE);
+      ResetEvent(theBlock().messageCompleteEvent);
+    } else {
+      std::printf("Error: Failed to get mutex handle during shutdownMessageProcessing()\n");
     }
-    while (!theBlock().exitedMessageFactoryThread) Sleep(100);
+  }
+  while (!theBlock().exitedMessageFactoryThread) Sleep(100);
 }
 
 IPCXMLDocument* requestMessageCreation() {
-    IPCXMLDocument* created = nullptr;
-    request(
-        "requestMessageCreation", [] { theBlock().requestedAction = kCreateEmpty; },
-        [&] { created = theBlock().newMessage; });
-    return created;
+  IPCXMLDocument* created = nullptr;
+  request(
+      "requestMessageCreation", [] { theBlock().requestedAction = kCreateEmpty; },
+      [&] { created = theBlock().newMessage; });
+  return created;
 }
 
 IPCXMLDocument* requestMessageCreation(const char16_t* text) {
-    IPCXMLDocument* created = nullptr;
-    request(
-        "requestMessageCreation",
-        [&] {
-            theBlock().stringForMessageCreation = text;
-            theBlock().requestedAction = kCreateFromText;
-        },
-        [&] { created = theBlock().newMessage; });
-    return created;
+  IPCXMLDocument* created = nullptr;
+  request(
+      "requestMessageCreation",
+      [&] {
+        theBlock().stringForMessageCreation = text;
+        theBlock().requestedAction = kCreateFromText;
+      },
+      [&] { created = theBlock().newMessage; });
+  return created;
 }
 
 void requestMessageDestruction(IPCXMLDocument* document) {
-    request(
-        "requestMessageDestruction",
-        [&] {
-            theBlock().messageToDestroy = document;
-            theBlock().requestedAction = kDestroy;
-        },
-        [] {});
+  request(
+      "requestMessageDestruction",
+      [&] {
+        theBlock().messageToDestroy = document;
+        theBlock().requestedAction = kDestroy;
+      },
+      [] {});
 }
 
 void requestAddMessagePiece(IPCXMLDocument* document, const char16_t* name, const char16_t* value) {
-    if (!document || !name) return;
-    request(
-        "requestAddMessagePiece",
-        [&] {
-            theBlock().messageToModify = document;
-            theBlock().stringForAddingMessagePieceName = name;
-            theBlock().stringForAddingMessagePieceValue = value;
-            theBlock().requestedAction = kAddPiece;
-        },
-        [] {});
+  if (!document || !name) return;
+  request(
+      "requestAddMessagePiece",
+      [&] {
+        theBlock().messageToModify = document;
+        theBlock().stringForAddingMessagePieceName = name;
+        theBlock().stringForAddingMessagePieceValue = value;
+        theBlock().requestedAction = kAddPiece;
+      },
+      [] {});
 }
 
 bool requestGetMessagePiece(IPCXMLDocument* document, const char16_t* name, std::u16string* value) {
-    if (!document || !name) return false;
-    bool found = false;
-    request(
-        "requestGetMessagePieceWhichNeedsToBeDeleted",
-        [&] {
-            theBlock().messageToModify = document;
-            theBlock().stringForGettingMessagePieceName = name;
-            theBlock().requestedAction = kGetPiece;
-        },
-        [&] {
-            found = theBlock().gotMessagePieceValue;
-            if (found) value->swap(theBlock().stringForGettingMessagePieceValue);
-        });
-    return found;
+  if (!document || !name) return false;
+  bool found = false;
+  request(
+      "requestGetMessagePieceWhichNeedsToBeDeleted",
+      [&] {
+        theBlock().messageToModify = document;
+        theBlock().stringForGettingMessagePieceName = name;
+        theBlock().requestedAction = kGetPiece;
+      },
+      [&] {
+        found = theBlock().gotMessagePieceValue;
+        if (found) value->swap(theBlock().stringForGettingMessagePieceValue);
+      });
+  return found;
 }
 
 std::u16string requestSerialisation(IPCXMLDocument* document) {
-    std::u16string text;
-    if (!document) return text;
-    request(
-        "requestSerialisation",
-        [&] {
-            theBlock().messageToModify = document;
-            theBlock().requestedAction = kSerialise;
-        },
-        [&] { text.swap(theBlock().serialisedText); });
-    return text;
+  std::u16string text;
+  if (!document) return text;
+  request(
+      "requestSerialisation",
+      [&] {
+        theBlock().messageToModify = document;
+        theBlock().requestedAction = kSerialise;
+      },
+      [&] { text.swap(theBlock().serialisedText); });
+  return text;
 }
 
 }  // namespace brevan::ipclink::win32

@@ -11,17 +11,17 @@
 namespace brevan::ipclink::win32 {
 
 class SlimLock {
-public:
-    SlimLock() = default;
-    SlimLock(const SlimLock&) = delete;
-    SlimLock& operator=(const SlimLock&) = delete;
+ public:
+  SlimLock() = default;
+  SlimLock(const SlimLock&) = delete;
+  SlimLock& operator=(const SlimLock&) = delete;
 
-    void lock() { AcquireSRWLockExclusive(&lock_); }
-    bool try_lock() { return TryAcquireSRWLockExclusive(&lock_) != 0; }
-    void unlock() { ReleaseSRWLockExclusive(&lock_); }
+  void lock() { AcquireSRWLockExclusive(&lock_); }
+  bool try_lock() { return TryAcquireSRWLockExclusive(&lock_) != 0; }
+  void unlock() { ReleaseSRWLockExclusive(&lock_); }
 
-private:
-    SRWLOCK lock_ = SRWLOCK_INIT;
+ private:
+  SRWLOCK lock_ = SRWLOCK_INIT;
 };
 
 }  // namespace brevan::ipclink::win32

@@ -8,12 +8,12 @@
 #include "win32/host_channel_win32.h"
 
 int main() {
-    IPCChannel* channel = brevan::ipclink::win32::createHostChannel(L"hostcheck", IPC_TO_ROUTER, {});
-    if (!channel) return 1;
-    Sleep(200);
-    bool ready = brevan::ipclink::win32::readyToTalk(channel);
-    brevan::ipclink::win32::requestShutdown(channel);
-    delete channel;
-    std::printf("host build: ready=%d\n", ready ? 1 : 0);
-    return ready ? 1 : 0;
+  IPCChannel* channel = brevan::ipclink::win32::createHostChannel(L"hostcheck", IPC_TO_ROUTER, {});
+  if (!channel) return 1;
+  Sleep(200);
+  bool ready = brevan::ipclink::win32::readyToTalk(channel);
+  brevan::ipclink::win32::requestShutdown(channel);
+  delete channel;
+  std::printf("host build: ready=%d\n", ready ? 1 : 0);
+  return ready ? 1 : 0;
 }

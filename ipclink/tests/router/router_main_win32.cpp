@@ -38,157 +38,159 @@ class Router;
 using brevan::testsupport::widen;
 
 struct OwnedText {
-    wchar_t* text;
-    explicit OwnedText(wchar_t* t) : text(t) {}
-    ~OwnedText() { IPCXMLMessage::deleteString(text); }
-    std::wstring str() const { return text ? text : L""; }
+  wchar_t* text;
+  explicit OwnedText(wchar_t* t) : text(t) {}
+  ~OwnedText() { IPCXMLMessage::deleteString(text); }
+  std::wstring str() const { return text ? text : L""; }
 };
 
 class Router : public IPCListenerInterface {
-public:
-    Router(const char* logPath, bool wire) : wire_(wire) { log_ = std::fopen(logPath, "a"); }
+ public:
+  Router(const char* logPath, bool wire) : wire_(wire) { log_ = std::fopen(logPath, "a"); }
 
-    void start(const std::vector<std::wstring>& serve) {
-        service_ = IPCChannel::createChannel(L"BrevanService", IPC_FROM_ROUTER, this, nullptr);
-        service_->addIPCListener(this);
-        for (const auto& id : serve) pairOf(id);
-        log(L"ready");
+  void start(const std::vector<std::wstring>& serve) {
+    service_ = IPCChannel::createChannel(L"BrevanService", IPC_FROM_ROUTER, this, nullptr);
+    service_->addIPCListener(this);
+    for (const auto& id : serve) pairOf(id);
+    log(L"ready");
+  }
+
+  void messageReceived(IPCChannel*, IPCXMLMessage* message) override {
+    OwnedText source(message->getSourceIDWhichNeedsToBeDeleted());
+    OwnedText destination(message->getDestinationIDWhichNeedsToBeDeleted());
+    OwnedText action(message->getActionWhichNeedsToBeDeleted());
+    if (destination.str() == L"BrevanService") {
+      command(source.str(), action.str(), message);
+    } else {
+      forward(source.str(), destination.str(), message);
     }
+    IPCXMLMessage::deleteMessage(message);
+  }
 
-    void messageReceived(IPCChannel*, IPCXMLMessage* message) override {
-        OwnedText source(message->getSourceIDWhichNeedsToBeDeleted());
-        OwnedText destination(message->getDestinationIDWhichNeedsToBeDeleted());
-        OwnedText action(message->getActionWhichNeedsToBeDeleted());
-        if (destination.str() == L"BrevanService") {
-            command(source.str(), action.str(), message);
-        } else {
-            forward(source.str(), destination.str(), message);
-        }
-        IPCXMLMessage::deleteMessage(message);
+ private:
+  // Status lines give the wire order and tell when a cut-off frame has gone out; the
+  // service channel needs neither.
+  void (*output())(void*, const wchar_t*) { return &Router::status; }
+
+  static void status(void* user, const wchar_t* line) {
+    auto* self = static_cast<Router*>(user);
+    if (std::wcsstr(line, kPartialWritten)) SetEvent(self->partialWritten_);
+    if (!self->wire_) return;
+    const wchar_t* completed = std::wcsstr(line, L": BuildMessage() completed message <");
+    if (!completed) return;
+    const wchar_t* seq = std::wcsstr(line, L"SEQ SEQ=\"");
+    std::wstring id(line, completed);
+    self->log(L"wire " + id + L" " + (seq ? std::to_wstring(_wtoi(seq + 9)) : L"-"));
+  }
+
+  void log(const std::wstring& line) {
+    std::lock_guard<std::mutex> guard(logMutex_);
+    if (!log_) return;
+    std::fprintf(log_, "%ls\n", line.c_str());
+    std::fflush(log_);
+  }
+
+  IPCChannel* pairOf(const std::wstring& id) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    IPCChannel*& channel = clients_[id];
+    if (!channel) {
+      channel = IPCChannel::createChannel(id.c_str(), IPC_FROM_ROUTER, this, output());
+      channel->addIPCListener(this);
+      for (const auto& held : held_[id]) channel->postData(held.c_str());
+      held_.erase(id);
     }
+    return channel;
+  }
 
-private:
-    // Status lines give the wire order and tell when a cut-off frame has gone out; the
-    // service channel needs neither.
-    void (*output())(void*, const wchar_t*) { return &Router::status; }
+  IPCChannel* find(const std::wstring& id) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto it = clients_.find(id);
+    return it == clients_.end() ? nullptr : it->second;
+  }
 
-    static void status(void* user, const wchar_t* line) {
-        auto* self = static_cast<Router*>(user);
-        if (std::wcsstr(line, kPartialWritten)) SetEvent(self->partialWritten_);
-        if (!self->wire_) return;
-        const wchar_t* completed = std::wcsstr(line, L": BuildMessage() completed message <");
-        if (!completed) return;
-        const wchar_t* seq = std::wcsstr(line, L"SEQ SEQ=\"");
-        std::wstring id(line, completed);
-        self->log(L"wire " + id + L" " + (seq ? std::to_wstring(_wtoi(seq + 9)) : L"-"));
+  void command(const std::wstring& source, const std::wstring& action, IPCXMLMessage* message) {
+    OwnedText target(message->getMessagePieceWhichNeedsToBeDeleted(L"TARGET"));
+    if (action == L"MayIConnectWithTheRouterPlease") {
+      pairOf(source);
+      IPCXMLMessage answer(L"BrevanService", source.c_str(), L"YouMayNowConnect");
+      service_->postData(&answer);
+      log(L"admit " + source);
+      return;
     }
-
-    void log(const std::wstring& line) {
-        std::lock_guard<std::mutex> guard(logMutex_);
-        if (!log_) return;
-        std::fprintf(log_, "%ls\n", line.c_str());
-        std::fflush(log_);
+    if (action == L"PleaseDisconnectMeFromTheRouter") {
+      log(L"goodbye " + source);
+      return;
     }
-
-    IPCChannel* pairOf(const std::wstring& id) {
-        std::lock_guard<std::mutex> guard(mutex_);
-        IPCChannel*& channel = clients_[id];
-        if (!channel) {
-            channel = IPCChannel::createChannel(id.c_str(), IPC_FROM_ROUTER, this, output());
-            channel->addIPCListener(this);
-            for (const auto& held : held_[id]) channel->postData(held.c_str());
-            held_.erase(id);
-        }
-        return channel;
+    log(L"command " + action + L" " + target.str());
+    IPCChannel* channel = find(target.str());
+    if (action == L"RouterTestExit") {
+      ExitProcess(0);
+    } else if (action == L"RouterTestBreakPipes" && channel) {
+      channel->RebuildChannel();
+    } else if (action == L"RouterTestLetGo" && channel) {
+      channel->postData(L"<LENGTH>7</LENGTH>let go");
+    } else if (action == L"RouterTestSendPartial" && channel) {
+      // The start of a frame whose body never comes, then a broken pipe once it is out
+      // (closing flushes it to the client first).
+      ResetEvent(partialWritten_);
+      channel->postData(kPartialFrame);
+      WaitForSingleObject(partialWritten_, kPartialWriteLimitMs);
+      channel->RebuildChannel();
     }
+  }
 
-    IPCChannel* find(const std::wstring& id) {
-        std::lock_guard<std::mutex> guard(mutex_);
-        auto it = clients_.find(id);
-        return it == clients_.end() ? nullptr : it->second;
+  void forward(const std::wstring& source, const std::wstring& destination,
+               IPCXMLMessage* message) {
+    OwnedText framed(message->toStringWithLengthPrefixWhichNeedsToBeDeleted());
+    {
+      std::lock_guard<std::mutex> guard(mutex_);
+      auto it = clients_.find(destination);
+      if (it == clients_.end()) {
+        held_[destination].push_back(framed.str());
+        return;
+      }
     }
+    find(destination)->postData(framed.text);
+    (void)source;
+  }
 
-    void command(const std::wstring& source, const std::wstring& action, IPCXMLMessage* message) {
-        OwnedText target(message->getMessagePieceWhichNeedsToBeDeleted(L"TARGET"));
-        if (action == L"MayIConnectWithTheRouterPlease") {
-            pairOf(source);
-            IPCXMLMessage answer(L"BrevanService", source.c_str(), L"YouMayNowConnect");
-            service_->postData(&answer);
-            log(L"admit " + source);
-            return;
-        }
-        if (action == L"PleaseDisconnectMeFromTheRouter") {
-            log(L"goodbye " + source);
-            return;
-        }
-        log(L"command " + action + L" " + target.str());
-        IPCChannel* channel = find(target.str());
-        if (action == L"RouterTestExit") {
-            ExitProcess(0);
-        } else if (action == L"RouterTestBreakPipes" && channel) {
-            channel->RebuildChannel();
-        } else if (action == L"RouterTestLetGo" && channel) {
-            channel->postData(L"<LENGTH>7</LENGTH>let go");
-        } else if (action == L"RouterTestSendPartial" && channel) {
-            // The start of a frame whose body never comes, then a broken pipe once it is out
-            // (closing flushes it to the client first).
-            ResetEvent(partialWritten_);
-            channel->postData(kPartialFrame);
-            WaitForSingleObject(partialWritten_, kPartialWriteLimitMs);
-            channel->RebuildChannel();
-        }
-    }
+  static constexpr wchar_t kPartialFrame[] =
+      L"<LENGTH>900</LENGTH><BREVAN_IPC_MESSAGE><SEQ SEQ=\"-5\"/>";
+  static constexpr wchar_t kPartialWritten[] = L": PipeWrite() wrote <<LENGTH>900</LENGTH>";
+  static constexpr DWORD kPartialWriteLimitMs = 20000;
 
-    void forward(const std::wstring& source, const std::wstring& destination, IPCXMLMessage* message) {
-        OwnedText framed(message->toStringWithLengthPrefixWhichNeedsToBeDeleted());
-        {
-            std::lock_guard<std::mutex> guard(mutex_);
-            auto it = clients_.find(destination);
-            if (it == clients_.end()) {
-                held_[destination].push_back(framed.str());
-                return;
-            }
-        }
-        find(destination)->postData(framed.text);
-        (void)source;
-    }
-
-    static constexpr wchar_t kPartialFrame[] = L"<LENGTH>900</LENGTH><BREVAN_IPC_MESSAGE><SEQ SEQ=\"-5\"/>";
-    static constexpr wchar_t kPartialWritten[] = L": PipeWrite() wrote <<LENGTH>900</LENGTH>";
-    static constexpr DWORD kPartialWriteLimitMs = 20000;
-
-    bool wire_;
-    HANDLE partialWritten_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    FILE* log_;
-    std::mutex logMutex_;
-    IPCChannel* service_ = nullptr;
-    std::mutex mutex_;
-    std::map<std::wstring, IPCChannel*> clients_;            // guarded by mutex_
-    std::map<std::wstring, std::vector<std::wstring>> held_;  // guarded by mutex_
+  bool wire_;
+  HANDLE partialWritten_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  FILE* log_;
+  std::mutex logMutex_;
+  IPCChannel* service_ = nullptr;
+  std::mutex mutex_;
+  std::map<std::wstring, IPCChannel*> clients_;             // guarded by mutex_
+  std::map<std::wstring, std::vector<std::wstring>> held_;  // guarded by mutex_
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: ipclink_test_router <log file> [--serve ID,ID,...] [--wire]\n");
-        return 2;
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: ipclink_test_router <log file> [--serve ID,ID,...] [--wire]\n");
+    return 2;
+  }
+  std::vector<std::wstring> serve;
+  bool wire = false;
+  for (int i = 2; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--wire") == 0) wire = true;
+    if (std::strcmp(argv[i], "--serve") == 0 && i + 1 < argc) {
+      std::wstring list = widen(argv[++i]);
+      for (size_t at = 0; at <= list.size();) {
+        size_t comma = list.find(L',', at);
+        if (comma == std::wstring::npos) comma = list.size();
+        if (comma > at) serve.push_back(list.substr(at, comma - at));
+        at = comma + 1;
+      }
     }
-    std::vector<std::wstring> serve;
-    bool wire = false;
-    for (int i = 2; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--wire") == 0) wire = true;
-        if (std::strcmp(argv[i], "--serve") == 0 && i + 1 < argc) {
-            std::wstring list = widen(argv[++i]);
-            for (size_t at = 0; at <= list.size();) {
-                size_t comma = list.find(L',', at);
-                if (comma == std::wstring::npos) comma = list.size();
-                if (comma > at) serve.push_back(list.substr(at, comma - at));
-                at = comma + 1;
-            }
-        }
-    }
-    static Router router(argv[1], wire);
-    router.start(serve);
-    for (;;) Sleep(1000);
+  }
+  static Router router(argv[1], wire);
+  router.start(serve);
+  for (;;) Sleep(1000);
 }

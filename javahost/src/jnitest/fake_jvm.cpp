@@ -106,8 +106,7 @@ jmethodID FakeJvm::State::findStaticMethod(Env& env, jclass cls, const char* nam
   return nullptr;
 }
 
-void FakeJvm::State::callStaticVoid(jclass cls, jmethodID id, va_list args,
-                                    const char* function) {
+void FakeJvm::State::callStaticVoid(jclass cls, jmethodID id, va_list args, const char* function) {
   ObjectPtr object = store.get(cls, Kind::Class, function);
   StaticMethod body;
   std::vector<std::string> parameters;

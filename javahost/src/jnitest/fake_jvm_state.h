@@ -25,8 +25,8 @@ struct Env : JNIEnv_ {
   bool javaThreads = false;  // the shared env of the Java threads
   std::thread::id thread;    // owner of an attached thread's env
   bool attached = false;
-  ObjectPtr pending;         // exception; guarded by State::mutex
-  int criticalPins = 0;      // guarded by State::mutex
+  ObjectPtr pending;     // exception; guarded by State::mutex
+  int criticalPins = 0;  // guarded by State::mutex
 };
 
 struct Vm : JavaVM_ {
@@ -68,12 +68,12 @@ struct FakeJvm::State {
   detail::Env javaEnv;
 
   mutable std::mutex mutex;
-  std::set<std::thread::id> javaThreads;                                  // guarded by mutex
-  std::map<std::thread::id, std::unique_ptr<detail::Env>> nativeEnvs;     // guarded by mutex
-  std::map<std::string, detail::ObjectPtr> classes;                       // guarded by mutex
-  std::map<std::string, std::unique_ptr<detail::Method>> methods;         // guarded by mutex
-  int attachCount = 0;                                                    // guarded by mutex
-  int detachCount = 0;                                                    // guarded by mutex
+  std::set<std::thread::id> javaThreads;                               // guarded by mutex
+  std::map<std::thread::id, std::unique_ptr<detail::Env>> nativeEnvs;  // guarded by mutex
+  std::map<std::string, detail::ObjectPtr> classes;                    // guarded by mutex
+  std::map<std::string, std::unique_ptr<detail::Method>> methods;      // guarded by mutex
+  int attachCount = 0;                                                 // guarded by mutex
+  int detachCount = 0;                                                 // guarded by mutex
 };
 
 }  // namespace brevan::jnitest

@@ -60,8 +60,8 @@ jmethodID JNICALL getStaticMethodID(JNIEnv* env, jclass cls, const char* name, c
 }
 
 void JNICALL callStaticVoidMethodV(JNIEnv* env, jclass cls, jmethodID id, va_list args) {
-  State::enter(env, "CallStaticVoidMethodV").state->callStaticVoid(cls, id, args,
-                                                                   "CallStaticVoidMethodV");
+  State::enter(env, "CallStaticVoidMethodV")
+      .state->callStaticVoid(cls, id, args, "CallStaticVoidMethodV");
 }
 
 void JNICALL callStaticVoidMethod(JNIEnv* env, jclass cls, jmethodID id, ...) {
@@ -167,9 +167,12 @@ jsize JNICALL getArrayLength(JNIEnv* env, jarray array) {
   Env& e = State::enter(env, "GetArrayLength");
   ObjectPtr object = e.state->store.getArray(array, "GetArrayLength");
   switch (object->kind) {
-    case Kind::ByteArray: return static_cast<jsize>(object->bytes.size());
-    case Kind::IntArray: return static_cast<jsize>(object->ints.size());
-    default: return static_cast<jsize>(object->elements.size());
+    case Kind::ByteArray:
+      return static_cast<jsize>(object->bytes.size());
+    case Kind::IntArray:
+      return static_cast<jsize>(object->ints.size());
+    default:
+      return static_cast<jsize>(object->elements.size());
   }
 }
 
@@ -188,7 +191,8 @@ template <class Element, Kind kind>
 Element* arrayElements(JNIEnv* env, jarray array, jboolean* isCopy, const char* function) {
   Env& e = State::enter(env, function);
   if (isCopy != nullptr) *isCopy = JNI_TRUE;
-  return static_cast<Element*>(e.state->store.pinElements(e.state->store.get(array, kind, function)));
+  return static_cast<Element*>(
+      e.state->store.pinElements(e.state->store.get(array, kind, function)));
 }
 
 jbyte* JNICALL getByteArrayElements(JNIEnv* env, jbyteArray array, jboolean* isCopy) {
@@ -216,8 +220,8 @@ ObjectPtr primitiveArray(State& state, jarray array, const char* function) {
 void* JNICALL getPrimitiveArrayCritical(JNIEnv* env, jarray array, jboolean* isCopy) {
   Env& e = State::enter(env, "GetPrimitiveArrayCritical", /*inCritical=*/true);
   if (isCopy != nullptr) *isCopy = JNI_FALSE;
-  void* data = e.state->store.pinCritical(
-      primitiveArray(*e.state, array, "GetPrimitiveArrayCritical"));
+  void* data =
+      e.state->store.pinCritical(primitiveArray(*e.state, array, "GetPrimitiveArrayCritical"));
   e.state->changeCriticalPins(e, +1);
   return data;
 }
@@ -244,9 +248,7 @@ jint JNICALL attachCurrentThread(JavaVM* vm, void** penv, void* /*args*/) {
   return vmState(vm, "AttachCurrentThread").attach(penv);
 }
 
-jint JNICALL detachCurrentThread(JavaVM* vm) {
-  return vmState(vm, "DetachCurrentThread").detach();
-}
+jint JNICALL detachCurrentThread(JavaVM* vm) { return vmState(vm, "DetachCurrentThread").detach(); }
 
 JNINativeInterface_ makeEnvTable() {
   JNINativeInterface_ t =

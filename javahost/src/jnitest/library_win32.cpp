@@ -12,8 +12,7 @@ Library::Library(const std::string& name, const std::string& directory)
     : path_(hostPath(directory + "/" + fileName(name))) {
   handle_ = LoadLibraryA(path_.c_str());
   if (handle_ == nullptr) {
-    throw std::runtime_error("cannot load " + path_ + ": error " +
-                             std::to_string(GetLastError()));
+    throw std::runtime_error("cannot load " + path_ + ": error " + std::to_string(GetLastError()));
   }
 }
 

@@ -40,15 +40,33 @@ std::vector<jvalue> readArguments(const std::vector<std::string>& parameters, va
   for (const std::string& type : parameters) {
     jvalue value{};
     switch (type[0]) {
-      case 'Z': value.z = static_cast<jboolean>(va_arg(args, int)); break;
-      case 'B': value.b = static_cast<jbyte>(va_arg(args, int)); break;
-      case 'C': value.c = static_cast<jchar>(va_arg(args, int)); break;
-      case 'S': value.s = static_cast<jshort>(va_arg(args, int)); break;
-      case 'I': value.i = va_arg(args, jint); break;
-      case 'J': value.j = va_arg(args, jlong); break;
-      case 'F': value.f = static_cast<jfloat>(va_arg(args, double)); break;
-      case 'D': value.d = va_arg(args, double); break;
-      default: value.l = va_arg(args, jobject); break;
+      case 'Z':
+        value.z = static_cast<jboolean>(va_arg(args, int));
+        break;
+      case 'B':
+        value.b = static_cast<jbyte>(va_arg(args, int));
+        break;
+      case 'C':
+        value.c = static_cast<jchar>(va_arg(args, int));
+        break;
+      case 'S':
+        value.s = static_cast<jshort>(va_arg(args, int));
+        break;
+      case 'I':
+        value.i = va_arg(args, jint);
+        break;
+      case 'J':
+        value.j = va_arg(args, jlong);
+        break;
+      case 'F':
+        value.f = static_cast<jfloat>(va_arg(args, double));
+        break;
+      case 'D':
+        value.d = va_arg(args, double);
+        break;
+      default:
+        value.l = va_arg(args, jobject);
+        break;
     }
     values.push_back(value);
   }

@@ -30,12 +30,18 @@ void copyInto(std::vector<T>& values, const std::vector<std::uint8_t>& copy) {
 
 const char* kindName(Kind kind) {
   switch (kind) {
-    case Kind::String: return "a string";
-    case Kind::ByteArray: return "a byte array";
-    case Kind::IntArray: return "an int array";
-    case Kind::ObjectArray: return "an object array";
-    case Kind::Class: return "a class";
-    case Kind::Throwable: return "a throwable";
+    case Kind::String:
+      return "a string";
+    case Kind::ByteArray:
+      return "a byte array";
+    case Kind::IntArray:
+      return "an int array";
+    case Kind::ObjectArray:
+      return "an object array";
+    case Kind::Class:
+      return "a class";
+    case Kind::Throwable:
+      return "a throwable";
   }
   return "an object";
 }
@@ -57,11 +63,10 @@ const ObjectStore::Ref& ObjectStore::liveRef(jobject ref, const char* function) 
   return *found->second;
 }
 
-ObjectPtr ObjectStore::get(jobject ref, Kind expected, const char* function,
-                           bool allowNull) const {
+ObjectPtr ObjectStore::get(jobject ref, Kind expected, const char* function, bool allowNull) const {
   if (ref == nullptr) {
-    if (!allowNull) fail(prefixed(function, std::string("null where ") + kindName(expected) +
-                                                " is required"));
+    if (!allowNull)
+      fail(prefixed(function, std::string("null where ") + kindName(expected) + " is required"));
     return nullptr;
   }
   std::lock_guard<std::mutex> lock(mutex_);

@@ -9,8 +9,8 @@
 namespace brevan::videnc {
 
 struct StoredPacket {
-    uint32_t bits = 0;
-    std::vector<uint8_t> bytes;
+  uint32_t bits = 0;
+  std::vector<uint8_t> bytes;
 };
 
 bool writeStoredPacket(FILE* file, const StoredPacket& packet);

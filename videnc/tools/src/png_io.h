@@ -9,9 +9,9 @@
 namespace brevan::videnc {
 
 struct RgbImage {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgb;  // 3 bytes a pixel, row by row
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgb;  // 3 bytes a pixel, row by row
 };
 
 // False (with a reason) for anything but the formats above.

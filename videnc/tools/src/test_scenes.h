@@ -17,25 +17,25 @@ std::vector<uint8_t> syntheticFrame(int width, int height, int index);
 
 // A slow pan with a gentle zoom across a picture, bilinearly sampled.
 class PanSequence {
-public:
-    PanSequence(const RgbImage& picture, int width, int height);
-    std::vector<uint8_t> frame(int index) const;
+ public:
+  PanSequence(const RgbImage& picture, int width, int height);
+  std::vector<uint8_t> frame(int index) const;
 
-private:
-    double sample(const std::vector<float>& plane, int w, int h, double x, double y) const;
+ private:
+  double sample(const std::vector<float>& plane, int w, int h, double x, double y) const;
 
-    int width_, height_;
-    int pictureWidth_, pictureHeight_;
-    std::vector<float> y_, u_, v_;  // full resolution
-    double scale_;                  // picture pixels per frame pixel
+  int width_, height_;
+  int pictureWidth_, pictureHeight_;
+  std::vector<float> y_, u_, v_;  // full resolution
+  double scale_;                  // picture pixels per frame pixel
 };
 
 // A still picture with a moving one in a window over it, as on a screen
 // where one window plays a video: `still` outside the window, `moving`
 // inside (frames of width x height). The window covers the middle half of
 // each side, its edges off the 8x8 block grid.
-std::vector<uint8_t> windowFrame(const std::vector<uint8_t>& still, const std::vector<uint8_t>& moving, int width,
-                                 int height);
+std::vector<uint8_t> windowFrame(const std::vector<uint8_t>& still,
+                                 const std::vector<uint8_t>& moving, int width, int height);
 
 // The first readable picture among the VIDENC_PICTURE environment variable
 // and a few photographs that this machine's packages ship; false if none.
