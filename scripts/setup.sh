@@ -86,7 +86,9 @@ if $want_wine32; then
 fi
 
 for preset in linux win64 win32; do
+  started=$SECONDS
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
+  echo "setup: built preset $preset in $((SECONDS - started)) s"
 done
 echo "built: dist/linux, dist/win64 and dist/win32"

@@ -19,8 +19,10 @@ trap 'rm -rf "$logs"' EXIT
 status=0
 for preset in "${presets[@]}"; do
   echo "== tests of preset $preset"
+  started=$SECONDS
   ctest --preset "$preset" "$@" 2>&1 | tee "$logs/$preset.log"
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+  echo "== tests of preset $preset took $((SECONDS - started)) s"
 done
 
 # Counts the results of one preset's run, optionally only of the named tests:
