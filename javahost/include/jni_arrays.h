@@ -26,26 +26,19 @@ inline std::size_t arrayLength(JNIEnv* env, jarray array) {
   return array == nullptr ? 0 : std::size_t(env->GetArrayLength(array));
 }
 
-template <typename Array, typename Element, Element* (JNIEnv::*Get)(Array, jboolean*),
-          void (JNIEnv::*Release)(Array, Element*, jint)>
-class PinnedElements {
+// What both forms share: the held buffer, one release with the named mode, and moves. Release
+// is the JNI call that gives the buffer back.
+template <typename Array, typename Element, void (*Release)(JNIEnv*, Array, Element*, jint)>
+class PinnedArray {
  public:
-  // GetArrayLength, then Get<Type>ArrayElements.
-  PinnedElements(JNIEnv* env, Array array, ReleaseMode mode)
-      : env_(env), array_(array), mode_(mode) {
-    if (array_ == nullptr) return;
-    const jsize length = env_->GetArrayLength(array_);
-    data_ = (env_->*Get)(array_, nullptr);
-    if (data_ != nullptr && length > 0) size_ = std::size_t(length);
-  }
-  ~PinnedElements() { release(); }
-  PinnedElements(PinnedElements&& other) noexcept
+  ~PinnedArray() { release(); }
+  PinnedArray(PinnedArray&& other) noexcept
       : env_(other.env_),
         array_(other.array_),
         mode_(other.mode_),
         data_(std::exchange(other.data_, nullptr)),
         size_(std::exchange(other.size_, 0)) {}
-  PinnedElements& operator=(PinnedElements&& other) noexcept {
+  PinnedArray& operator=(PinnedArray&& other) noexcept {
     if (this != &other) {
       release();
       env_ = other.env_;
@@ -56,28 +49,31 @@ class PinnedElements {
     }
     return *this;
   }
-  PinnedElements(const PinnedElements&) = delete;
-  PinnedElements& operator=(const PinnedElements&) = delete;
+  PinnedArray(const PinnedArray&) = delete;
+  PinnedArray& operator=(const PinnedArray&) = delete;
 
-  // Release<Type>ArrayElements with the holder's mode; afterwards the holder is empty.
+  // Gives the buffer back with the holder's mode; afterwards the holder is empty.
   void release() {
-    if (data_ != nullptr) (env_->*Release)(array_, data_, jint(mode_));
+    if (data_ != nullptr) Release(env_, array_, data_, jint(mode_));
     data_ = nullptr;
     size_ = 0;
   }
-  // Release<Type>ArrayElements with JNI_COMMIT: the changes so far reach the Java array.
+  // Gives the changes so far back with JNI_COMMIT; the holder keeps the buffer.
   void commit() {
-    if (data_ != nullptr) (env_->*Release)(array_, data_, JNI_COMMIT);
+    if (data_ != nullptr) Release(env_, array_, data_, JNI_COMMIT);
   }
 
   explicit operator bool() const { return data_ != nullptr; }
-  Element* data() const { return data_; }
-  template <typename T>
-  T* as() const {
-    static_assert(sizeof(T) == sizeof(Element), "a view of the elements, not of their bytes");
-    return reinterpret_cast<T*>(data_);
-  }
   std::size_t size() const { return size_; }  // elements
+
+ protected:
+  PinnedArray(JNIEnv* env, Array array, ReleaseMode mode)
+      : env_(env), array_(array), mode_(mode) {}
+  void hold(Element* data, std::size_t size) {
+    data_ = data;
+    size_ = data != nullptr ? size : 0;
+  }
+  Element* held() const { return data_; }
 
  private:
   JNIEnv* env_;
@@ -85,6 +81,36 @@ class PinnedElements {
   ReleaseMode mode_;
   Element* data_ = nullptr;
   std::size_t size_ = 0;
+};
+
+template <typename Array, typename Element, void (JNIEnv::*Release)(Array, Element*, jint)>
+void releaseElements(JNIEnv* env, Array array, Element* data, jint mode) {
+  (env->*Release)(array, data, mode);
+}
+
+inline void releaseCritical(JNIEnv* env, jarray array, void* data, jint mode) {
+  env->ReleasePrimitiveArrayCritical(array, data, mode);
+}
+
+template <typename Array, typename Element, Element* (JNIEnv::*Get)(Array, jboolean*),
+          void (JNIEnv::*Release)(Array, Element*, jint)>
+class PinnedElements
+    : public PinnedArray<Array, Element, &releaseElements<Array, Element, Release>> {
+ public:
+  // GetArrayLength, then Get<Type>ArrayElements.
+  PinnedElements(JNIEnv* env, Array array, ReleaseMode mode)
+      : PinnedArray<Array, Element, &releaseElements<Array, Element, Release>>(env, array, mode) {
+    if (array == nullptr) return;
+    const jsize length = env->GetArrayLength(array);
+    this->hold((env->*Get)(array, nullptr), length > 0 ? std::size_t(length) : 0);
+  }
+
+  Element* data() const { return this->held(); }
+  template <typename T>
+  T* as() const {
+    static_assert(sizeof(T) == sizeof(Element), "a view of the elements, not of their bytes");
+    return reinterpret_cast<T*>(this->held());
+  }
 };
 
 using PinnedBytes = PinnedElements<jbyteArray, jbyte, &JNIEnv::GetByteArrayElements,
@@ -95,60 +121,19 @@ using PinnedInts =
 // A critical region. Not even GetArrayLength may come while one is held, so the length (in
 // elements) is asked for beforehand, with arrayLength(). Where two are held, the one pinned last
 // is released first.
-class PinnedCritical {
+class PinnedCritical : public PinnedArray<jarray, void, &releaseCritical> {
  public:
-  // GetPrimitiveArrayCritical.
+  // GetPrimitiveArrayCritical; size() is the length as given.
   PinnedCritical(JNIEnv* env, jarray array, std::size_t length, ReleaseMode mode)
-      : env_(env), array_(array), mode_(mode) {
-    if (array_ == nullptr) return;
-    data_ = env_->GetPrimitiveArrayCritical(array_, nullptr);
-    if (data_ != nullptr) size_ = length;
-  }
-  ~PinnedCritical() { release(); }
-  PinnedCritical(PinnedCritical&& other) noexcept
-      : env_(other.env_),
-        array_(other.array_),
-        mode_(other.mode_),
-        data_(std::exchange(other.data_, nullptr)),
-        size_(std::exchange(other.size_, 0)) {}
-  PinnedCritical& operator=(PinnedCritical&& other) noexcept {
-    if (this != &other) {
-      release();
-      env_ = other.env_;
-      array_ = other.array_;
-      mode_ = other.mode_;
-      data_ = std::exchange(other.data_, nullptr);
-      size_ = std::exchange(other.size_, 0);
-    }
-    return *this;
-  }
-  PinnedCritical(const PinnedCritical&) = delete;
-  PinnedCritical& operator=(const PinnedCritical&) = delete;
-
-  // ReleasePrimitiveArrayCritical with the holder's mode; afterwards the holder is empty.
-  void release() {
-    if (data_ != nullptr) env_->ReleasePrimitiveArrayCritical(array_, data_, jint(mode_));
-    data_ = nullptr;
-    size_ = 0;
-  }
-  // ReleasePrimitiveArrayCritical with JNI_COMMIT: the region stays held.
-  void commit() {
-    if (data_ != nullptr) env_->ReleasePrimitiveArrayCritical(array_, data_, JNI_COMMIT);
+      : PinnedArray(env, array, mode) {
+    if (array == nullptr) return;
+    hold(env->GetPrimitiveArrayCritical(array, nullptr), length);
   }
 
-  explicit operator bool() const { return data_ != nullptr; }
   template <typename T>
   T* as() const {
-    return static_cast<T*>(data_);
+    return static_cast<T*>(held());
   }
-  std::size_t size() const { return size_; }  // elements, as given
-
- private:
-  JNIEnv* env_;
-  jarray array_;
-  ReleaseMode mode_;
-  void* data_ = nullptr;
-  std::size_t size_ = 0;
 };
 
 }  // namespace brevan::jni
