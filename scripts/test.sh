@@ -64,5 +64,5 @@ for preset in "${presets[@]}"; do
 done
 echo
 echo "$wine_line"
-echo "all presets: $total_passed passed, $total_failed failed, $total_skipped skipped"
+echo "total: $total_passed passed, $total_failed failed, $total_skipped skipped"
 exit $status
