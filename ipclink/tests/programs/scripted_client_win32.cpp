@@ -32,12 +32,13 @@
 #include <vector>
 
 #include "ipclink.h"
+#include "testsupport/child_process_win32.h"
 #include "testsupport/text.h"
 #include "testsupport/wait.h"
 
 namespace {
 
-const DWORD kDefaultStepLimitMs = 110000;
+const std::chrono::milliseconds kDefaultStepLimit(110000);
 
 struct Output {
   std::mutex mutex;
@@ -79,12 +80,9 @@ class Listener : public IPCListenerInterface {
   int corrupt = 0;
 };
 
+using brevan::testsupport::waitForFile;
+using brevan::testsupport::waitUntil;
 using brevan::testsupport::widen;
-
-template <typename Condition>
-bool waitFor(DWORD limitMs, const Condition& condition) {
-  return brevan::testsupport::waitUntil(std::chrono::milliseconds(limitMs), condition);
-}
 
 struct Client {
   std::wstring id;
@@ -94,7 +92,7 @@ struct Client {
   FILE* report = nullptr;
 
   bool dumpLines = false;
-  DWORD stepLimitMs = kDefaultStepLimitMs;
+  std::chrono::milliseconds stepLimit = kDefaultStepLimit;
   size_t scanned = 0;
   std::set<std::wstring> seenLines;
 
@@ -122,7 +120,7 @@ struct Client {
   }
 
   bool expect(size_t count) {
-    bool ok = waitFor(stepLimitMs, [&] {
+    bool ok = waitUntil(stepLimit, [&] {
       for (Listener* l : listeners)
         if (l->count() < count) return false;
       return true;
@@ -147,7 +145,7 @@ struct Client {
     if (s == "own-pipes") {
       std::wstring read = L": setupReadPipe (\\\\.\\pipe\\toClient\\" + id + L") - Finished";
       std::wstring write = L": setupWritePipe (\\\\.\\pipe\\toRouter\\" + id + L") - Finished";
-      return waitFor(stepLimitMs, [&] { return hasLine(id + read) && hasLine(id + write); });
+      return waitUntil(stepLimit, [&] { return hasLine(id + read) && hasLine(id + write); });
     }
     if (s.rfind("listeners=", 0) == 0) {
       for (int i = std::atoi(value("listeners=").c_str()) - 1; i > 0; --i) {
@@ -171,8 +169,7 @@ struct Client {
     }
     if (s.rfind("wait-file=", 0) == 0) {
       std::string path = value("wait-file=");
-      return waitFor(stepLimitMs,
-                     [&] { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; });
+      return waitForFile(path, static_cast<DWORD>(stepLimit.count()));
     }
     if (s.rfind("touch=", 0) == 0) {
       FILE* f = std::fopen(value("touch=").c_str(), "w");
@@ -181,7 +178,8 @@ struct Client {
     }
     if (s.rfind("sleep=", 0) == 0) return Sleep(std::atoi(value("sleep=").c_str())), true;
     if (s.rfind("step-limit=", 0) == 0) {
-      stepLimitMs = std::strtoul(value("step-limit=").c_str(), nullptr, 10);
+      stepLimit =
+          std::chrono::milliseconds(std::strtoul(value("step-limit=").c_str(), nullptr, 10));
       return true;
     }
     if (s == "shutdown") {
