@@ -1,0 +1,37 @@
+// Pixels as they travel: each 32-bit pixel becomes blue, green, red, 0 with every component
+// quantised to the source's bits per colour, compressed with one zlib compress2 call at level 3.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "packet_buffer.h"
+
+namespace brevan::screensource {
+
+// Component v kept to b bits, rounded to nearest with saturation at 255.
+uint8_t quantiseComponent(int v, int bits);
+// The pixel as the viewer shows it: quantised components, high byte 0.
+uint32_t quantisePixel(uint32_t pixel, int bits);
+
+class PixelCoder {
+ public:
+  PixelCoder();
+  // 1 .. 8; other values are ignored.
+  void setBits(int bits);
+  int bits() const { return bits_; }
+
+  // Quantise width x height pixels (rows of `stride` words, in memory order) and append the
+  // 16-bit compressed length and the compressed bytes. False when zlib fails.
+  bool appendCompressed(PacketBuffer& packet, const uint32_t* rows, int width, int height,
+                        int stride);
+
+ private:
+  int bits_ = 3;
+  std::array<uint8_t, 256> table_;
+  std::vector<uint8_t> raw_;
+  std::vector<uint8_t> compressed_;
+};
+
+}  // namespace brevan::screensource

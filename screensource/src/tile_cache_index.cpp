@@ -1,0 +1,92 @@
+#include "tile_cache_index.h"
+
+#include <algorithm>
+
+namespace brevan::screensource {
+
+namespace {
+constexpr int kFastHalf = 384;     // below this position a promotion halves the position
+constexpr int kStepIncrement = 97;  // the promotion step runs 1, 98, 3, 100, 5, ...
+constexpr int kStepWrap = 192;
+constexpr int kLastPosition = TileCacheIndex::kSlots - 1;
+}  // namespace
+
+TileCacheIndex::TileCacheIndex(int tileCount)
+    : lastSentHash_(tileCount), references_(size_t(tileCount) * kReferencesPerTile) {
+  reset();
+}
+
+void TileCacheIndex::reset() {
+  promotionStep_ = 1;
+  for (int i = 0; i < kSlots; ++i) {
+    positionToSlot_[i] = i;
+    slotToPosition_[i] = i;
+  }
+  slotHash_.fill(kNoHash);
+  slotOwner_.fill(-1);
+  slotOwnerRef_.fill(-1);
+  std::fill(references_.begin(), references_.end(), -1);
+  std::fill(lastSentHash_.begin(), lastSentHash_.end(), kNoHash);
+}
+
+void TileCacheIndex::swapPositions(int p, int q) {
+  int slotP = positionToSlot_[p];
+  int slotQ = positionToSlot_[q];
+  positionToSlot_[p] = slotQ;
+  positionToSlot_[q] = slotP;
+  slotToPosition_[slotQ] = p;
+  slotToPosition_[slotP] = q;
+}
+
+void TileCacheIndex::promote(int slot) {
+  int p = slotToPosition_[slot];
+  if (p == 0) return;
+  int s = promotionStep_;
+  int q = p < kFastHalf ? p / 2 : p - s;
+  promotionStep_ = s + kStepIncrement;
+  if (promotionStep_ > kStepWrap) promotionStep_ -= kStepWrap;
+  swapPositions(p, q);
+}
+
+int TileCacheIndex::insert(int tile, uint32_t hash) {
+  int* refs = &references_[size_t(tile) * kReferencesPerTile];
+  int b = -1;
+  for (int i = 0; i < kReferencesPerTile; ++i) {
+    if (refs[i] == -1) {
+      b = i;
+      break;
+    }
+  }
+  if (b == -1) {
+    // Every reference is taken: the tile's slot furthest back makes way.
+    b = 0;
+    for (int i = 1; i < kReferencesPerTile; ++i)
+      if (slotToPosition_[refs[i]] > slotToPosition_[refs[b]]) b = i;
+    swapPositions(slotToPosition_[refs[b]], kLastPosition);
+  }
+  int c = positionToSlot_[kLastPosition];
+  if (slotOwner_[c] != -1)
+    references_[size_t(slotOwner_[c]) * kReferencesPerTile + slotOwnerRef_[c]] = -1;
+  slotHash_[c] = static_cast<int32_t>(hash);
+  refs[b] = c;
+  slotOwner_[c] = tile;
+  slotOwnerRef_[c] = b;
+  promote(c);
+  return c;
+}
+
+bool TileCacheIndex::operator==(const TileCacheIndex& other) const {
+  return promotionStep_ == other.promotionStep_ && lastSentHash_ == other.lastSentHash_ &&
+         references_ == other.references_ && slotHash_ == other.slotHash_ &&
+         slotOwner_ == other.slotOwner_ && slotOwnerRef_ == other.slotOwnerRef_ &&
+         positionToSlot_ == other.positionToSlot_;
+}
+
+uint32_t tileHash(const uint32_t* rows, int stride) {
+  uint32_t h = 7;
+  for (int r = 0; r < 64; ++r, rows += stride)
+    for (int c = 0; c < 64; ++c) h = ((rows[c] & 0x00FFFFFF) + 7 * h) & 0x0FFFFFFF;
+  return h;
+}
+
+}  // namespace brevan::screensource

@@ -1,0 +1,82 @@
+// One captured area (the desktop or a window) and the packet cycle that turns its queued
+// changes, the poller's finds and the cursor into screen data packets.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <optional>
+
+#include "change_poller.h"
+#include "cursor_shape_cache.h"
+#include "event_queue.h"
+#include "packet_buffer.h"
+#include "pixel_coder.h"
+#include "screen_access.h"
+#include "tile_store.h"
+
+namespace brevan::screensource {
+
+class UpdateSource : private TileGrabber {
+ public:
+  // Events of one cycle stop being taken after this long; the rest stays queued.
+  static constexpr std::chrono::milliseconds kEventBudget{25};
+
+  UpdateSource(std::unique_ptr<Grabber> grabber, std::unique_ptr<CursorSource> cursor,
+               QueueLock& lock);
+  ~UpdateSource() override;
+
+  // One packet cycle. True when `packet` holds a packet to deliver (ending with the end record);
+  // false when there was nothing to send or a stop was requested during the cycle.
+  bool runCycle(PacketBuffer& packet);
+
+  EventQueue& queue() { return queue_; }
+  const TileStore& tileStore() const { return *store_; }
+  const ChangePoller& poller() const { return *poller_; }
+  const CursorShapeCache& cursorCache() const { return cursorCache_; }
+  Grabber& grabber() { return *grabber_; }
+
+  // 1 .. 8, used from the next tile on; other values are ignored.
+  void setBitsPerColor(int bits) { bitsRequested_.store(bits); }
+  int bitsPerColor() const { return coder_.bits(); }
+  void raisePendingRestartFlag() { fullRefresh_.store(true); }
+  int pixelWidth() const { return area_.width; }
+  int pixelHeight() const { return area_.height; }
+  TileGrid grid() const { return grid_; }
+  // Nothing limits a cycle's events (tools and tests replay whole scenes).
+  void liftEventBudget() { budget_.reset(); }
+  void requestStop() { stop_.store(true); }
+  bool stopRequested() const { return stop_.load(); }
+
+ private:
+  const uint32_t* grabTile(int x, int y) override;
+  void buildGrid();
+  void fullRefresh(PacketBuffer& packet);
+  bool takeEvents(PacketBuffer& packet);
+  void appendPosition(PacketBuffer& packet, CursorPosition position);
+  void cursorRecords(PacketBuffer& packet);
+  void sendShape(PacketBuffer& packet, CursorHandle handle);
+  void tileBlock(PacketBuffer& packet, const UpdateEvent& event);
+
+  std::unique_ptr<Grabber> grabber_;
+  std::unique_ptr<CursorSource> cursor_;
+  QueueLock& lock_;
+  Area area_;
+  TileGrid grid_;
+  EventQueue queue_;
+  std::unique_ptr<TileStore> store_;
+  std::unique_ptr<ChangePoller> poller_;
+  CursorShapeCache cursorCache_;
+  PixelCoder coder_;
+  std::atomic<int> bitsRequested_{3};
+  std::atomic<bool> fullRefresh_{true};
+  std::atomic<bool> stop_{false};
+  std::optional<std::chrono::milliseconds> budget_ = kEventBudget;
+  CursorHandle lastShape_ = kNoCursor;
+  bool shapeSent_ = false;
+  CursorPosition lastPosition_;
+  std::vector<uint8_t> tileStatus_;  // scratch of a tile block
+  std::vector<int> tileSlot_;
+};
+
+}  // namespace brevan::screensource

@@ -1,0 +1,58 @@
+// The viewer's side of screen data packets: it keeps its own mirror of the tile cache and the
+// cursor cache and rebuilds the captured area from the records, as the viewer outside does.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cursor_shape_cache.h"
+#include "tile_cache_index.h"
+#include "screen_access.h"
+
+namespace brevan::screensource {
+
+struct ViewerCursor {
+  CursorPosition position;
+  bool localActivity = false;
+  int shapeIndex = -1;  // cursor cache entry of the current shape, -1 before the first
+};
+
+class PacketViewer {
+ public:
+  PacketViewer();
+
+  // Applies one packet. A malformed packet (cut short, a record or tile block outside the area,
+  // a slot out of range or empty, a bad zlib stream, an inflated size that is not the image's,
+  // bytes after the end record) is refused with a reason and leaves the viewer as it was.
+  bool apply(const uint8_t* data, size_t size, std::string& error);
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // The rebuilt area, top row first, width x height pixels (blue, green, red, 0).
+  std::vector<uint32_t> frame() const;
+
+  const TileCacheIndex& cacheIndex() const { return index_; }
+  const uint32_t* slotPixels(int slot) const;
+  const ViewerCursor& cursor() const { return cursor_; }
+  const CursorShape& cursorShape(int index) const { return shapes_.at(index); }
+
+ private:
+  struct Staged;
+  // ... implementation detail
+  int width_ = 0;
+  int height_ = 0;
+  TileCacheIndex index_;
+  std::vector<uint32_t> slots_;  // TileCacheIndex::kSlots packed tiles
+  std::vector<uint32_t> tiles_;  // one packed tile (bottom row first) per tile of the grid
+  CursorCacheOrder<CursorShape> shapes_;
+  ViewerCursor cursor_;
+};
+
+// One line per record of the packet (tile records of a block on the block's line); false with a
+// reason when the packet is malformed (what came before is printed).
+bool dumpPacket(const uint8_t* data, size_t size, std::ostream& out, std::string& error);
+
+}  // namespace brevan::screensource
