@@ -12,7 +12,7 @@ constexpr int kLastPosition = TileCacheIndex::kSlots - 1;
 }  // namespace
 
 TileCacheIndex::TileCacheIndex(int tileCount)
-    : lastSentHash_(tileCount), references_(size_t(tileCount) * kReferencesPerTile) {
+    : references_(size_t(tileCount) * kReferencesPerTile) {
   reset();
 }
 
@@ -26,7 +26,6 @@ void TileCacheIndex::reset() {
   slotOwner_.fill(-1);
   slotOwnerRef_.fill(-1);
   std::fill(references_.begin(), references_.end(), -1);
-  std::fill(lastSentHash_.begin(), lastSentHash_.end(), kNoHash);
 }
 
 void TileCacheIndex::swapPositions(int p, int q) {
@@ -75,9 +74,10 @@ int TileCacheIndex::insert(int tile, uint32_t hash) {
   return c;
 }
 
-bool TileCacheIndex::operator==(const TileCacheIndex& other) const {
-  return promotionStep_ == other.promotionStep_ && lastSentHash_ == other.lastSentHash_ &&
-         references_ == other.references_ && slotHash_ == other.slotHash_ &&
+bool TileCacheIndex::sameLayoutAs(const TileCacheIndex& other) const {
+  for (int i = 0; i < kSlots; ++i)
+    if ((slotHash_[i] == kNoHash) != (other.slotHash_[i] == kNoHash)) return false;
+  return promotionStep_ == other.promotionStep_ && references_ == other.references_ &&
          slotOwner_ == other.slotOwner_ && slotOwnerRef_ == other.slotOwnerRef_ &&
          positionToSlot_ == other.positionToSlot_;
 }

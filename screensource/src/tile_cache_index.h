@@ -1,6 +1,6 @@
 // The bookkeeping of the tile cache that both ends of a screen session keep in step: which of
-// the 768 slots each tile references, who owns each slot, the replacement order and each tile's
-// last-sent hash. Slot numbers travel in packets, so every rule here is part of the wire format.
+// the 768 slots each tile references, who owns each slot and the replacement order. Slot numbers
+// travel in packets, so every rule here is part of the wire format.
 #pragma once
 
 #include <array>
@@ -27,9 +27,7 @@ class TileCacheIndex {
   // the hash, and is promoted once. Returns the slot; the caller fills its pixels.
   int insert(int tile, uint32_t hash);
 
-  int tileCount() const { return static_cast<int>(lastSentHash_.size()); }
-  int32_t lastSentHash(int tile) const { return lastSentHash_[tile]; }
-  void setLastSentHash(int tile, uint32_t hash) { lastSentHash_[tile] = static_cast<int32_t>(hash); }
+  int tileCount() const { return static_cast<int>(references_.size()) / kReferencesPerTile; }
   int32_t slotHash(int slot) const { return slotHash_[slot]; }
   int slotOwner(int slot) const { return slotOwner_[slot]; }
   int slotOwnerReference(int slot) const { return slotOwnerRef_[slot]; }
@@ -38,14 +36,14 @@ class TileCacheIndex {
   int positionOf(int slot) const { return slotToPosition_[slot]; }
   int promotionStep() const { return promotionStep_; }
 
-  bool operator==(const TileCacheIndex& other) const;
-  bool operator!=(const TileCacheIndex& other) const { return !(*this == other); }
+  // The same order, owners, references and occupied slots. Hashes themselves are not compared:
+  // the viewer hashes what it received, which is quantised.
+  bool sameLayoutAs(const TileCacheIndex& other) const;
 
  private:
   void swapPositions(int p, int q);
 
   int promotionStep_ = 1;
-  std::vector<int32_t> lastSentHash_;
   std::vector<int> references_;
   std::array<int32_t, kSlots> slotHash_;
   std::array<int, kSlots> slotOwner_;
