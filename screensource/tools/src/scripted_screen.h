@@ -47,6 +47,8 @@ class ScriptedCursor : public CursorSource {
   void setLocalActivity(bool local) { local_ = local; }
   // A readable shape; handles without one fail to read.
   void addShape(CursorHandle handle, CursorShape shape) { shapes_[handle] = std::move(shape); }
+  void removeShape(CursorHandle handle) { shapes_.erase(handle); }
+  bool hasShape(CursorHandle handle) const { return shapes_.count(handle) != 0; }
 
  private:
   CursorPosition position_{0, 0};
