@@ -57,7 +57,9 @@ class ReplayTest : public ::testing::Test {
     out << in.rdbuf();
     return out.str();
   }
-  std::string sceneArgs() const { return (dir_ / "scene").string() + " " + (dir_ / "out").string(); }
+  std::string sceneArgs() const {
+    return (dir_ / "scene").string() + " " + (dir_ / "out").string();
+  }
 
   fs::path dir_;
 };
@@ -88,9 +90,14 @@ TEST_F(ReplayTest, ReplaysWindowCursorAndRestartCycles) {
   ASSERT_EQ(replay(sceneArgs()), 0);
 
   // The first record of each cycle's packet; 0 for a cycle that delivers nothing.
-  const int firstRecord[] = {kAreaRecord,    kTileBlockRecord,    kTileBlockRecord,
-                             kNewShapeRecord, kCachedShapeRecord, kCursorRecord,
-                             0,               kAreaRecord};
+  const int firstRecord[] = {kAreaRecord,
+                             kTileBlockRecord,
+                             kTileBlockRecord,
+                             kNewShapeRecord,
+                             kCachedShapeRecord,
+                             kCursorRecord,
+                             0,
+                             kAreaRecord};
   std::istringstream manifest(readAll(dir_ / "out" / "manifest.txt"));
   for (int cycle = 1; cycle <= 8; ++cycle) {
     SCOPED_TRACE("cycle " + std::to_string(cycle));

@@ -17,11 +17,11 @@ struct CommandSpec {
 };
 
 constexpr CommandSpec kCommands[] = {
-    {"bits", SceneOp::kBits, 1, false},       {"arrow", SceneOp::kArrow, 1, false},
-    {"shape", SceneOp::kShape, 4, false},     {"badshape", SceneOp::kBadShape, 1, false},
-    {"window", SceneOp::kWindow, 4, true},    {"rectmsg", SceneOp::kRectMsg, 4, true},
+    {"bits", SceneOp::kBits, 1, false},          {"arrow", SceneOp::kArrow, 1, false},
+    {"shape", SceneOp::kShape, 4, false},        {"badshape", SceneOp::kBadShape, 1, false},
+    {"window", SceneOp::kWindow, 4, true},       {"rectmsg", SceneOp::kRectMsg, 4, true},
     {"cursormsg", SceneOp::kCursorMsg, 2, true}, {"restart", SceneOp::kRestart, 0, true},
-    {"frame", SceneOp::kFrame, 1, false},     {"cursor", SceneOp::kCursor, 3, false},
+    {"frame", SceneOp::kFrame, 1, false},        {"cursor", SceneOp::kCursor, 3, false},
     {"local", SceneOp::kLocal, 1, false},
 };
 

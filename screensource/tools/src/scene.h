@@ -54,7 +54,7 @@ enum class SceneOp {
 struct SceneCommand {
   SceneOp op = SceneOp::kRestart;
   int line = 0;
-  std::array<int, 4> numbers{};   // the numeric fields in the order written
+  std::array<int, 4> numbers{};  // the numeric fields in the order written
   CursorHandle handle = kNoCursor;
   std::string file;   // frame: the path, read when the command is applied
   CursorShape shape;  // shape: read with the scene

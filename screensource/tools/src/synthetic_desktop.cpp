@@ -64,11 +64,12 @@ void paintWindow(Canvas& canvas, int left, int top, int width, int height, uint3
   std::mt19937 rng(seed);
   const int right = left + width;
   const int bottom = top + height;
-  canvas.fill(left, top, right, bottom, rgb(64, 64, 64));                  // frame
+  canvas.fill(left, top, right, bottom, rgb(64, 64, 64));                     // frame
   canvas.fill(left + 1, top + 1, right - 1, bottom - 1, rgb(236, 233, 216));  // face
   for (int x = left + 1; x < right - 1; ++x) {
     const int shade = (x - left) * 160 / std::max(width, 1);
-    canvas.fill(x, top + 1, x + 1, top + kTitleHeight, rgb(10 + shade / 2, 36 + shade / 2, 106 + shade / 2));
+    canvas.fill(x, top + 1, x + 1, top + kTitleHeight,
+                rgb(10 + shade / 2, 36 + shade / 2, 106 + shade / 2));
   }
   canvas.fill(left + 4, top + kTitleHeight + 4, right - 4, bottom - 4, rgb(255, 255, 255));
   paintText(canvas, left + 4, top + kTitleHeight + 4, right - 4, bottom - 4, rng);

@@ -4,6 +4,7 @@
 // moved.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
