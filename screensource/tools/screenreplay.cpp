@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
 
   std::error_code made;
   std::filesystem::create_directories(outDir, made);
-  std::ofstream manifest(outDir + "/manifest.txt", std::ios::trunc);
+  // Binary, so that the lines end in a bare newline on Windows too.
+  std::ofstream manifest(outDir + "/manifest.txt", std::ios::binary | std::ios::trunc);
   if (made || !manifest) return outputFault(outDir + "/manifest.txt");
 
   SceneReplay replay(scene.width, scene.height);

@@ -1,5 +1,7 @@
 #include "scene.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -55,13 +57,12 @@ bool parseDecimal(const std::string& text, long long min, long long max, int& ou
 bool parseHandle(const std::string& text, CursorHandle& out) {
   const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   const std::string digits = hex ? text.substr(2) : text;
-  if (digits.empty() || digits[0] == '-' || digits[0] == '+') return false;
+  // strtoull alone would also take signs, spaces and a second "0x".
+  const auto isDigit = [hex](unsigned char ch) { return hex ? isxdigit(ch) : isdigit(ch); };
+  if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)) return false;
   errno = 0;
-  char* end = nullptr;
-  const unsigned long long value = std::strtoull(digits.c_str(), &end, hex ? 16 : 10);
-  if (errno != 0 || *end != '\0') return false;
-  out = value;
-  return true;
+  out = std::strtoull(digits.c_str(), nullptr, hex ? 16 : 10);
+  return errno == 0;
 }
 
 class SceneReader {

@@ -25,7 +25,8 @@
 // local activity is off, and the arrow (handle 0x10003 unless named) has a built-in shape unless
 // the scene draws one. Frame, cursor and local activity hold until a later command changes them.
 // Reports (window, rectmsg, cursormsg, restart) belong to a cycle; the other commands may also
-// come before cycle 1. Handle 0 is the "none" handle and cannot name a shape.
+// come before cycle 1. Handle 0 is the "none" handle and cannot name a shape. Coordinates lie
+// within +-2^30, area sides within 1 .. 16320 (tile numbers travel in one byte).
 #pragma once
 
 #include <array>

@@ -26,8 +26,6 @@ class SceneReplay {
   // One packet cycle; true when `packet` holds a packet to deliver.
   bool runCycle(PacketBuffer& packet) { return source_->runCycle(packet); }
 
-  UpdateSource& source() { return *source_; }
-
  private:
   bool apply(const SceneCommand& command, SceneError& error);
   void setArrow(CursorHandle handle);
