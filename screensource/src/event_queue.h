@@ -10,9 +10,9 @@
 namespace brevan::screensource {
 
 enum EventKind : int32_t {
-  kNoEvent = -1,        // the coverage cache is empty
-  kRetiredEvent = 100,  // merged into another event; taken and ignored
-  kTileRectEvent = 200, // x, y, w, h in tiles
+  kNoEvent = -1,            // the coverage cache is empty
+  kRetiredEvent = 100,      // merged into another event; taken and ignored
+  kTileRectEvent = 200,     // x, y, w, h in tiles
   kCursorMovedEvent = 221,  // x, y in pixels, informational
 };
 

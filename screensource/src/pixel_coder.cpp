@@ -19,16 +19,17 @@ uint32_t quantisePixel(uint32_t pixel, int bits) {
          uint32_t(quantiseComponent((pixel >> 16) & 0xFF, bits)) << 16;
 }
 
-PixelCoder::PixelCoder() { setBits(3); }
+PixelCoder::PixelCoder() {
+  for (int v = 0; v < 256; ++v) table_[v] = quantiseComponent(v, bits_);
+}
 
 void PixelCoder::setBits(int bits) {
-  if (bits < 1 || bits > 8) return;
+  if (bits < 1 || bits > 8 || bits == bits_) return;
   bits_ = bits;
   for (int v = 0; v < 256; ++v) table_[v] = quantiseComponent(v, bits);
 }
 
-bool PixelCoder::appendCompressed(PacketBuffer& packet, const uint32_t* rows, int width,
-                                  int height, int stride) {
+bool PixelCoder::compress(const uint32_t* rows, int width, int height, int stride) {
   raw_.resize(size_t(width) * height * 4);
   uint8_t* out = raw_.data();
   for (int r = 0; r < height; ++r, rows += stride) {
@@ -44,13 +45,18 @@ bool PixelCoder::appendCompressed(PacketBuffer& packet, const uint32_t* rows, in
   // Sized for zlib's worst case: a tile of noise does not fit in its own size.
   uLongf length = compressBound(static_cast<uLong>(raw_.size()));
   compressed_.resize(length);
+  compressedSize_ = 0;
   if (compress2(compressed_.data(), &length, raw_.data(), static_cast<uLong>(raw_.size()),
                 kLevel) != Z_OK ||
       length > 0xFFFF)
     return false;
-  packet.put16(static_cast<int>(length));
-  packet.put(compressed_.data(), length);
+  compressedSize_ = length;
   return true;
+}
+
+void PixelCoder::appendCompressed(PacketBuffer& packet) const {
+  packet.put16(static_cast<int>(compressedSize_));
+  packet.put(compressed_.data(), compressedSize_);
 }
 
 }  // namespace brevan::screensource

@@ -22,16 +22,18 @@ class PixelCoder {
   void setBits(int bits);
   int bits() const { return bits_; }
 
-  // Quantise width x height pixels (rows of `stride` words, in memory order) and append the
-  // 16-bit compressed length and the compressed bytes. False when zlib fails.
-  bool appendCompressed(PacketBuffer& packet, const uint32_t* rows, int width, int height,
-                        int stride);
+  // Quantise width x height pixels (rows of `stride` words, in memory order) and compress them;
+  // false when zlib fails. The result stays until the next call.
+  bool compress(const uint32_t* rows, int width, int height, int stride);
+  // The 16-bit length and the bytes of the last compression.
+  void appendCompressed(PacketBuffer& packet) const;
 
  private:
   int bits_ = 3;
   std::array<uint8_t, 256> table_;
   std::vector<uint8_t> raw_;
   std::vector<uint8_t> compressed_;
+  size_t compressedSize_ = 0;
 };
 
 }  // namespace brevan::screensource

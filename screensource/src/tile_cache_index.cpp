@@ -5,7 +5,7 @@
 namespace brevan::screensource {
 
 namespace {
-constexpr int kFastHalf = 384;     // below this position a promotion halves the position
+constexpr int kFastHalf = 384;      // below this position a promotion halves the position
 constexpr int kStepIncrement = 97;  // the promotion step runs 1, 98, 3, 100, 5, ...
 constexpr int kStepWrap = 192;
 constexpr int kLastPosition = TileCacheIndex::kSlots - 1;

@@ -31,7 +31,9 @@ class TileCacheIndex {
   int32_t slotHash(int slot) const { return slotHash_[slot]; }
   int slotOwner(int slot) const { return slotOwner_[slot]; }
   int slotOwnerReference(int slot) const { return slotOwnerRef_[slot]; }
-  int reference(int tile, int index) const { return references_[tile * kReferencesPerTile + index]; }
+  int reference(int tile, int index) const {
+    return references_[tile * kReferencesPerTile + index];
+  }
   int slotAt(int position) const { return positionToSlot_[position]; }
   int positionOf(int slot) const { return slotToPosition_[slot]; }
   int promotionStep() const { return promotionStep_; }

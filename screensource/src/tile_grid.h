@@ -32,8 +32,7 @@ struct Area {
   int width = 0;
   int height = 0;
   bool operator==(const Area& other) const {
-    return left == other.left && top == other.top && width == other.width &&
-           height == other.height;
+    return left == other.left && top == other.top && width == other.width && height == other.height;
   }
   bool operator!=(const Area& other) const { return !(*this == other); }
 };

@@ -17,7 +17,7 @@ class TileStore {
 
   const TileCacheIndex& index() const { return index_; }
   int tileCount() const { return index_.tileCount(); }
-  int32_t lastSentHash(int tile) const { return index_.lastSentHash(tile); }
+  int32_t lastSentHash(int tile) const { return lastSentHash_[tile]; }
   const uint32_t* lastSentPixels(int tile) const { return &lastSent_[size_t(tile) * kTileWords]; }
   const uint32_t* slotPixels(int slot) const { return &slots_[size_t(slot) * kTileWords]; }
   int32_t slotHash(int slot) const { return index_.slotHash(slot); }
@@ -35,6 +35,7 @@ class TileStore {
 
  private:
   TileCacheIndex index_;
+  std::vector<int32_t> lastSentHash_;
   std::vector<uint32_t> slots_;     // kSlots tiles
   std::vector<uint32_t> lastSent_;  // one tile per tile of the grid
 };

@@ -11,6 +11,7 @@
 #include "cursor_shape_cache.h"
 #include "event_queue.h"
 #include "packet_buffer.h"
+#include "packet_format.h"
 #include "pixel_coder.h"
 #include "screen_access.h"
 #include "tile_store.h"
@@ -51,12 +52,16 @@ class UpdateSource : private TileGrabber {
  private:
   const uint32_t* grabTile(int x, int y) override;
   void buildGrid();
-  void fullRefresh(PacketBuffer& packet);
+  void refresh(PacketBuffer& packet, const Area* newArea);
   bool takeEvents(PacketBuffer& packet);
   void appendPosition(PacketBuffer& packet, CursorPosition position);
   void cursorRecords(PacketBuffer& packet);
   void sendShape(PacketBuffer& packet, CursorHandle handle);
+  void finishShapeRecord(PacketBuffer& packet);
   void tileBlock(PacketBuffer& packet, const UpdateEvent& event);
+  void tileRecord(PacketBuffer& packet, int t, const uint32_t* rows, int stride, uint32_t hash,
+                  int status);
+  void newTile(PacketBuffer& packet, int t, const uint32_t* rows, int stride, uint32_t hash);
 
   std::unique_ptr<Grabber> grabber_;
   std::unique_ptr<CursorSource> cursor_;
@@ -75,8 +80,8 @@ class UpdateSource : private TileGrabber {
   CursorHandle lastShape_ = kNoCursor;
   bool shapeSent_ = false;
   CursorPosition lastPosition_;
-  std::vector<uint8_t> tileStatus_;  // scratch of a tile block
-  std::vector<int> tileSlot_;
+  std::vector<uint32_t> tileHash_;  // scratch of a tile block
+  std::vector<int> tileStatus_;
 };
 
 }  // namespace brevan::screensource

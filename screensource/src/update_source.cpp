@@ -1,0 +1,80 @@
+#include "update_source.h"
+
+namespace brevan::screensource {
+
+UpdateSource::UpdateSource(std::unique_ptr<Grabber> grabber, std::unique_ptr<CursorSource> cursor,
+                           QueueLock& lock)
+    : grabber_(std::move(grabber)),
+      cursor_(std::move(cursor)),
+      lock_(lock),
+      area_(grabber_->currentArea()),
+      grid_(gridFor(area_.width, area_.height)),
+      queue_(grid_, lock) {
+  buildGrid();
+  CursorPosition at = cursor_->position();
+  queue_.queueEvent({kCursorMovedEvent, at.x, at.y, 0, 0});
+}
+
+UpdateSource::~UpdateSource() = default;
+
+void UpdateSource::buildGrid() {
+  grid_ = gridFor(area_.width, area_.height);
+  queue_.setGrid(grid_);
+  poller_.reset();
+  store_ = std::make_unique<TileStore>(grid_.tileCount());
+  poller_ =
+      std::make_unique<ChangePoller>(grid_, queue_, *store_, static_cast<TileGrabber&>(*this));
+}
+
+const uint32_t* UpdateSource::grabTile(int x, int y) {
+  return grabber_->grab(x * kTileSide, y * kTileSide, kTileSide, kTileSide);
+}
+
+bool UpdateSource::runCycle(PacketBuffer& packet) {
+  Area now = grabber_->currentArea();
+  bool areaChanged = now != area_;
+  if (areaChanged) fullRefresh_.store(true);
+  packet.clear();
+  if (!fullRefresh_.load()) poller_->step();
+  if (fullRefresh_.load()) refresh(packet, areaChanged ? &now : nullptr);
+  cursorRecords(packet);
+  if (!takeEvents(packet) || packet.empty()) return false;
+  packet.put8(kEndRecord);
+  return true;
+}
+
+// Starts both ends afresh: the tile state and the cursor cache are reset, and the area record
+// tells the viewer to do the same. The lock keeps hook reports out of a half-built grid.
+void UpdateSource::refresh(PacketBuffer& packet, const Area* newArea) {
+  if (!lock_.lockForTake()) return;  // the flag stays raised; the next cycle tries again
+  fullRefresh_.store(false);
+  if (newArea) {
+    area_ = *newArea;
+    buildGrid();
+    queue_.clear();
+  } else {
+    store_->reset();
+  }
+  cursorCache_.reset();
+  packet.put8(kAreaRecord);
+  packet.put8(0);
+  packet.put16(area_.width);
+  packet.put16(area_.height);
+  lock_.unlockAfterTake();
+}
+
+bool UpdateSource::takeEvents(PacketBuffer& packet) {
+  auto start = std::chrono::steady_clock::now();
+  UpdateEvent event;
+  while ((!budget_ || std::chrono::steady_clock::now() - start <= *budget_) && queue_.take(event)) {
+    if (event.kind == kTileRectEvent) {
+      tileBlock(packet, event);
+    } else if (event.kind == kCursorMovedEvent) {
+      cursorRecords(packet);
+    }
+    if (stop_.load()) return false;
+  }
+  return true;
+}
+
+}  // namespace brevan::screensource
