@@ -50,15 +50,15 @@ bool PacketStaging::cursor(const CursorAt& at, std::string&) {
 }
 
 bool PacketStaging::newShape(const ShapeRecord& record, std::string& error) {
+  if (record.width == 0 || record.height == 0) {
+    error = "empty cursor shape";
+    return false;
+  }
   auto shape = std::make_shared<CursorShape>();
   shape->width = record.width;
   shape->height = record.height;
   shape->hotspotX = record.hotspotX;
   shape->hotspotY = record.hotspotY;
-  if (record.width == 0 || record.height == 0) {
-    error = "empty cursor shape";
-    return false;
-  }
   if (!inflatePixels(record.compressed, record.width * record.height, shape->pixels)) {
     error = "cursor shape pixels do not inflate to " + std::to_string(record.width) + "x" +
             std::to_string(record.height);
