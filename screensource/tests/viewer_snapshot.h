@@ -29,9 +29,8 @@ struct ViewerSnapshot {
       if (index.slotHash(slot) != o.index.slotHash(slot)) return false;
     return width == o.width && height == o.height && frame == o.frame &&
            index.sameLayoutAs(o.index) && cursor.position == o.cursor.position &&
-           cursor.localActivity == o.cursor.localActivity &&
-           cursor.shapeIndex == o.cursor.shapeIndex && shapes == o.shapes &&
-           slotPixels == o.slotPixels;
+           cursor.localActivity == o.cursor.localActivity && cursor.shape == o.cursor.shape &&
+           shapes == o.shapes && slotPixels == o.slotPixels;
   }
 
   int width, height;

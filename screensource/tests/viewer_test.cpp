@@ -75,18 +75,18 @@ TEST(PacketViewer, TilesAndCursorRecordsRebuildTheAreaAndMirrorTheSourceCache) {
   EXPECT_EQ(std::vector<uint32_t>(cached, cached + kTileWords), tileOf(second, w, h, 1, 1));
 
   // The first shape came back from entry 9 and moved to 8; the second went to 9.
-  EXPECT_EQ(viewer.cursor().shapeIndex, 8);
+  EXPECT_EQ(viewer.cursor().shape.get(), &viewer.cursorShape(8));
   EXPECT_EQ(viewer.cursorShape(8).pixels, (std::vector<uint32_t>{0xFF00FF, 0x000001}));
   EXPECT_EQ(viewer.cursorShape(8).hotspotY, 2);
   EXPECT_EQ(viewer.cursorShape(9).pixels, std::vector<uint32_t>{7});
   EXPECT_EQ(viewer.cursor().position, (CursorPosition{50, 60}));
   EXPECT_TRUE(viewer.cursor().localActivity);
 
-  // A new area starts from zero pixels, an empty cache and no cursor shapes.
+  // A new area starts from zero pixels and an empty cache; the shape on show stays.
   ASSERT_TRUE(accepts(viewer, PacketBuilder().area(w, h).cursor(1, 2).end()));
   EXPECT_EQ(viewer.frame(), solid(w * h, 0));
   EXPECT_TRUE(viewer.cacheIndex().sameLayoutAs(TileCacheIndex(4)));
-  EXPECT_EQ(viewer.cursor().shapeIndex, -1);
+  EXPECT_EQ(viewer.cursor().shape->hotspotY, 2);
   EXPECT_EQ(viewer.cursorShape(8).width, 0);
   EXPECT_FALSE(viewer.cursor().localActivity);
 }

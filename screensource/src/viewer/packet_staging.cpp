@@ -30,7 +30,8 @@ TileCacheIndex& PacketStaging::index() {
 }
 
 bool PacketStaging::area(int width, int height, std::string& error) {
-  if (width > state_.maxAreaSide || height > state_.maxAreaSide) {
+  if (width > state_.maxAreaSide || height > state_.maxAreaSide ||
+      1LL * width * height > PacketViewer::kMaxAreaPixels) {
     error = "area " + std::to_string(width) + "x" + std::to_string(height) + " is larger than " +
             std::to_string(state_.maxAreaSide) + " pixels a side";
     return false;
@@ -38,7 +39,6 @@ bool PacketStaging::area(int width, int height, std::string& error) {
   grid_ = gridFor(width, height);
   index_.emplace(grid_.tileCount());
   state_.shapes.fill(nullptr);
-  state_.cursor.shapeIndex = -1;
   operations_.push_back(ResetArea{width, height});
   return true;
 }
@@ -64,8 +64,8 @@ bool PacketStaging::newShape(const ShapeRecord& record, std::string& error) {
             std::to_string(record.height);
     return false;
   }
+  state_.cursor.shape = shape;
   state_.shapes.insert(std::move(shape));
-  state_.cursor.shapeIndex = CursorShapeOrder::kInsertAt;
   return cursor(record.at, error);
 }
 
@@ -74,8 +74,8 @@ bool PacketStaging::cachedShape(int index, const CursorAt& at, std::string& erro
     error = "cursor cache entry " + std::to_string(index) + " is empty";
     return false;
   }
+  state_.cursor.shape = state_.shapes.at(index);
   state_.shapes.moveForward(index);
-  state_.cursor.shapeIndex = index > 0 ? index - 1 : 0;
   return cursor(at, error);
 }
 

@@ -19,7 +19,9 @@ namespace brevan::screensource {
 struct ViewerCursor {
   CursorPosition position;
   bool localActivity = false;
-  int shapeIndex = -1;  // cursor cache entry of the current shape, -1 before the first
+  // The shape on show, null before the first. An area record empties the cache but not the
+  // pointer: the source keeps its current shape across a refresh and does not send it again.
+  std::shared_ptr<const CursorShape> shape;
 };
 
 // Cursor cache entries; empty ones are null. Shared so that a packet can be staged on a copy.
@@ -27,10 +29,12 @@ using CursorShapeOrder = CursorCacheOrder<std::shared_ptr<const CursorShape>>;
 
 class PacketViewer {
  public:
-  // The widest and tallest area the source provides for: 126 tiles.
-  static constexpr int kMaxAreaSide = 126 * 64;
+  // The widest and tallest area a packet can name: 255 tiles, a tile number being one byte.
+  static constexpr int kMaxAreaSide = 255 * 64;
+  // Each tile costs 16 KiB, so a few bytes must not ask for gigabytes: 64 megapixels at most.
+  static constexpr long long kMaxAreaPixels = 8192LL * 8192;
 
-  // Areas wider or taller than maxAreaSide pixels are refused (each tile costs 16 KiB).
+  // Areas wider or taller than maxAreaSide pixels, or larger than kMaxAreaPixels, are refused.
   explicit PacketViewer(int maxAreaSide = kMaxAreaSide);
 
   // Applies one packet. A malformed packet (cut short, a record or tile block outside the area,
