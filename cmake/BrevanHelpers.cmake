@@ -22,8 +22,9 @@
 #       failed release of a valid object (winhelpers) fails the running test.
 #   brevan_test_program(<target> SOURCES ... [CORE libs] [LINK libs] [GUI])
 #       Helper executable that tests start (a router, a child process).
-#   brevan_fuzz(<target> SOURCES ... [INCLUDES dirs] [SECONDS s])               (linux only)
+#   brevan_fuzz(<target> SOURCES ... [INCLUDES dirs] [LINK files] [SECONDS s])  (linux only)
 #       libFuzzer target built with clang; a short run is a CTest test labelled native;fuzz.
+#       LINK: library files (not targets) given to the linker, such as ${ZLIB_LIBRARIES}.
 #   brevan_bench(<target> SOURCES ... [CORE libs] [LINK libs])
 #       Optimised benchmark program; run on demand, never by CTest.
 #   brevan_java_tests(<name> SOURCES ... [DEPENDS targets])                    (linux only)
@@ -221,7 +222,7 @@ function(brevan_gtest target)
 endfunction()
 
 function(brevan_fuzz target)
-  cmake_parse_arguments(ARG "" "SECONDS" "SOURCES;INCLUDES" ${ARGN})
+  cmake_parse_arguments(ARG "" "SECONDS" "SOURCES;INCLUDES;LINK" ${ARGN})
   if(NOT BREVAN_LINUX OR NOT BREVAN_CLANGXX)
     return()
   endif()
@@ -245,7 +246,7 @@ function(brevan_fuzz target)
   file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/fuzz)
   add_custom_command(OUTPUT ${binary}
       COMMAND ${BREVAN_CLANGXX} -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined
-              -fno-sanitize-recover=undefined ${includes} ${sources} -o ${binary}
+              -fno-sanitize-recover=undefined ${includes} ${sources} ${ARG_LINK} -o ${binary}
       DEPENDS ${sources}
       IMPLICIT_DEPENDS CXX ${sources}
       COMMENT "Building fuzz target ${target}"

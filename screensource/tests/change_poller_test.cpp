@@ -63,8 +63,7 @@ TEST(ScanOrder, VisitsEveryTileOncePerPeriod) {
       seen.insert({x, y});
     }
     std::set<std::pair<int, int>> distinct(seen.begin(), seen.end());
-    EXPECT_EQ(distinct.size(), size_t(grid.tileCount()))
-        << grid.cols << "x" << grid.rows;
+    EXPECT_EQ(distinct.size(), size_t(grid.tileCount())) << grid.cols << "x" << grid.rows;
   }
   Rig spread({20, 12});
   int x, y;
@@ -77,7 +76,7 @@ TEST(ScanOrder, VisitsEveryTileOncePerPeriod) {
 TEST(Grow, QueuesTheChangedRegionAndStopsAtItsEdges) {
   struct Case {
     const char* name;
-    int x0, y0, x1, y1;  // changed tiles (inclusive)
+    int x0, y0, x1, y1;   // changed tiles (inclusive)
     UpdateEvent covered;  // already queued, or kind -1
     std::pair<int, int> failing;
     std::vector<int> expected;  // x, y, w, h of the queued rectangle, empty for none
@@ -85,7 +84,13 @@ TEST(Grow, QueuesTheChangedRegionAndStopsAtItsEdges) {
   const Case cases[] = {
       {"a block in the middle", 3, 2, 6, 4, {}, {-1, -1}, {3, 2, 4, 3}},
       {"up to the area's edges", 0, 0, 9, 7, {}, {-1, -1}, {0, 0, 10, 8}},
-      {"a covered tile is a border", 2, 2, 7, 2, {kTileRectEvent, 5, 2, 1, 1}, {-1, -1},
+      {"a covered tile is a border",
+       2,
+       2,
+       7,
+       2,
+       {kTileRectEvent, 5, 2, 1, 1},
+       {-1, -1},
        {2, 2, 3, 1}},
       {"a failed grab queues nothing", 2, 2, 5, 5, {}, {6, 3}, {}},
   };

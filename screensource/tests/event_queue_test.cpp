@@ -52,7 +52,7 @@ TEST(PixelToTile, DropsClampsAndRoundsTowardZero) {
       {-100, -10, 70, 30, {{0, 0, 2, 1}}},  // -100/64 is -1: clamped to column 0
       {-700, 0, 64, 64, {}},                // left <= -cols
       {600, 500, 1200, 900, {{9, 7, 1, 1}}},
-      {0, 0, 1280, 64, {}},  // right reaches twice the grid
+      {0, 0, 1280, 64, {}},   // right reaches twice the grid
       {640, 0, 700, 64, {}},  // starts right of the grid
       {0, 0, -5, 64, {}},
   };
@@ -73,7 +73,10 @@ TEST(Coalesce, FollowsTheContainmentTrimAndMergeRules) {
   };
   const Case cases[] = {
       {"contained is dropped", {{0, 0, 4, 4}, {1, 1, 2, 2}}, {{0, 0, 4, 4}}, 0},
-      {"touching side by side stay two", {{0, 0, 2, 2}, {2, 0, 2, 2}}, {{0, 0, 2, 2}, {2, 0, 2, 2}}, 0},
+      {"touching side by side stay two",
+       {{0, 0, 2, 2}, {2, 0, 2, 2}},
+       {{0, 0, 2, 2}, {2, 0, 2, 2}},
+       0},
       {"overlap merges into the earlier place",
        {{0, 0, 3, 3}, {9, 9, 1, 1}, {1, 1, 3, 3}},
        {{0, 0, 4, 4}, {9, 9, 1, 1}},
@@ -94,8 +97,10 @@ TEST(Coalesce, FollowsTheContainmentTrimAndMergeRules) {
        {{0, 0, 2, 2}, {1, 1, 4, 4}},
        {{0, 0, 2, 2}, {1, 1, 4, 4}},
        0},
-      {"trimmed, then contained, is dropped", {{0, 0, 2, 4}, {2, 0, 2, 4}, {1, 1, 2, 2}},
-       {{0, 0, 2, 4}, {2, 0, 2, 4}}, 0},
+      {"trimmed, then contained, is dropped",
+       {{0, 0, 2, 4}, {2, 0, 2, 4}, {1, 1, 2, 2}},
+       {{0, 0, 2, 4}, {2, 0, 2, 4}},
+       0},
   };
   for (const Case& c : cases) {
     LocalQueueLock lock;

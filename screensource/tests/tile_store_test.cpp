@@ -11,7 +11,9 @@
 namespace brevan::screensource::test {
 namespace {
 
-std::vector<uint32_t> filledTile(uint32_t value) { return std::vector<uint32_t>(kTileWords, value); }
+std::vector<uint32_t> filledTile(uint32_t value) {
+  return std::vector<uint32_t>(kTileWords, value);
+}
 
 TEST(TileHash, CollidesEasilySoFindComparesPixels) {
   std::vector<uint32_t> a = filledTile(0x102030);

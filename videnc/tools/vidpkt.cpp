@@ -13,7 +13,7 @@
 
 #include "decoder/packet_decoder.h"
 #include "packet_stream.h"
-#include "png_io.h"
+#include "rgb_yuv.h"
 #include "test_scenes.h"
 #include "video_encoder.h"
 
@@ -128,8 +128,9 @@ int decode(int argc, char** argv) {
     if (png) {
       char name[32];
       std::snprintf(name, sizeof name, "-%04d.png", index);
-      if (!writePng(std::string(argv[3]) + name,
-                    yuv420ToRgb(frame.data(), decoder.width(), decoder.height()))) {
+      if (!brevan::imageio::writePng(
+              std::string(argv[3]) + name,
+              yuv420ToRgb(frame.data(), decoder.width(), decoder.height()))) {
         std::fprintf(stderr, "cannot write %s%s\n", argv[3], name);
         return 1;
       }

@@ -128,7 +128,7 @@ bool loadMachinePicture(RgbImage& picture, std::string& path) {
   candidates.emplace_back("/usr/share/doc/nodejs/contributing/doc_img/compare-boxplot.png");
   for (const std::string& candidate : candidates) {
     std::string error;
-    if (readPng(candidate, picture, error)) {
+    if (imageio::readPng(candidate, picture, error)) {
       path = candidate;
       return true;
     }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "png_io.h"
+#include "rgb_yuv.h"
 
 namespace brevan::videnc {
 
