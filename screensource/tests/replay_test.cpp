@@ -1,6 +1,7 @@
 // screenreplay end to end: a scene written by the test (a window opening and moving, a cursor
 // shape change and return, a quiet cycle, a restart) replayed by the tool from the deliverables
-// folder, and scenes with faults refused with the line at fault.
+// folder and its packets shown by screenview; and scenes with faults refused with the line at
+// fault.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "packet_format.h"
+#include "pixel_coder.h"
 #include "synthetic_desktop.h"
 
 namespace brevan::screensource {
@@ -42,14 +44,18 @@ class ReplayTest : public ::testing::Test {
       for (int shift = 0; shift < 32; shift += 8) bytes += char(p >> shift);
     writeFile(name, bytes);
   }
-  // Exit status of `screenreplay ARGS`; what it printed on stderr in `errors`.
-  int replay(const std::string& args, std::string* errors = nullptr) {
+  // Exit status of `TOOL ARGS` from the deliverables folder; what it printed on stderr in
+  // `errors`.
+  int run(const std::string& tool, const std::string& args, std::string* errors = nullptr) {
     const fs::path log = dir_ / "stderr.txt";
     const std::string command =
-        std::string(BREVAN_DIST_DIR) + "/screenreplay " + args + " 2> " + log.string();
+        std::string(BREVAN_DIST_DIR) + "/" + tool + " " + args + " 2> " + log.string();
     const int status = std::system(command.c_str());
     if (errors) *errors = readAll(log);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  int replay(const std::string& args, std::string* errors = nullptr) {
+    return run("screenreplay", args, errors);
   }
   static std::string readAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -73,7 +79,8 @@ std::vector<uint32_t> frameWithWindow(int left, int top) {
 TEST_F(ReplayTest, ReplaysWindowCursorAndRestartCycles) {
   writePixels("black.bin", frameWithWindow(-1, -1));
   writePixels("open.bin", frameWithWindow(20, 30));
-  writePixels("moved.bin", frameWithWindow(84, 62));
+  const std::vector<uint32_t> moved = frameWithWindow(84, 62);
+  writePixels("moved.bin", moved);
   std::vector<uint32_t> beam(32 * 32, kKeyColour);
   for (int y = 4; y < 28; ++y) beam[y * 32 + 15] = 0;
   writePixels("beam.bin", beam);
@@ -123,6 +130,16 @@ TEST_F(ReplayTest, ReplaysWindowCursorAndRestartCycles) {
   const std::string first = readAll(dir_ / "out" / "packet_000001.bin");
   // The area record (256 x 192), then the arrow's shape.
   EXPECT_EQ(first.substr(0, 7), std::string("\x06\x00\x01\x00\x00\xC0\x02", 7));
+
+  // From the packets alone the viewer rebuilds the last frame, quantised to 3 bits.
+  const fs::path picture = dir_ / "last.ppm";
+  ASSERT_EQ(run("screenview", (dir_ / "out").string() + " " + picture.string()), 0);
+  std::string expected = "P6\n256 192\n255\n";
+  for (uint32_t pixel : moved) {
+    const uint32_t q = quantisePixel(pixel, 3);
+    expected += {char(q >> 16), char(q >> 8), char(q)};
+  }
+  EXPECT_TRUE(readAll(picture) == expected) << "the viewer's frame differs from the screen";
 }
 
 TEST_F(ReplayTest, RefusesFaultyScenesWithTheLineAtFault) {
