@@ -94,6 +94,8 @@ TEST_F(ReplayTest, ReplaysWindowCursorAndRestartCycles) {
             "cycle 6\ncursor 40 50 0x10003\ncursormsg 40 50\n"
             "cycle 7\n"
             "cycle 8\nrestart\nwindow 0 0 256 192\n");
+  fs::create_directories(dir_ / "out");
+  std::ofstream(dir_ / "out" / "packet_000007.bin") << "from an earlier run";
   ASSERT_EQ(replay(sceneArgs()), 0);
 
   // The first record of each cycle's packet; 0 for a cycle that delivers nothing.

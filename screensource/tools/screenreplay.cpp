@@ -1,13 +1,15 @@
 // screenreplay SCENEDIR OUTDIR: replays a recorded scene through the screen source (queue,
 // poller, tile store and packet coder) and writes every delivered packet to
 // OUTDIR/packet_NNNNNN.bin (NNNNNN the cycle number), and OUTDIR/manifest.txt with one line a
-// cycle: "N LEN", or "N -" when the cycle delivered nothing. The scene format is in scene.h.
+// cycle: "N LEN", or "N -" when the cycle delivered nothing (packet files of an earlier run
+// there are removed first). The scene format is in scene.h.
 // Exit status: 0 done; 1 the output could not be written; 2 a usage error or a scene that
 // cannot be read.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "scene.h"
 #include "scene_replay.h"
@@ -39,6 +41,19 @@ std::string packetName(int cycle) {
   return name;
 }
 
+// Packets of an earlier run into the same folder would pass for this run's.
+void removeOldPackets(const std::string& dir) {
+  std::error_code ignored;
+  std::vector<std::filesystem::path> old;
+  for (const auto& entry : std::filesystem::directory_iterator(dir, ignored)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() == packetName(0).size() && name.rfind("packet_", 0) == 0 &&
+        name.compare(name.size() - 4, 4, ".bin") == 0)
+      old.push_back(entry.path());
+  }
+  for (const auto& path : old) std::filesystem::remove(path, ignored);
+}
+
 bool writeFile(const std::string& path, const PacketBuffer& packet) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(packet.data()), std::streamsize(packet.size()));
@@ -63,6 +78,7 @@ int main(int argc, char** argv) {
   // Binary, so that the lines end in a bare newline on Windows too.
   std::ofstream manifest(outDir + "/manifest.txt", std::ios::binary | std::ios::trunc);
   if (made || !manifest) return outputFault(outDir + "/manifest.txt");
+  removeOldPackets(outDir);
 
   SceneReplay replay(scene.width, scene.height);
   if (!replay.apply(scene.setup, error)) return sceneFault(sceneDir, error);

@@ -11,14 +11,14 @@
 namespace brevan::screensource {
 namespace {
 
-struct CommandSpec {
+struct CommandForm {
   const char* name;
   SceneOp op;
   int fields;   // after the name
   bool report;  // only inside a cycle
 };
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandForm kCommands[] = {
     {"bits", SceneOp::kBits, 1, false},          {"arrow", SceneOp::kArrow, 1, false},
     {"shape", SceneOp::kShape, 4, false},        {"badshape", SceneOp::kBadShape, 1, false},
     {"window", SceneOp::kWindow, 4, true},       {"rectmsg", SceneOp::kRectMsg, 4, true},
@@ -31,9 +31,9 @@ constexpr CommandSpec kCommands[] = {
 // overflow.
 constexpr long long kCoordinateLimit = 1 << 30;
 
-const CommandSpec* findCommand(const std::string& name) {
-  for (const CommandSpec& spec : kCommands)
-    if (name == spec.name) return &spec;
+const CommandForm* findCommand(const std::string& name) {
+  for (const CommandForm& form : kCommands)
+    if (name == form.name) return &form;
   return nullptr;
 }
 
@@ -93,13 +93,13 @@ class SceneReader {
     if (!areaSeen_ && name != "area") return fail("the scene must start with \"area W H\"");
     if (name == "area") return readArea(fields);
     if (name == "cycle") return readCycle(fields);
-    const CommandSpec* spec = findCommand(name);
-    if (!spec) return fail("unknown command \"" + name + "\"");
-    if (!fieldCount(fields, spec->fields)) return false;
-    if (spec->report && scene_.cycles.empty())
+    const CommandForm* form = findCommand(name);
+    if (!form) return fail("unknown command \"" + name + "\"");
+    if (!fieldCount(fields, form->fields)) return false;
+    if (form->report && scene_.cycles.empty())
       return fail("\"" + name + "\" before cycle 1: reports belong to a cycle");
     SceneCommand command;
-    command.op = spec->op;
+    command.op = form->op;
     command.line = line_;
     if (!readFields(fields, command)) return false;
     (scene_.cycles.empty() ? scene_.setup : scene_.cycles.back()).push_back(std::move(command));
