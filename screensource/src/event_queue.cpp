@@ -16,8 +16,9 @@ bool LocalQueueLock::lockForTake() {
 void LocalQueueLock::unlockAfterTake() { mutex_.unlock(); }
 
 TileRect pixelsToTiles(int left, int top, int right, int bottom) {
-  return {left / kTileSide, top / kTileSide, (right + kTileSide - 1) / kTileSide,
-          (bottom + kTileSide - 1) / kTileSide};
+  // Rounding up in 64 bits: a window rectangle may reach the ends of the int range.
+  auto roundUp = [](int v) { return static_cast<int>((int64_t{v} + kTileSide - 1) / kTileSide); };
+  return {left / kTileSide, top / kTileSide, roundUp(right), roundUp(bottom)};
 }
 
 void EventQueue::addPixelRect(int left, int top, int right, int bottom) {

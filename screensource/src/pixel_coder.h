@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "packet_buffer.h"
+#include "zlib_stream.h"
 
 namespace brevan::screensource {
 
@@ -29,9 +30,14 @@ class PixelCoder {
   void appendCompressed(PacketBuffer& packet) const;
 
  private:
+  void setRounding();
+
   int bits_ = 3;
-  std::array<uint8_t, 256> table_;
+  int half_ = 0;
+  uint8_t mask_ = 0;
+  uint8_t limit_ = 0;
   std::vector<uint8_t> raw_;
+  Deflater deflater_;
   std::vector<uint8_t> compressed_;
   size_t compressedSize_ = 0;
 };

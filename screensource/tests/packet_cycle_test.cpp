@@ -4,11 +4,12 @@
 
 #include <cstring>
 #include <memory>
-#include <random>
+#include <algorithm>
 #include <vector>
 
 #include "pixel_coder.h"
 #include "scripted_screen.h"
+#include "synthetic_desktop.h"
 #include "tile_borders.h"
 #include "update_source.h"
 #include "viewer/packet_viewer.h"
@@ -73,8 +74,9 @@ class Session {
   }
 
   void fill(int left, int top, int right, int bottom, uint32_t colour) {
-    for (int y = top; y < bottom; ++y)
-      for (int x = left; x < right; ++x) screen->frame()[y * screen->width() + x] = colour;
+    for (int y = std::max(top, 0); y < std::min(bottom, screen->height()); ++y)
+      for (int x = std::max(left, 0); x < std::min(right, screen->width()); ++x)
+        screen->frame()[y * screen->width() + x] = colour;
   }
   void report(int left, int top, int right, int bottom) {
     source->queue().addPixelRect(left, top, right, bottom);
@@ -88,15 +90,8 @@ class Session {
   PacketBuffer packet;
 };
 
-// A desktop of gradients and text-like detail, so that tiles differ and compress unevenly.
 void paintDesktop(Session& s, uint32_t seed) {
-  std::mt19937 random(seed);
-  std::vector<uint32_t>& frame = s.screen->frame();
-  for (int y = 0; y < s.screen->height(); ++y)
-    for (int x = 0; x < s.screen->width(); ++x)
-      frame[y * s.screen->width() + x] = (x * 3 & 0xFF) | (y * 5 & 0xFF) << 8 | 0x400000;
-  for (int i = 0; i < 300; ++i)
-    s.fill(random() % 300, random() % 200, random() % 300 + 3, random() % 200 + 2, random());
+  s.screen->frame() = desktopFrame(s.screen->width(), s.screen->height(), seed).pixels;
 }
 
 TEST(PacketCycle, FirstPacketStartsWithTheAreaAndTheArrow) {
@@ -246,7 +241,7 @@ TEST(PixelCoderTest, QuantisesToTheBitsPerColour) {
   EXPECT_EQ(quantiseComponent(15, 3), 0);
   EXPECT_EQ(quantiseComponent(16, 3), 32);
   for (int v = 0; v < 256; ++v) ASSERT_EQ(quantiseComponent(v, 8), v);
-  EXPECT_EQ(quantisePixel(0xFF10EFF0, 3), 0x0000E0FFu) << "blue 240, green 239, red 16";
+  EXPECT_EQ(quantisePixel(0xFF10EFF0, 3), 0x0020E0FFu) << "blue 240, green 239, red 16";
   PixelCoder coder;
   coder.setBits(0);
   coder.setBits(9);

@@ -35,6 +35,18 @@ TEST(TileHash, CollidesEasilySoFindComparesPixels) {
   EXPECT_FALSE(store.unchangedSinceSent(1, tileHash(b.data(), 64), b.data(), 64));
 }
 
+TEST(TileHash, MatchesTheWordByWordDefinition) {
+  std::mt19937 random(17);
+  for (int stride : {64, 64 * 3, 64 * 30}) {
+    std::vector<uint32_t> pixels(size_t(stride) * 64);
+    for (uint32_t& p : pixels) p = random();
+    uint32_t h = 7;
+    for (int r = 0; r < 64; ++r)
+      for (int c = 0; c < 64; ++c) h = ((pixels[r * stride + c] & 0x00FFFFFF) + 7 * h) & 0x0FFFFFFF;
+    EXPECT_EQ(tileHash(pixels.data(), stride), h) << "stride " << stride;
+  }
+}
+
 TEST(TileCacheIndexTest, PromotionHalvesThenSteps) {
   TileCacheIndex index(1);
   index.promote(0);

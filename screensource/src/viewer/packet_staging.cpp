@@ -2,8 +2,6 @@
 
 #include <memory>
 
-#include "viewer/exact_inflate.h"
-
 namespace brevan::screensource {
 namespace {
 
@@ -133,7 +131,8 @@ bool PacketStaging::pixelTile(const TileRecord& record, std::string& error) {
 
 bool PacketStaging::inflatePixels(ByteSpan compressed, int count, std::vector<uint32_t>& pixels) {
   inflated_.resize(size_t(count) * 4);
-  if (!inflateExactly(compressed.data, compressed.size, inflated_.data(), inflated_.size()))
+  if (!state_.inflater->inflate(compressed.data, compressed.size, inflated_.data(),
+                                inflated_.size()))
     return false;
   pixels.resize(size_t(count));
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = pixelFromBytes(&inflated_[4 * i]);

@@ -10,6 +10,7 @@
 
 #include "tile_cache_index.h"
 #include "tile_grid.h"
+#include "zlib_stream.h"
 #include "viewer/packet_reader.h"
 #include "viewer/packet_viewer.h"
 #include "viewer/viewer_operations.h"
@@ -23,6 +24,7 @@ struct ViewerState {
   CursorShapeOrder shapes;
   ViewerCursor cursor;
   int maxAreaSide = 0;
+  ExactInflater* inflater = nullptr;
 };
 
 class PacketStaging : public RecordVisitor {

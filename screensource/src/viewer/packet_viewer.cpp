@@ -48,7 +48,7 @@ PacketViewer::PacketViewer(int maxAreaSide)
     : maxAreaSide_(maxAreaSide), slots_(size_t(TileCacheIndex::kSlots) * kTileWords, 0) {}
 
 bool PacketViewer::apply(const uint8_t* data, size_t size, std::string& error) {
-  PacketStaging staging({width_, height_, &index_, shapes_, cursor_, maxAreaSide_});
+  PacketStaging staging({width_, height_, &index_, shapes_, cursor_, maxAreaSide_, &inflater_});
   if (!readPacket(data, size, staging, error)) return false;
   Applier applier(*this);
   for (const ViewerOperation& operation : staging.operations()) std::visit(applier, operation);

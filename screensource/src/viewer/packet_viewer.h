@@ -13,6 +13,7 @@
 #include "tile_cache_index.h"
 #include "screen_access.h"
 #include "tile_grid.h"
+#include "zlib_stream.h"
 
 namespace brevan::screensource {
 
@@ -68,6 +69,7 @@ class PacketViewer {
   std::vector<uint32_t> tiles_;  // one packed tile (bottom row first) per tile of the grid
   CursorShapeOrder shapes_;
   ViewerCursor cursor_;
+  ExactInflater inflater_;  // one stream for every image of every packet
 };
 
 // One line per record of the packet (tile records of a block on the block's line); false with a
