@@ -31,6 +31,7 @@ class PixelCoder {
 
  private:
   void setRounding();
+  void quantiseBytes(uint8_t* bytes, size_t size) const;
 
   int bits_ = 3;
   int half_ = 0;

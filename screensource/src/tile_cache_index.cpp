@@ -103,7 +103,8 @@ uint32_t tileHash(const uint32_t* rows, int stride) {
   uint32_t lane[kLanes] = {};
   for (int r = 0; r < kTileSide; ++r, rows += stride)
     for (int c = 0; c < kTileSide; c += kLanes)
-      for (int j = 0; j < kLanes; ++j) lane[j] = lane[j] * kPow[kLanes] + (rows[c + j] & 0x00FFFFFF);
+      for (int j = 0; j < kLanes; ++j)
+        lane[j] = lane[j] * kPow[kLanes] + (rows[c + j] & 0x00FFFFFF);
   uint32_t h = kStartTerm;
   for (int j = 0; j < kLanes; ++j) h += lane[j] * kPow[kLanes - 1 - j];
   return h & 0x0FFFFFFF;

@@ -12,6 +12,7 @@
 #include "synthetic_desktop.h"
 #include "tile_borders.h"
 #include "update_source.h"
+#include "zlib_stream.h"
 #include "viewer/packet_viewer.h"
 
 namespace brevan::screensource::test {
@@ -242,7 +243,27 @@ TEST(PixelCoderTest, QuantisesToTheBitsPerColour) {
   EXPECT_EQ(quantiseComponent(16, 3), 32);
   for (int v = 0; v < 256; ++v) ASSERT_EQ(quantiseComponent(v, 8), v);
   EXPECT_EQ(quantisePixel(0xFF10EFF0, 3), 0x0020E0FFu) << "blue 240, green 239, red 16";
+  // The coder's vector rounding against the definition, for every byte value and bit count,
+  // on an odd width so that the tail loop runs too.
+  std::vector<uint32_t> all(4 * 64);
+  for (size_t i = 0; i < all.size(); ++i) all[i] = uint32_t(i * 0x010101 + (i % 3) * 0x1000000);
   PixelCoder coder;
+  ExactInflater inflater;
+  for (int bits = 1; bits <= 8; ++bits) {
+    coder.setBits(bits);
+    ASSERT_TRUE(coder.compress(all.data(), 37, 4, 64));
+    PacketBuffer packet;
+    coder.appendCompressed(packet);
+    std::vector<uint8_t> bytes(37 * 4 * 4);
+    ASSERT_TRUE(inflater.inflate(packet.data() + 2, packet.size() - 2, bytes.data(), bytes.size()));
+    for (int r = 0; r < 4; ++r)
+      for (int c = 0; c < 37; ++c) {
+        uint32_t got;
+        std::memcpy(&got, &bytes[(r * 37 + c) * 4], 4);
+        ASSERT_EQ(got, quantisePixel(all[r * 64 + c], bits)) << bits << " bits, pixel " << c;
+      }
+  }
+  coder.setBits(3);
   coder.setBits(0);
   coder.setBits(9);
   EXPECT_EQ(coder.bits(), 3) << "values outside 1-8 leave the bits as they were";

@@ -9,15 +9,21 @@ FrameGrabber::FrameGrabber(int width, int height)
 
 const uint32_t* FrameGrabber::grab(int x, int y, int w, int h) {
   if (failing_ || w <= 0 || h <= 0) return nullptr;
-  buffer_.assign(size_t(w) * h, 0);
-  // Only the part of the request inside the area is copied; the rest stays 0.
-  const int left = std::max(x, 0);
-  const int right = std::min(x + w, width_);
-  for (int row = 0; row < h && left < right; ++row) {
+  buffer_.resize(size_t(w) * h);
+  // Only the part of the request inside the area is copied; the rest reads 0.
+  const int left = std::clamp(x, 0, width_);
+  const int right = std::clamp(x + w, left, width_);
+  for (int row = 0; row < h; ++row) {
+    uint32_t* to = &buffer_[size_t(row) * w];
     const int areaRow = y + h - 1 - row;  // the buffer is bottom-up
-    if (areaRow < 0 || areaRow >= height_) continue;
-    const uint32_t* from = &frame_[size_t(areaRow) * width_ + left];
-    std::copy(from, from + (right - left), &buffer_[size_t(row) * w + (left - x)]);
+    if (areaRow < 0 || areaRow >= height_ || left == right) {
+      std::fill(to, to + w, 0u);
+      continue;
+    }
+    const uint32_t* from = &frame_[size_t(areaRow) * width_];
+    std::fill(to, to + (left - x), 0u);
+    std::copy(from + left, from + right, to + (left - x));
+    std::fill(to + (right - x), to + w, 0u);
   }
   return buffer_.data();
 }
