@@ -10,6 +10,8 @@ UpdateSource::UpdateSource(std::unique_ptr<Grabber> grabber, std::unique_ptr<Cur
       area_(grabber_->currentArea()),
       grid_(gridFor(area_.width, area_.height)),
       queue_(grid_, lock) {
+  originLeft_.store(area_.left);
+  originTop_.store(area_.top);
   buildGrid();
   CursorPosition at = cursor_->position();
   queue_.queueEvent({kCursorMovedEvent, at.x, at.y, 0, 0});
@@ -50,6 +52,8 @@ void UpdateSource::refresh(PacketBuffer& packet, const Area* newArea) {
   fullRefresh_.store(false);
   if (newArea) {
     area_ = *newArea;
+    originLeft_.store(area_.left);
+    originTop_.store(area_.top);
     buildGrid();
     queue_.clear();
   } else {

@@ -32,6 +32,11 @@ class UpdateSource : private TileGrabber {
   bool runCycle(PacketBuffer& packet);
 
   EventQueue& queue() { return queue_; }
+  // A changed rectangle in screen pixels (a hook report), taken relative to the area's origin.
+  void addScreenRect(int left, int top, int right, int bottom) {
+    const int x = originLeft_.load(), y = originTop_.load();
+    queue_.addPixelRect(left - x, top - y, right - x, bottom - y);
+  }
   const TileStore& tileStore() const { return *store_; }
   const ChangePoller& poller() const { return *poller_; }
   const CursorShapeCache& cursorCache() const { return cursorCache_; }
@@ -73,6 +78,7 @@ class UpdateSource : private TileGrabber {
   std::unique_ptr<ChangePoller> poller_;
   CursorShapeCache cursorCache_;
   PixelCoder coder_;
+  std::atomic<int> originLeft_{0}, originTop_{0};  // read by the receiver thread
   std::atomic<int> bitsRequested_{3};
   std::atomic<bool> fullRefresh_{true};
   std::atomic<bool> stop_{false};

@@ -1,0 +1,30 @@
+package zemtra.nativeCode;
+
+// The native methods of the screen source as the Java application declares them (selection,
+// packets); the export check of ScreenSource.dll reads this file.
+public class WindowSourceNative {
+  public static native int getDesktopWindow();
+
+  public static native int getSelectedWindow();
+
+  public static native int getNamedWindow(String titlePrefix);
+
+  public static native int getLocatedWindow(int x, int y);
+
+  public static native int closeWindow(int slot);
+
+  public static native int startSendingUpdates(int slot);
+
+  public static native int copyCurrentDataPacket(byte[] packet);
+
+  public static native void setBitsPerColor(int bits, int slot);
+
+  public static native int getPixelWidth(int slot);
+
+  public static native int getPixelHeight(int slot);
+
+  public static native void raisePendingRestartFlag(int slot);
+
+  // Called by the packet thread with the length of the packet it has ready.
+  public static void notifyPendingMessage(int length, int tag) {}
+}
