@@ -37,7 +37,10 @@ class CursorShapeCache : public CursorCacheOrder<CursorHandle> {
 
   CursorShapeCache() { reset(); }
   void reset() { fill(kEmpty); }
+  // The empty marker is never found, so a cursor whose handle happens to equal it is always
+  // sent whole rather than as a reference to an empty entry.
   int find(CursorHandle handle) const {
+    if (handle == kEmpty) return -1;
     for (int i = 0; i < kEntries; ++i)
       if (at(i) == handle) return i;
     return -1;

@@ -1,6 +1,7 @@
 #include "event_queue.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace brevan::screensource {
 
@@ -24,18 +25,6 @@ TileRect pixelsToTiles(int left, int top, int right, int bottom) {
 void EventQueue::addPixelRect(int left, int top, int right, int bottom) {
   TileRect t = pixelsToTiles(left, top, right, bottom);
   addTileRect(t.left, t.top, t.right, t.bottom);
-}
-
-void EventQueue::addTileRect(int left, int top, int right, int bottom) {
-  const int cols = grid_.cols;
-  const int rows = grid_.rows;
-  if (left >= right || top >= bottom || right <= 0 || bottom <= 0) return;
-  if (left >= cols || top >= rows) return;
-  // Rectangles far outside the grid are taken for garbage rather than clipped.
-  if (left <= -cols || top <= -rows || right >= 2 * cols || bottom >= 2 * rows) return;
-  left = std::max(left, 0);
-  top = std::max(top, 0);
-  coalesce({kTileRectEvent, left, top, std::min(right, cols) - left, std::min(bottom, rows) - top});
 }
 
 namespace {
@@ -90,20 +79,56 @@ bool merge(Bounds& n, const Bounds& p) {
 
 }  // namespace
 
-void EventQueue::coalesce(UpdateEvent event) {
-  if (event.kind == coverage_.kind && inside(boundsOf(event), boundsOf(coverage_))) return;
-  coverage_.kind = kNoEvent;
+// Drops what lies wholly or absurdly outside the grid, clamps the rest to it.
+std::optional<UpdateEvent> EventQueue::clip(int left, int top, int right, int bottom,
+                                            TileGrid grid) {
+  const int cols = grid.cols;
+  const int rows = grid.rows;
+  if (left >= right || top >= bottom || right <= 0 || bottom <= 0) return std::nullopt;
+  if (left >= cols || top >= rows) return std::nullopt;
+  // Rectangles far outside the grid are taken for garbage rather than clipped.
+  if (left <= -cols || top <= -rows || right >= 2 * cols || bottom >= 2 * rows) return std::nullopt;
+  left = std::max(left, 0);
+  top = std::max(top, 0);
+  return UpdateEvent{kTileRectEvent, left, top, std::min(right, cols) - left,
+                     std::min(bottom, rows) - top};
+}
+
+void EventQueue::addTileRect(int left, int top, int right, int bottom) {
+  std::optional<UpdateEvent> event = clip(left, top, right, bottom, grid());
+  if (!event || coveredByCache(*event)) return;
   if (!lock_.lockForInsert()) return;
+  // The grid is rebuilt under the lock, so the rectangle is clipped again now that it is held.
+  event = clip(left, top, right, bottom, grid());
   int chosen = -1;
-  if ((tail_ + 1) % kSlots != head_ && scanAndPlace(event, chosen)) {
+  if (event && (tail_ + 1) % kSlots != head_ && scanAndPlace(*event, chosen)) {
     if (chosen >= 0) {
-      events_[chosen] = event;
+      events_[chosen] = *event;
     } else {
-      events_[tail_] = event;
+      events_[tail_] = *event;
       tail_ = (tail_ + 1) % kSlots;
     }
   }
   lock_.unlockAfterInsert();
+}
+
+// The fast path before the lock: a rectangle inside the queued one that last swallowed a new
+// rectangle is dropped at once. Otherwise the cache is cleared, as the scan will refill it.
+bool EventQueue::coveredByCache(const UpdateEvent& event) {
+  std::lock_guard<std::mutex> lock(coverageMutex_);
+  if (event.kind == coverage_.kind && inside(boundsOf(event), boundsOf(coverage_))) return true;
+  coverage_.kind = kNoEvent;
+  return false;
+}
+
+void EventQueue::setCoverage(const UpdateEvent& event) {
+  std::lock_guard<std::mutex> lock(coverageMutex_);
+  coverage_ = event;
+}
+
+UpdateEvent EventQueue::coverageCache() const {
+  std::lock_guard<std::mutex> lock(coverageMutex_);
+  return coverage_;
 }
 
 // Scans the queued events of the same kind, trimming, merging or retiring as the rules say.
@@ -119,7 +144,7 @@ bool EventQueue::scanAndPlace(UpdateEvent& event, int& chosen) {
     Bounds p = boundsOf(queued);
     bool restart = false;
     if (inside(n, p)) {
-      coverage_ = queued;
+      setCoverage(queued);
       return false;
     }
     if (inside(p, n)) {
@@ -157,7 +182,7 @@ bool EventQueue::take(UpdateEvent& event) {
   bool any = head_ != tail_;
   if (any) {
     event = events_[head_];
-    coverage_.kind = kNoEvent;
+    setCoverage({});
     head_ = (head_ + 1) % kSlots;
   }
   lock_.unlockAfterTake();
@@ -177,7 +202,7 @@ bool EventQueue::covered(int x, int y) {
 
 void EventQueue::clear() {
   head_ = tail_;
-  coverage_.kind = kNoEvent;
+  setCoverage({});
 }
 
 }  // namespace brevan::screensource

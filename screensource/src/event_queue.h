@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <atomic>
 #include <mutex>
+#include <optional>
 
 #include "tile_grid.h"
 
@@ -59,7 +61,7 @@ class EventQueue {
  public:
   static constexpr int kSlots = 1000;  // at most 999 events wait
 
-  EventQueue(TileGrid grid, QueueLock& lock) : grid_(grid), lock_(lock) {}
+  EventQueue(TileGrid grid, QueueLock& lock) : lock_(lock) { setGrid(grid); }
 
   // Clip a tile rectangle to the grid (dropping what lies wholly or absurdly outside it) and
   // coalesce it into the queue.
@@ -75,24 +77,33 @@ class EventQueue {
   // Empty the queue and the coverage cache; the caller holds the lock (the grid is rebuilt).
   void clear();
   // A new grid for the rectangles that follow; the caller holds the lock and clears.
-  void setGrid(TileGrid grid) { grid_ = grid; }
+  void setGrid(TileGrid grid) {
+    cols_.store(grid.cols);
+    rows_.store(grid.rows);
+  }
+  TileGrid grid() const { return {cols_.load(), rows_.load()}; }
 
   int size() const { return (tail_ - head_ + kSlots) % kSlots; }
   const UpdateEvent& slot(int index) const { return events_[index]; }
   int head() const { return head_; }
-  const UpdateEvent& coverageCache() const { return coverage_; }
+  UpdateEvent coverageCache() const;
 
  private:
-  void coalesce(UpdateEvent event);
+  static std::optional<UpdateEvent> clip(int left, int top, int right, int bottom, TileGrid grid);
+  bool coveredByCache(const UpdateEvent& event);
+  void setCoverage(const UpdateEvent& event);
   bool scanAndPlace(UpdateEvent& event, int& chosen);
 
-  TileGrid grid_;
+  // Written under the lock (the grid is rebuilt holding it), read before it for the fast path.
+  std::atomic<int> cols_{0}, rows_{0};
   QueueLock& lock_;
   UpdateEvent events_[kSlots];
   int head_ = 0;
   int tail_ = 0;
-  // The queued event that last contained a new rectangle; read without the lock, it only ever
-  // lets a later rectangle be dropped that a queued one contains.
+  // The queued event that last contained a new rectangle. Read without the queue's lock, it only
+  // ever lets a later rectangle be dropped that a queued one contains; its own small mutex keeps
+  // the five words whole between the receiver and the packet thread.
+  mutable std::mutex coverageMutex_;
   UpdateEvent coverage_;
 };
 

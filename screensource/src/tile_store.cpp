@@ -51,8 +51,8 @@ int TileStore::find(uint32_t hash, const uint32_t* rows, int stride) const {
   return -1;
 }
 
-int TileStore::insert(int tile, const uint32_t* rows, int stride) {
-  int slot = index_.insert(tile, tileHash(rows, stride));
+int TileStore::insert(int tile, uint32_t hash, const uint32_t* rows, int stride) {
+  int slot = index_.insert(tile, hash);
   copyTile(rows, stride, &slots_[size_t(slot) * kTileWords]);
   return slot;
 }

@@ -31,7 +31,8 @@ class TileStore {
   // First slot (in slot order) holding these pixels, or -1.
   int find(uint32_t hash, const uint32_t* rows, int stride) const;
   void promote(int slot) { index_.promote(slot); }
-  int insert(int tile, const uint32_t* rows, int stride);
+  // The hash is the tile's, as tileHash gives it.
+  int insert(int tile, uint32_t hash, const uint32_t* rows, int stride);
 
  private:
   TileCacheIndex index_;

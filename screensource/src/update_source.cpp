@@ -1,31 +1,42 @@
 #include "update_source.h"
 
+#include <algorithm>
+
 namespace brevan::screensource {
+
+namespace {
+
+// A packet names tiles in one byte: the area is cut to 255 tiles a side.
+constexpr int kLongestSide = 255 * kTileSide;
+
+Area limited(Area area) {
+  area.width = std::clamp(area.width, 0, kLongestSide);
+  area.height = std::clamp(area.height, 0, kLongestSide);
+  return area;
+}
+
+}  // namespace
 
 UpdateSource::UpdateSource(std::unique_ptr<Grabber> grabber, std::unique_ptr<CursorSource> cursor,
                            QueueLock& lock)
     : grabber_(std::move(grabber)),
       cursor_(std::move(cursor)),
       lock_(lock),
-      area_(grabber_->currentArea()),
+      area_(limited(grabber_->currentArea())),
       grid_(gridFor(area_.width, area_.height)),
       queue_(grid_, lock) {
   originLeft_.store(area_.left);
   originTop_.store(area_.top);
-  buildGrid();
+  store_ = std::make_unique<TileStore>(grid_.tileCount());
+  poller_ = makePoller(grid_, *store_);
   CursorPosition at = cursor_->position();
   queue_.queueEvent({kCursorMovedEvent, at.x, at.y, 0, 0});
 }
 
 UpdateSource::~UpdateSource() = default;
 
-void UpdateSource::buildGrid() {
-  grid_ = gridFor(area_.width, area_.height);
-  queue_.setGrid(grid_);
-  poller_.reset();
-  store_ = std::make_unique<TileStore>(grid_.tileCount());
-  poller_ =
-      std::make_unique<ChangePoller>(grid_, queue_, *store_, static_cast<TileGrabber&>(*this));
+std::unique_ptr<ChangePoller> UpdateSource::makePoller(TileGrid grid, const TileStore& store) {
+  return std::make_unique<ChangePoller>(grid, queue_, store, static_cast<TileGrabber&>(*this));
 }
 
 const uint32_t* UpdateSource::grabTile(int x, int y) {
@@ -33,7 +44,7 @@ const uint32_t* UpdateSource::grabTile(int x, int y) {
 }
 
 bool UpdateSource::runCycle(PacketBuffer& packet) {
-  Area now = grabber_->currentArea();
+  Area now = limited(grabber_->currentArea());
   bool areaChanged = now != area_;
   if (areaChanged) fullRefresh_.store(true);
   packet.clear();
@@ -48,13 +59,20 @@ bool UpdateSource::runCycle(PacketBuffer& packet) {
 // Starts both ends afresh: the tile state and the cursor cache are reset, and the area record
 // tells the viewer to do the same. The lock keeps hook reports out of a half-built grid.
 void UpdateSource::refresh(PacketBuffer& packet, const Area* newArea) {
+  // A new grid's store (12 MiB and more) is built before the lock, which the hooks wait for.
+  TileGrid newGrid = newArea ? gridFor(newArea->width, newArea->height) : grid_;
+  std::unique_ptr<TileStore> newStore;
+  if (newArea) newStore = std::make_unique<TileStore>(newGrid.tileCount());
   if (!lock_.lockForTake()) return;  // the flag stays raised; the next cycle tries again
   fullRefresh_.store(false);
   if (newArea) {
     area_ = *newArea;
     originLeft_.store(area_.left);
     originTop_.store(area_.top);
-    buildGrid();
+    grid_ = newGrid;
+    poller_ = makePoller(grid_, *newStore);
+    store_ = std::move(newStore);
+    queue_.setGrid(grid_);
     queue_.clear();
   } else {
     store_->reset();

@@ -56,7 +56,7 @@ class UpdateSource : private TileGrabber {
 
  private:
   const uint32_t* grabTile(int x, int y) override;
-  void buildGrid();
+  std::unique_ptr<ChangePoller> makePoller(TileGrid grid, const TileStore& store);
   void refresh(PacketBuffer& packet, const Area* newArea);
   bool takeEvents(PacketBuffer& packet);
   void appendPosition(PacketBuffer& packet, CursorPosition position);

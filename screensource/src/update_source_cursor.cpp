@@ -73,7 +73,10 @@ void UpdateSource::finishShapeRecord(PacketBuffer& packet) {
 // never received would make later cache references name the wrong shapes.
 void UpdateSource::sendShape(PacketBuffer& packet, CursorHandle handle) {
   CursorShape shape;
+  // Sizes and hotspot travel in single bytes.
   if (!cursor_->readShape(handle, shape) || shape.width <= 0 || shape.height <= 0 ||
+      shape.width > 255 || shape.height > 255 || shape.hotspotX < 0 || shape.hotspotY < 0 ||
+      shape.hotspotX > 255 || shape.hotspotY > 255 ||
       shape.pixels.size() != size_t(shape.width) * shape.height)
     return;
   ensureKeyColour(shape.pixels);

@@ -50,6 +50,9 @@ bool shrink(const std::vector<int>& status, int w, Span& s) {
 
 void UpdateSource::tileBlock(PacketBuffer& packet, const UpdateEvent& event) {
   Block block{event.x, event.y, event.w, event.h, nullptr};
+  if (block.x < 0 || block.y < 0 || block.w < 1 || block.h < 1 || block.x + block.w > grid_.cols ||
+      block.y + block.h > grid_.rows)
+    return;  // queued for a grid that has since been rebuilt
   block.pixels = grabber_->grab(block.x * kTileSide, block.y * kTileSide, block.w * kTileSide,
                                 block.h * kTileSide);
   if (!block.pixels) return;  // the poller finds the change again later
@@ -118,7 +121,7 @@ void UpdateSource::newTile(PacketBuffer& packet, int t, const uint32_t* rows, in
   }
   coder_.appendCompressed(packet);
   store_->recordSent(t, hash, rows, stride);
-  store_->insert(t, rows, stride);
+  store_->insert(t, hash, rows, stride);
 }
 
 }  // namespace brevan::screensource

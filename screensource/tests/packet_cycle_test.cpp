@@ -293,6 +293,10 @@ TEST(TileBordersTest, CountKeptRowsAndColumnsFromEachEdge) {
         (std::vector<int>{c.expected.left, c.expected.right, c.expected.bottom, c.expected.top}))
         << c.name;
   }
+  // Known answer: the corner case's counts (63, 0, 63, 0) pack as F0 F0 CC.
+  PackedBorders corner = packBorders({63, 0, 63, 0});
+  EXPECT_EQ(std::vector<uint8_t>(corner.bytes, corner.bytes + 3),
+            (std::vector<uint8_t>{0xF0, 0xF0, 0xCC}));
   for (int v = 0; v < 64 * 64; v += 7) {
     TileBorders b{v % 64, (v / 64) % 64, (v * 3) % 64, (v * 5) % 64};
     PackedBorders packed = packBorders(b);

@@ -3,7 +3,6 @@
 // folder and its packets shown by screenview; and scenes with faults refused with the line at
 // fault.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -15,6 +14,7 @@
 #include "packet_format.h"
 #include "pixel_coder.h"
 #include "synthetic_desktop.h"
+#include "testsupport/tool_run_posix.h"
 
 namespace brevan::screensource {
 namespace {
@@ -44,17 +44,15 @@ class ReplayTest : public ::testing::Test {
       for (int shift = 0; shift < 32; shift += 8) bytes += char(p >> shift);
     writeFile(name, bytes);
   }
-  // Exit status of `TOOL ARGS` from the deliverables folder; what it printed on stderr in
-  // `errors`.
-  int run(const std::string& tool, const std::string& args, std::string* errors = nullptr) {
-    const fs::path log = dir_ / "stderr.txt";
-    const std::string command =
-        std::string(BREVAN_DIST_DIR) + "/" + tool + " " + args + " 2> " + log.string();
-    const int status = std::system(command.c_str());
-    if (errors) *errors = readAll(log);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  // Exit status of the tool of the deliverables folder; what it printed on stderr in `errors`.
+  int run(const std::string& tool, const std::vector<std::string>& args,
+          std::string* errors = nullptr) {
+    testsupport::ToolRun result =
+        testsupport::runTool(std::string(BREVAN_DIST_DIR) + "/" + tool, args, dir_.string());
+    if (errors) *errors = result.err;
+    return result.status;
   }
-  int replay(const std::string& args, std::string* errors = nullptr) {
+  int replay(const std::vector<std::string>& args, std::string* errors = nullptr) {
     return run("screenreplay", args, errors);
   }
   static std::string readAll(const fs::path& path) {
@@ -63,8 +61,8 @@ class ReplayTest : public ::testing::Test {
     out << in.rdbuf();
     return out.str();
   }
-  std::string sceneArgs() const {
-    return (dir_ / "scene").string() + " " + (dir_ / "out").string();
+  std::vector<std::string> sceneArgs() const {
+    return {(dir_ / "scene").string(), (dir_ / "out").string()};
   }
 
   fs::path dir_;
@@ -135,7 +133,7 @@ TEST_F(ReplayTest, ReplaysWindowCursorAndRestartCycles) {
 
   // From the packets alone the viewer rebuilds the last frame, quantised to 3 bits.
   const fs::path picture = dir_ / "last.ppm";
-  ASSERT_EQ(run("screenview", (dir_ / "out").string() + " " + picture.string()), 0);
+  ASSERT_EQ(run("screenview", {(dir_ / "out").string(), picture.string()}), 0);
   std::string expected = "P6\n256 192\n255\n";
   for (uint32_t pixel : moved) {
     const uint32_t q = quantisePixel(pixel, 3);
@@ -171,8 +169,8 @@ TEST_F(ReplayTest, RefusesFaultyScenesWithTheLineAtFault) {
     EXPECT_EQ(errors.rfind("screenreplay: ", 0), 0u) << errors;
     EXPECT_NE(errors.find(" line " + std::to_string(c.line) + ": "), std::string::npos) << errors;
   }
-  EXPECT_EQ(replay((dir_ / "scene").string()), 2);
-  EXPECT_EQ(replay((dir_ / "nowhere").string() + " " + (dir_ / "out").string()), 2);
+  EXPECT_EQ(replay({(dir_ / "scene").string()}), 2);
+  EXPECT_EQ(replay({(dir_ / "nowhere").string(), (dir_ / "out").string()}), 2);
 }
 
 }  // namespace

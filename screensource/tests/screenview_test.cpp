@@ -2,40 +2,30 @@
 // statuses. Runs the Linux build; the Windows one is the same source.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "imageio/png_io.h"
 #include "packet_builder.h"
 #include "testsupport/files.h"
+#include "testsupport/tool_run_posix.h"
 #include "viewer/packet_viewer.h"
-
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
 
 namespace brevan::screensource::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kScratch = std::string(BREVAN_BINARY_DIR) + "/screenview_test";
+const std::string kScratch =
+    std::string(BREVAN_BINARY_DIR) + "/screenview_test-" + std::to_string(getpid());
+testsupport::ToolRun lastRun;
 
-int screenview(const std::string& arguments) {
-  const std::string command = std::string(BREVAN_DIST_DIR) + "/screenview " + arguments + " >" +
-                              kScratch + "/stdout.txt 2>" + kScratch + "/stderr.txt";
-  const int status = std::system(command.c_str());
-#ifdef _WIN32
-  return status;
-#else
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-}
-
-std::string output(const char* leaf) {
-  const Bytes bytes = testsupport::readFile(kScratch + "/" + leaf);
-  return std::string(bytes.begin(), bytes.end());
+int screenview(const std::vector<std::string>& arguments) {
+  lastRun = testsupport::runTool(std::string(BREVAN_DIST_DIR) + "/screenview", arguments, kScratch);
+  return lastRun.status;
 }
 
 std::string freshFolder(const std::string& name) {
@@ -47,12 +37,8 @@ std::string freshFolder(const std::string& name) {
 
 class Screenview : public testing::Test {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << "runs the Linux build of the tool";
-#endif
-    fs::create_directories(kScratch);
-  }
+  void SetUp() override { fs::create_directories(kScratch); }
+  static void TearDownTestSuite() { fs::remove_all(kScratch); }
 };
 
 TEST_F(Screenview, AppliesPacketsInNameOrderSkipsARefusedOneAndWritesTheFrame) {
@@ -75,12 +61,12 @@ TEST_F(Screenview, AppliesPacketsInNameOrderSkipsARefusedOneAndWritesTheFrame) {
   for (uint32_t p : viewer.frame())
     rgb.insert(rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
 
-  EXPECT_EQ(screenview(dir + " " + kScratch + "/frame.ppm"), 1);
-  EXPECT_NE(output("stderr.txt").find("screenview: b.bin: "), std::string::npos);
+  EXPECT_EQ(screenview({dir, kScratch + "/frame.ppm"}), 1);
+  EXPECT_NE(lastRun.err.find("screenview: b.bin: "), std::string::npos);
   EXPECT_EQ(testsupport::readFile(kScratch + "/frame.ppm"),
             testsupport::concat({testsupport::ascii("P6\n90 50\n255\n"), rgb}));
 
-  EXPECT_EQ(screenview(dir + " " + kScratch + "/frame.png"), 1);
+  EXPECT_EQ(screenview({dir, kScratch + "/frame.png"}), 1);
   imageio::RgbImage png;
   ASSERT_TRUE(imageio::readPng(kScratch + "/frame.png", png, error)) << error;
   EXPECT_EQ(png.rgb, rgb);
@@ -102,8 +88,8 @@ TEST_F(Screenview, DumpListsEveryRecord) {
   ASSERT_TRUE(testsupport::writeFile(dir + "/p1.bin", PacketBuilder().cursor(5, 6).end()));
   ASSERT_TRUE(testsupport::writeFile(dir + "/p2.bin", packet.withoutEnd()));
 
-  EXPECT_EQ(screenview(dir + " --dump"), 1);
-  EXPECT_EQ(output("stdout.txt"),
+  EXPECT_EQ(screenview({dir, "--dump"}), 1);
+  EXPECT_EQ(lastRun.out,
             "packet p1.bin 6\ncursor 5 6\nend\n"
             "packet p2.bin " +
                 std::to_string(packet.withoutEnd().size()) +
@@ -111,18 +97,18 @@ TEST_F(Screenview, DumpListsEveryRecord) {
                 "area 130 64\ncursor 100 200 local\nshape 32x32 hot 1,0 n=3 at 7 8\n"
                 "cached-shape 3 at 9 10\nblock 0 0 4 1: 128 64:17 0:n=2 32:L=1,R=0,B=3,T=4:n=" +
                 std::to_string(compressPixels({}).size()) + "\n");
-  EXPECT_NE(output("stderr.txt").find("screenview: p2.bin: packet ends inside"), std::string::npos);
-  EXPECT_EQ(screenview("--dump " + dir), 1);
+  EXPECT_NE(lastRun.err.find("screenview: p2.bin: packet ends inside"), std::string::npos);
+  EXPECT_EQ(screenview({"--dump", dir}), 1);
 }
 
 TEST_F(Screenview, UsageErrorsExitWithTwo) {
   const std::string empty = freshFolder("empty");
-  EXPECT_EQ(screenview(""), 2);
-  EXPECT_EQ(screenview(empty), 2);
-  EXPECT_EQ(screenview(kScratch + "/missing out.png"), 2);
-  EXPECT_EQ(screenview(empty + " " + kScratch + "/none.png"), 2);  // no area, no frame
-  EXPECT_NE(output("stderr.txt").find("no frame"), std::string::npos);
-  EXPECT_EQ(screenview("--dump " + empty), 0);
+  EXPECT_EQ(screenview({}), 2);
+  EXPECT_EQ(screenview({empty}), 2);
+  EXPECT_EQ(screenview({kScratch + "/missing", "out.png"}), 2);
+  EXPECT_EQ(screenview({empty, kScratch + "/none.png"}), 2);  // no area, no frame
+  EXPECT_NE(lastRun.err.find("no frame"), std::string::npos);
+  EXPECT_EQ(screenview({"--dump", empty}), 0);
 }
 
 }  // namespace

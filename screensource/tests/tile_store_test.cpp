@@ -27,7 +27,7 @@ TEST(TileHash, CollidesEasilySoFindComparesPixels) {
   EXPECT_EQ(tileHash(a.data(), 64), tileHash(high.data(), 64)) << "the unused byte is ignored";
 
   TileStore store(4);
-  int slot = store.insert(0, a.data(), 64);
+  int slot = store.insert(0, tileHash(a.data(), 64), a.data(), 64);
   EXPECT_EQ(store.find(tileHash(a.data(), 64), a.data(), 64), slot);
   EXPECT_EQ(store.find(tileHash(b.data(), 64), b.data(), 64), -1);
   store.recordSent(1, tileHash(a.data(), 64), a.data(), 64);

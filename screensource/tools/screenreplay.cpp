@@ -45,11 +45,13 @@ std::string packetName(int cycle) {
 void removeOldPackets(const std::string& dir) {
   std::error_code ignored;
   std::vector<std::filesystem::path> old;
-  for (const auto& entry : std::filesystem::directory_iterator(dir, ignored)) {
-    const std::string name = entry.path().filename().string();
+  // Stepped with an error code: a range-for would throw from the increment on a read error.
+  for (std::filesystem::directory_iterator it(dir, ignored), end; !ignored && it != end;
+       it.increment(ignored)) {
+    const std::string name = it->path().filename().string();
     if (name.size() == packetName(0).size() && name.rfind("packet_", 0) == 0 &&
         name.compare(name.size() - 4, 4, ".bin") == 0)
-      old.push_back(entry.path());
+      old.push_back(it->path());
   }
   for (const auto& path : old) std::filesystem::remove(path, ignored);
 }

@@ -62,11 +62,14 @@ bool parseArguments(const std::vector<std::string>& args, Arguments& parsed) {
 
 bool listPackets(const std::string& dir, std::vector<fs::path>& packets) {
   std::error_code error;
-  fs::directory_iterator entries(dir, error);
+  // Stepped with an error code: a range-for would throw from the increment on a read error.
+  for (fs::directory_iterator it(dir, error), end; it != end; it.increment(error)) {
+    if (error) return false;
+    std::error_code kind;
+    if (it->path().extension() == ".bin" && it->is_regular_file(kind))
+      packets.push_back(it->path());
+  }
   if (error) return false;
-  for (const fs::directory_entry& entry : entries)
-    if (entry.path().extension() == ".bin" && entry.is_regular_file(error))
-      packets.push_back(entry.path());
   std::sort(packets.begin(), packets.end(), [](const fs::path& a, const fs::path& b) {
     return a.filename().string() < b.filename().string();
   });

@@ -28,16 +28,23 @@ TileCacheIndex& PacketStaging::index() {
 }
 
 bool PacketStaging::area(int width, int height, std::string& error) {
-  if (width > state_.maxAreaSide || height > state_.maxAreaSide ||
-      1LL * width * height > PacketViewer::kMaxAreaPixels) {
-    error = "area " + std::to_string(width) + "x" + std::to_string(height) + " is larger than " +
-            std::to_string(state_.maxAreaSide) + " pixels a side";
+  const std::string size = std::to_string(width) + "x" + std::to_string(height);
+  if (width > state_.maxAreaSide || height > state_.maxAreaSide) {
+    error =
+        "area " + size + " is larger than " + std::to_string(state_.maxAreaSide) + " pixels a side";
+    return false;
+  }
+  if (1LL * width * height > PacketViewer::kMaxAreaPixels) {
+    error = "area " + size + " has more than " + std::to_string(PacketViewer::kMaxAreaPixels) +
+            " pixels";
     return false;
   }
   grid_ = gridFor(width, height);
   index_.emplace(grid_.tileCount());
   state_.shapes.fill(nullptr);
-  operations_.push_back(ResetArea{width, height});
+  operations_.push_back(ResetArea{width, height,
+                                  std::vector<uint32_t>(size_t(grid_.tileCount()) * kTileWords),
+                                  TileCacheIndex(grid_.tileCount())});
   return true;
 }
 

@@ -38,7 +38,7 @@ class PacketStaging : public RecordVisitor {
   bool tileBlock(const TileBlock& block, std::string& error) override;
   bool tile(const TileRecord& tile, std::string& error) override;
 
-  const std::vector<ViewerOperation>& operations() const { return operations_; }
+  std::vector<ViewerOperation>& operations() { return operations_; }
   // The cursor state as the packet leaves it.
   const CursorShapeOrder& shapes() const { return state_.shapes; }
   const ViewerCursor& cursor() const { return state_.cursor; }

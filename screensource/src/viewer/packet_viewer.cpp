@@ -1,6 +1,7 @@
 #include "viewer/packet_viewer.h"
 
 #include <algorithm>
+#include <new>
 
 #include "viewer/packet_reader.h"
 #include "viewer/packet_staging.h"
@@ -13,13 +14,12 @@ class PacketViewer::Applier {
  public:
   explicit Applier(PacketViewer& viewer) : viewer_(viewer) {}
 
-  void operator()(const ResetArea& area) {
-    const int tiles = gridFor(area.width, area.height).tileCount();
+  void operator()(ResetArea& area) {
     viewer_.width_ = area.width;
     viewer_.height_ = area.height;
-    viewer_.index_ = TileCacheIndex(tiles);
+    viewer_.index_ = std::move(area.index);
     // The source starts every tile's last-sent pixels at zero; borders are kept against them.
-    viewer_.tiles_.assign(size_t(tiles) * kTileWords, 0);
+    viewer_.tiles_.swap(area.tiles);
   }
 
   void operator()(const CopySlotToTile& copy) {
@@ -49,9 +49,15 @@ PacketViewer::PacketViewer(int maxAreaSide)
 
 bool PacketViewer::apply(const uint8_t* data, size_t size, std::string& error) {
   PacketStaging staging({width_, height_, &index_, shapes_, cursor_, maxAreaSide_, &inflater_});
-  if (!readPacket(data, size, staging, error)) return false;
+  try {
+    if (!readPacket(data, size, staging, error)) return false;
+  } catch (const std::bad_alloc&) {
+    error = "out of memory";
+    return false;
+  }
+  // Everything that allocates happened while staging; applying only moves and copies.
   Applier applier(*this);
-  for (const ViewerOperation& operation : staging.operations()) std::visit(applier, operation);
+  for (ViewerOperation& operation : staging.operations()) std::visit(applier, operation);
   shapes_ = staging.shapes();
   cursor_ = staging.cursor();
   return true;

@@ -7,13 +7,17 @@
 #include <vector>
 
 #include "packet_format.h"
+#include "tile_cache_index.h"
 
 namespace brevan::screensource {
 
-// A new area: a new grid and cache, every tile's pixels zero.
+// A new area: a new grid and cache, every tile's pixels zero. The tiles are allocated while
+// staging, where running out of memory refuses the packet instead of leaving it half applied.
 struct ResetArea {
   int width = 0;
   int height = 0;
+  std::vector<uint32_t> tiles;
+  TileCacheIndex index;
 };
 
 // The tile takes a cached slot's pixels; the slot is promoted.
