@@ -6,7 +6,9 @@ namespace {
 constexpr char kMutexName[] = "ZmtrMtx1";
 
 // A wait that ends abandoned or failed leaves the queue unguarded: the caller drops its event.
-bool acquired(HANDLE mutex) { return mutex && WaitForSingleObject(mutex, INFINITE) == WAIT_OBJECT_0; }
+bool acquired(HANDLE mutex) {
+  return mutex && WaitForSingleObject(mutex, INFINITE) == WAIT_OBJECT_0;
+}
 }  // namespace
 
 thread_local HANDLE NamedQueueLock::opened_ = nullptr;

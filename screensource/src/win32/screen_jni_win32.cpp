@@ -28,6 +28,12 @@ void withSource(jint slot, Action&& action) {
   if (auto sending = screen::sourceAt(slot)) action(sending->source());
 }
 
+template <typename Result, typename Read>
+Result fromSource(jint slot, Result none, Read&& read) {
+  auto sending = screen::sourceAt(slot);
+  return sending ? read(sending->source()) : none;
+}
+
 }  // namespace
 
 BREVAN_JNI(jint)
@@ -94,20 +100,17 @@ Java_zemtra_nativeCode_WindowSourceNative_setBitsPerColor(JNIEnv*, jclass, jint 
   guarded([&] { withSource(slot, [&](auto& source) { source.setBitsPerColor(bits); }); });
 }
 
-BREVAN_JNI(jint) Java_zemtra_nativeCode_WindowSourceNative_getPixelWidth(JNIEnv*, jclass, jint slot) {
+BREVAN_JNI(jint)
+Java_zemtra_nativeCode_WindowSourceNative_getPixelWidth(JNIEnv*, jclass, jint slot) {
   return guarded<jint>(0, [&] {
-    jint width = 0;
-    withSource(slot, [&](auto& source) { width = source.pixelWidth(); });
-    return width;
+    return fromSource(slot, jint(0), [](auto& source) { return jint(source.pixelWidth()); });
   });
 }
 
 BREVAN_JNI(jint)
 Java_zemtra_nativeCode_WindowSourceNative_getPixelHeight(JNIEnv*, jclass, jint slot) {
   return guarded<jint>(0, [&] {
-    jint height = 0;
-    withSource(slot, [&](auto& source) { height = source.pixelHeight(); });
-    return height;
+    return fromSource(slot, jint(0), [](auto& source) { return jint(source.pixelHeight()); });
   });
 }
 

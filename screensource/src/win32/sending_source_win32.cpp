@@ -49,8 +49,7 @@ void SendingSource::run(CurrentPacket& packets) {
     if (!source_->runCycle(packet)) continue;
     packets.publish(packet.data(), packet.size());
     brevan::jni::callStaticVoid(attachment.env(), "zemtra/nativeCode/WindowSourceNative",
-                                "notifyPendingMessage", "(II)V", jint(packet.size()),
-                                kNotifyTag);
+                                "notifyPendingMessage", "(II)V", jint(packet.size()), kNotifyTag);
   }
   running_.store(false);
 }
