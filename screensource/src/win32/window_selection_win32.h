@@ -14,7 +14,11 @@ HWND findNamedWindow(const std::wstring& prefix);
 HWND locatedWindow(int x, int y);
 // Starts an interactive pick on the calling thread (its timer fires while the thread
 // dispatches messages) unless one is running, and returns the window found by the previous
-// completed pick or search.
+// completed pick or search. The pick highlights the titled top-level window under the pointer
+// and chooses it when the focus or the foreground window changes or the left button goes down;
+// after kPickGiveUpMs it ends with nothing chosen.
 HWND startPick();
+bool pickRunning();
+constexpr DWORD kPickGiveUpMs = 60000;
 
 }  // namespace brevan::screensource::win32
