@@ -59,7 +59,7 @@ int closeSource(int slot) {
   }
   if (!closing) return 1;
   // The hooks serve one source: closing another must not take them from it.
-  if (hookTarget() == &closing->source()) uninstallHooks();
+  uninstallHooksFor(&closing->source());
   closing->stop(kStopLimit);
   return 0;
 }
