@@ -49,13 +49,17 @@ class ScreenJni : public ::testing::Test {
 
   // Runs on the packet thread, attached: Java copies the packet from inside the notification.
   void onPacket(jint length) {
+    // The packet thread's own env: attaching an attached thread hands it back.
+    void* attached = nullptr;
+    ASSERT_EQ(jvm.vm()->AttachCurrentThread(&attached, nullptr), JNI_OK);
+    JNIEnv* threadEnv = static_cast<JNIEnv*>(attached);
     auto copy = method<jint(JNICALL*)(JNIEnv*, jclass, jbyteArray)>("copyCurrentDataPacket");
-    EXPECT_EQ(copy(env, nullptr, packetArray), 1);
+    EXPECT_EQ(copy(threadEnv, nullptr, packetArray), 1);
     std::vector<uint8_t>& bytes = jvm.bytes(packetArray);
     std::lock_guard<std::mutex> lock(mutex);
     packets.emplace_back(bytes.begin(), bytes.begin() + length);
     if (closeFromCallback >= 0) {
-      EXPECT_EQ(call("closeWindow", closeFromCallback), 0);
+      EXPECT_EQ(method<SlotCall>("closeWindow")(threadEnv, nullptr, closeFromCallback), 0);
       closeFromCallback = -1;
     }
   }
@@ -121,7 +125,7 @@ TEST_F(ScreenJni, PacketsOfTheDesktopRebuildTheScreen) {
   EXPECT_EQ(call("getPixelWidth", slot), screen.right - screen.left);
   EXPECT_EQ(call("getPixelHeight", slot), screen.bottom - screen.top);
   ASSERT_NE(call("startSendingUpdates", slot), 0);
-  ASSERT_TRUE(waitUntil([&] { return packetCount() > 0; }, 5s));
+  ASSERT_TRUE(waitUntil(5s, [&] { return packetCount() > 0; }));
 
   // The other process's window moves in steps and repaints itself at every place.
   HWND window = brevan::screensource::win32::findNamedWindow(title);
@@ -161,11 +165,11 @@ TEST_F(ScreenJni, ClosingFromInsideTheNotificationIsSafe) {
     closeFromCallback = slot;
   }
   ASSERT_NE(call("startSendingUpdates", slot), 0);
-  ASSERT_TRUE(waitUntil([&] { return packetCount() > 0; }, 5s));
+  ASSERT_TRUE(waitUntil(5s, [&] { return packetCount() > 0; }));
   const size_t seen = packetCount();
   Sleep(300);
   EXPECT_EQ(packetCount(), seen) << "a closed source sends nothing more";
-  EXPECT_TRUE(waitUntil([&] { return jvm.attachedThreads() == 0; }, 2s))
+  EXPECT_TRUE(waitUntil(2s, [&] { return jvm.attachedThreads() == 0; }))
       << "the packet thread detaches as it ends";
   EXPECT_EQ(desktop(), slot) << "the slot was free at once";
   EXPECT_EQ(call("closeWindow", slot), 0);
