@@ -101,12 +101,11 @@ void EventQueue::addTileRect(int left, int top, int right, int bottom) {
   // The grid is rebuilt under the lock, so the rectangle is clipped again now that it is held.
   event = clip(left, top, right, bottom, grid());
   int chosen = -1;
-  if (event && (tail_ + 1) % kSlots != head_ && scanAndPlace(*event, chosen)) {
+  if (event && !full() && scanAndPlace(*event, chosen)) {
     if (chosen >= 0) {
       events_[chosen] = *event;
     } else {
-      events_[tail_] = *event;
-      tail_ = (tail_ + 1) % kSlots;
+      append(*event);
     }
   }
   lock_.unlockAfterInsert();
@@ -135,7 +134,8 @@ UpdateEvent EventQueue::coverageCache() const {
 // False when the new event is dropped (contained in a queued one, or trimmed away).
 bool EventQueue::scanAndPlace(UpdateEvent& event, int& chosen) {
   Bounds n = boundsOf(event);
-  for (int i = head_; i != tail_;) {
+  const int tail = tail_.load();
+  for (int i = head_.load(); i != tail;) {
     UpdateEvent& queued = events_[i];
     if (queued.kind != event.kind) {
       i = (i + 1) % kSlots;
@@ -162,37 +162,44 @@ bool EventQueue::scanAndPlace(UpdateEvent& event, int& chosen) {
       continue;
     }
     if (n.right - n.left < 1 || n.bottom - n.top < 1) return false;
-    i = head_;
+    i = head_.load();
   }
   event = {event.kind, n.left, n.top, n.right - n.left, n.bottom - n.top};
   return true;
 }
 
+bool EventQueue::full() const { return (tail_.load() + 1) % kSlots == head_.load(); }
+
+void EventQueue::append(const UpdateEvent& event) {
+  const int tail = tail_.load();
+  events_[tail] = event;
+  tail_.store((tail + 1) % kSlots);
+}
+
 void EventQueue::queueEvent(const UpdateEvent& event) {
   if (!lock_.lockForInsert()) return;
-  if ((tail_ + 1) % kSlots != head_) {
-    events_[tail_] = event;
-    tail_ = (tail_ + 1) % kSlots;
-  }
+  if (!full()) append(event);
   lock_.unlockAfterInsert();
 }
 
 bool EventQueue::take(UpdateEvent& event) {
-  if (!lock_.lockForTake()) return false;
-  bool any = head_ != tail_;
+  if (head_.load() == tail_.load() || !lock_.lockForTake()) return false;
+  const int head = head_.load();
+  bool any = head != tail_.load();
   if (any) {
-    event = events_[head_];
+    event = events_[head];
     setCoverage({});
-    head_ = (head_ + 1) % kSlots;
+    head_.store((head + 1) % kSlots);
   }
   lock_.unlockAfterTake();
   return any;
 }
 
 bool EventQueue::covered(int x, int y) {
-  if (!lock_.lockForTake()) return false;
+  if (head_.load() == tail_.load() || !lock_.lockForTake()) return false;
   bool found = false;
-  for (int i = head_; i != tail_ && !found; i = (i + 1) % kSlots) {
+  const int tail = tail_.load();
+  for (int i = head_.load(); i != tail && !found; i = (i + 1) % kSlots) {
     const UpdateEvent& e = events_[i];
     found = e.kind == kTileRectEvent && e.x <= x && x < e.x + e.w && e.y <= y && y < e.y + e.h;
   }
@@ -201,7 +208,7 @@ bool EventQueue::covered(int x, int y) {
 }
 
 void EventQueue::clear() {
-  head_ = tail_;
+  head_.store(tail_.load());
   setCoverage({});
 }
 

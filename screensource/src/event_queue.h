@@ -83,9 +83,9 @@ class EventQueue {
   }
   TileGrid grid() const { return {cols_.load(), rows_.load()}; }
 
-  int size() const { return (tail_ - head_ + kSlots) % kSlots; }
+  int size() const { return (tail_.load() - head_.load() + kSlots) % kSlots; }
   const UpdateEvent& slot(int index) const { return events_[index]; }
-  int head() const { return head_; }
+  int head() const { return head_.load(); }
   UpdateEvent coverageCache() const;
 
  private:
@@ -93,13 +93,17 @@ class EventQueue {
   bool coveredByCache(const UpdateEvent& event);
   void setCoverage(const UpdateEvent& event);
   bool scanAndPlace(UpdateEvent& event, int& chosen);
+  bool full() const;
+  void append(const UpdateEvent& event);
 
   // Written under the lock (the grid is rebuilt holding it), read before it for the fast path.
   std::atomic<int> cols_{0}, rows_{0};
   QueueLock& lock_;
   UpdateEvent events_[kSlots];
-  int head_ = 0;
-  int tail_ = 0;
+  // Changed under the lock; read without it only to skip the lock when nothing waits (the
+  // named mutex costs a trip to the kernel, twice in every packet cycle of a quiet screen).
+  std::atomic<int> head_{0};
+  std::atomic<int> tail_{0};
   // The queued event that last contained a new rectangle. Read without the queue's lock, it only
   // ever lets a later rectangle be dropped that a queued one contains; its own small mutex keeps
   // the five words whole between the receiver and the packet thread.

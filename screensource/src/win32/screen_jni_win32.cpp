@@ -89,8 +89,7 @@ Java_zemtra_nativeCode_WindowSourceNative_copyCurrentDataPacket(JNIEnv* env, jcl
     const jsize length = env->GetArrayLength(packet);
     brevan::jni::PinnedCritical bytes(env, packet, size_t(length),
                                       brevan::jni::ReleaseMode::copyBackAndFree);
-    if (uint8_t* data = bytes.as<uint8_t>())
-      screen::currentPacket().takeInto(data, bytes.size());
+    if (uint8_t* data = bytes.as<uint8_t>()) screen::currentPacket().takeInto(data, bytes.size());
     return jint(1);
   });
 }

@@ -3,6 +3,9 @@
 // its shape drawn on the key colour.
 #include <windows.h>
 
+#include <optional>
+#include <utility>
+
 #include "win32/window_grabber_win32.h"
 #include "winhelpers/gdi.h"
 
@@ -62,12 +65,27 @@ class WindowCursor : public CursorSource {
   CursorPosition position() override {
     POINT at{};
     if (!GetCursorPos(&at)) return {};
+    lastAt_ = at;
+    positionFresh_ = true;
     return {int(at.x), int(at.y)};
   }
 
+  // The packet cycle asks every 10 ms, right after the position. Each of these calls is a trip
+  // to the window server (under Wine to the X server too), so a pointer that has not moved keeps
+  // its handle for up to 100 ms; a shape change without a move shows that much later.
   CursorHandle currentHandle() override {
-    POINT at{};
-    if (!GetCursorPos(&at)) return kNoCursor;
+    if (!std::exchange(positionFresh_, false) && !GetCursorPos(&lastAt_)) return kNoCursor;
+    const DWORD now = GetTickCount();
+    if (handleReadAt_ && now - *handleReadAt_ < kHandleMaxAge && lastAt_.x == handleAt_.x &&
+        lastAt_.y == handleAt_.y)
+      return handle_;
+    handle_ = readHandle(lastAt_);
+    handleAt_ = lastAt_;
+    handleReadAt_ = now;
+    return handle_;
+  }
+
+  CursorHandle readHandle(POINT at) {
     HWND window = windowUnderPointer(at);
     if (!window) return kNoCursor;
     if (!grabber_.inputAttachment().shareWith(GetWindowThreadProcessId(window, nullptr)))
@@ -89,7 +107,14 @@ class WindowCursor : public CursorSource {
   }
 
  private:
+  static constexpr DWORD kHandleMaxAge = 100;  // ms
+
   WindowGrabber& grabber_;
+  POINT lastAt_{};
+  bool positionFresh_ = false;  // lastAt_ was read by position() just now
+  CursorHandle handle_ = kNoCursor;
+  POINT handleAt_{};
+  std::optional<DWORD> handleReadAt_;
 };
 
 }  // namespace

@@ -43,8 +43,18 @@ WindowGrabber::~WindowGrabber() {
   OutputDebugStringA("Screen Data deal 1\r\n");
 }
 
+// The packet cycle asks every 10 ms. The desktop's metrics are a trip to the display driver (a
+// third of a millisecond under Wine), and a display change a quarter of a second late costs
+// nothing, so they are read again only after that long.
 Area WindowGrabber::currentArea() {
-  if (wholeDesktop_) return area_ = desktopArea();
+  if (wholeDesktop_) {
+    const DWORD now = GetTickCount();
+    if (!areaReadAt_ || now - *areaReadAt_ >= kDesktopAreaMaxAge) {
+      area_ = desktopArea();
+      areaReadAt_ = now;
+    }
+    return area_;
+  }
   RECT r{};
   if (window_ && GetWindowRect(window_, &r)) area_ = areaOf(r);
   return area_;

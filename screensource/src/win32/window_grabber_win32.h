@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "screen_access.h"
@@ -44,6 +45,8 @@ class WindowGrabber : public Grabber {
   HWND window_;
   bool wholeDesktop_;
   Area area_;
+  static constexpr DWORD kDesktopAreaMaxAge = 250;  // ms
+  std::optional<DWORD> areaReadAt_;  // tick count of the last read of the desktop's metrics
   // Released bottom to top: the displaced bitmap goes back into the memory context before the
   // grab bitmap is deleted, and the contexts go last.
   brevan::win32::ScopedWindowDc windowDc_;
