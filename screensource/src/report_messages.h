@@ -17,10 +17,10 @@ struct PixelRect {
 
 // Each coordinate is truncated to 16 bits.
 ReportParams encodeRectangleMessage(int left, int top, int right, int bottom);
-// The four 16-bit fields read back as unsigned numbers.
+// The four 16-bit fields read back as signed numbers.
 PixelRect decodeRectangleMessage(uint32_t wParam, uint32_t lParam);
 
-uint32_t encodeCursorMessage(int x, int y);  // (x shl 16) or y
+uint32_t encodeCursorMessage(int x, int y);  // (x shl 16) or (y and 0xFFFF)
 struct CursorPoint {
   int x, y;
 };

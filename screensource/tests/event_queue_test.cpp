@@ -161,16 +161,23 @@ TEST(ReportMessages, RoundTripAsTheReceiverReadsThem) {
   PixelRect r = decodeRectangleMessage(p.wParam, p.lParam);
   EXPECT_EQ((std::vector<int>{r.left, r.top, r.right, r.bottom}),
             (std::vector<int>{100, 200, 300, 400}));
-  // Negative coordinates come back as large unsigned 16-bit numbers, which the drop rules catch.
-  r = decodeRectangleMessage(encodeRectangleMessage(-1, -64, 70000, 5).wParam, 0);
-  EXPECT_EQ(r.left, 0xFFFF);
-  EXPECT_EQ(r.top, 0xFFC0);
+  // A window partly off the screen's left and top edges still reports its visible part.
+  p = encodeRectangleMessage(-100, -64, 70, 40);
+  r = decodeRectangleMessage(p.wParam, p.lParam);
+  EXPECT_EQ((std::vector<int>{r.left, r.top, r.right, r.bottom}),
+            (std::vector<int>{-100, -64, 70, 40}));
+  LocalQueueLock lock;
+  EventQueue queue({10, 10}, lock);
+  queue.addPixelRect(r.left, r.top, r.right, r.bottom);
+  EXPECT_EQ(liveRects(queue), (std::vector<Rect>{{0, 0, 2, 1}}));
 
   CursorPoint c = decodeCursorMessage(encodeCursorMessage(1234, 567));
   EXPECT_EQ(c.x, 1234);
   EXPECT_EQ(c.y, 567);
   c = decodeCursorMessage(encodeCursorMessage(-20, 30));
   EXPECT_EQ(c.x, -20) << "x is the high half read as signed";
+  c = decodeCursorMessage(encodeCursorMessage(300, -2));
+  EXPECT_EQ(c.x, 300) << "a negative y leaves x alone";
 }
 
 }  // namespace
