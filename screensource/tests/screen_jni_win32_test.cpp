@@ -11,6 +11,7 @@
 
 #include "jnitest/fake_jvm.h"
 #include "jnitest/library.h"
+#include "packet_format.h"
 #include "pixel_coder.h"
 #include "test_window_layout.h"
 #include "testsupport/child_process_win32.h"
@@ -35,6 +36,7 @@ class ScreenJni : public ::testing::Test {
 
   void SetUp() override {
     packetArray = jvm.newByteArray(std::vector<uint8_t>(kPacketCapacity));
+    shortArray = jvm.newByteArray(std::vector<uint8_t>(4, 0xEE));
     jvm.registerStaticMethod(kClass, "notifyPendingMessage", "(II)V",
                              [this](const std::vector<jvalue>& args) { onPacket(args[0].i); });
   }
@@ -54,6 +56,9 @@ class ScreenJni : public ::testing::Test {
     ASSERT_EQ(jvm.vm()->AttachCurrentThread(&attached, nullptr), JNI_OK);
     JNIEnv* threadEnv = static_cast<JNIEnv*>(attached);
     auto copy = method<jint(JNICALL*)(JNIEnv*, jclass, jbyteArray)>("copyCurrentDataPacket");
+    // An array shorter than the announced length gets nothing, and the packet stays.
+    EXPECT_EQ(copy(threadEnv, nullptr, shortArray), 1);
+    EXPECT_EQ(jvm.bytes(shortArray), std::vector<uint8_t>(4, 0xEE));
     EXPECT_EQ(copy(threadEnv, nullptr, packetArray), 1);
     std::vector<uint8_t>& bytes = jvm.bytes(packetArray);
     std::lock_guard<std::mutex> lock(mutex);
@@ -76,6 +81,7 @@ class ScreenJni : public ::testing::Test {
   brevan::jnitest::FakeJvm jvm;
   JNIEnv* env = jvm.env();
   jbyteArray packetArray = nullptr;
+  jbyteArray shortArray = nullptr;
   std::mutex mutex;
   std::vector<std::vector<uint8_t>> packets;
   jint closeFromCallback = -1;
@@ -100,6 +106,13 @@ TEST_F(ScreenJni, SlotsAreTakenLowestFirstAndCheckedEverywhere) {
   auto copy = method<jint(JNICALL*)(JNIEnv*, jclass, jbyteArray)>("copyCurrentDataPacket");
   EXPECT_EQ(copy(env, nullptr, nullptr), 1);
   EXPECT_EQ(jvm.pinnedBuffers(), 0u);
+
+  // The plain exports serve native callers without Java: they return, slot in hand.
+  auto plainDesktop = library().get<int (*)()>("getDesktopWindow");
+  auto plainClose = library().get<int (*)()>("closeWindow");
+  EXPECT_EQ(plainDesktop(), 0);
+  EXPECT_EQ(plainClose(), 0) << "closes slot 0";
+  EXPECT_EQ(plainClose(), 1) << "slot 0 is empty now";
 }
 
 TEST_F(ScreenJni, PacketsOfTheDesktopRebuildTheScreen) {
@@ -138,6 +151,8 @@ TEST_F(ScreenJni, PacketsOfTheDesktopRebuildTheScreen) {
   Sleep(2000);  // hooks and the poller catch up
   EXPECT_EQ(call("closeWindow", slot), 0);
 
+  ASSERT_FALSE(packets.empty());
+  EXPECT_EQ(packets.front().front(), kAreaRecord);
   PacketViewer viewer;
   std::string error;
   for (const std::vector<uint8_t>& packet : packets)
