@@ -25,6 +25,24 @@ public class WindowSourceNative {
 
   public static native void raisePendingRestartFlag(int slot);
 
+  public static native int saveStateOfDragFullWindows();
+
+  public static native int setStateOfDragFullWindows();
+
+  public static native int restoreStateOfDragFullWindows();
+
+  public static native int saveStateOfWallpaper();
+
+  public static native int setStateOfNoWallpaper();
+
+  public static native int restoreStateOfWallpaper();
+
+  public static native int saveStateOfKeyDelay();
+
+  public static native int setStateOfKeyDelay();
+
+  public static native int restoreStateOfKeyDelay();
+
   // Called by the packet thread with the length of the packet it has ready.
   public static void notifyPendingMessage(int length, int tag) {}
 }
