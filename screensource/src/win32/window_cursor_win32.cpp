@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "win32/input_threads_win32.h"
 #include "win32/window_grabber_win32.h"
 #include "winhelpers/gdi.h"
 
@@ -94,6 +95,9 @@ class WindowCursor : public CursorSource {
   }
 
   CursorHandle arrowHandle() override { return asHandle(LoadCursor(nullptr, IDC_ARROW)); }
+
+  // Cursor records tell the viewer that its input is being held back for the local user.
+  bool localActivity() override { return localInputActive(); }
 
   bool readShape(CursorHandle handle, CursorShape& shape) override {
     ICONINFO icon{};

@@ -25,6 +25,16 @@ public class WindowSourceNative {
 
   public static native void raisePendingRestartFlag(int slot);
 
+  public static native void simulateKeyStroke(int virtualKey, boolean down, int unused);
+
+  public static native void simulateMouseAction(int action, int x, int y, int unused);
+
+  public static native boolean simulateCtlAltDel();
+
+  public static native int getKeyToggleState(int virtualKey);
+
+  public static native int setKeyToggleState(int virtualKey, boolean on);
+
   public static native int saveStateOfDragFullWindows();
 
   public static native int setStateOfDragFullWindows();

@@ -1,0 +1,154 @@
+// The viewer's input through ScreenSource.dll as Java calls it: keys and mouse actions reach a
+// focused window of another thread as the right messages at the right place, the wheel as its
+// delta, and a local mouse move holds remote input back for about five seconds.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "jnitest/fake_jvm.h"
+#include "jnitest/library.h"
+#include "testsupport/wait.h"
+
+namespace brevan::screensource::test {
+namespace {
+
+using namespace std::chrono_literals;
+using brevan::testsupport::waitUntil;
+
+// What the target window received, as "message value" lines.
+std::mutex logMutex;
+std::vector<std::string> received;
+
+void note(const std::string& line) {
+  std::lock_guard<std::mutex> lock(logMutex);
+  received.push_back(line);
+}
+
+bool saw(const std::string& line) {
+  std::lock_guard<std::mutex> lock(logMutex);
+  for (const std::string& l : received)
+    if (l == line) return true;
+  return false;
+}
+
+LRESULT CALLBACK targetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      note("down " + std::to_string(wParam));
+      return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      note("up " + std::to_string(wParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+      note("ldown " + std::to_string(short(LOWORD(lParam))) + "," +
+           std::to_string(short(HIWORD(lParam))));
+      return 0;
+    case WM_LBUTTONUP:
+      note("lup");
+      return 0;
+    case WM_MOUSEWHEEL:
+      note("wheel " + std::to_string(short(HIWORD(wParam))));
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The focused window on a thread of its own, as the remote user's target.
+class TargetWindow {
+ public:
+  TargetWindow() {
+    thread_ = std::thread([this] { run(); });
+    waitUntil(5s, [this] { return window_.load() != nullptr; });
+  }
+  ~TargetWindow() {
+    PostMessageW(window_.load(), WM_CLOSE, 0, 0);
+    PostThreadMessageW(threadId_.load(), WM_QUIT, 0, 0);
+    thread_.join();
+  }
+  HWND window() const { return window_.load(); }
+
+ private:
+  void run() {
+    threadId_ = GetCurrentThreadId();
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = targetProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"BrevanInputTarget";
+    RegisterClassW(&windowClass);
+    HWND window =
+        CreateWindowExW(WS_EX_TOPMOST, L"BrevanInputTarget", L"input target", WS_POPUP | WS_VISIBLE,
+                        100, 100, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    window_ = window;
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    DestroyWindow(window);
+  }
+
+  std::thread thread_;
+  std::atomic<HWND> window_{nullptr};
+  std::atomic<DWORD> threadId_{0};
+};
+
+class ScreenInput : public ::testing::Test {
+ protected:
+  template <class Function>
+  Function method(const char* name) {
+    static auto* library = new brevan::jnitest::Library("ScreenSource");
+    return library->get<Function>(
+        (std::string("Java_zemtra_nativeCode_WindowSourceNative_") + name).c_str());
+  }
+  void key(int virtualKey, bool down) {
+    method<void(JNICALL*)(JNIEnv*, jclass, jint, jboolean, jint)>("simulateKeyStroke")(
+        env, nullptr, virtualKey, down ? JNI_TRUE : JNI_FALSE, 0);
+  }
+  void mouse(int action, int x, int y) {
+    method<void(JNICALL*)(JNIEnv*, jclass, jint, jint, jint, jint)>("simulateMouseAction")(
+        env, nullptr, action, x, y, 0);
+  }
+
+  brevan::jnitest::FakeJvm jvm;
+  JNIEnv* env = jvm.env();
+};
+
+TEST_F(ScreenInput, KeysMouseAndWheelReachTheFocusedWindowUntilTheLocalUserMoves) {
+  TargetWindow target;
+  ASSERT_NE(target.window(), nullptr);
+  mouse(131, 160, 150);  // move only
+  mouse(128, 160, 150);
+  mouse(132, 160, 150);
+  EXPECT_TRUE(waitUntil(3s, [] { return saw("lup"); }));
+  EXPECT_TRUE(saw("ldown 60,50")) << "at the client point under (160, 150)";
+  key('A', true);
+  key('A', false);
+  EXPECT_TRUE(waitUntil(3s, [] { return saw("up 65"); }));
+  EXPECT_TRUE(saw("down 65"));
+  mouse(135, 2, 0);
+  EXPECT_TRUE(waitUntil(3s, [] { return saw("wheel -240"); })) << "two notches toward the user";
+
+  // The local user moves the mouse: remote keys are dropped for about five seconds.
+  SetCursorPos(260, 250);
+  key('B', true);
+  key('B', false);
+  Sleep(1500);
+  EXPECT_FALSE(saw("down 66")) << "held back while the local user is active";
+  Sleep(4500);
+  key('C', true);
+  key('C', false);
+  EXPECT_TRUE(waitUntil(3s, [] { return saw("up 67"); })) << "remote input flows again";
+}
+
+}  // namespace
+}  // namespace brevan::screensource::test
