@@ -82,6 +82,7 @@ class TargetWindow {
     windowClass.lpfnWndProc = targetProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"BrevanInputTarget";
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);  // a cursor shape for the source to send
     RegisterClassW(&windowClass);
     HWND window =
         CreateWindowExW(WS_EX_TOPMOST, L"BrevanInputTarget", L"input target", WS_POPUP | WS_VISIBLE,
@@ -119,8 +120,38 @@ class ScreenInput : public ::testing::Test {
         env, nullptr, action, x, y, 0);
   }
 
+  // Starts a desktop source whose packets land in `packets`.
+  jint sendDesktop() {
+    packetArray = jvm.newByteArray(std::vector<uint8_t>(16 << 20));
+    jvm.registerStaticMethod(
+        "zemtra/nativeCode/WindowSourceNative", "notifyPendingMessage", "(II)V",
+        [this](const std::vector<jvalue>& args) {
+          void* attached = nullptr;
+          jvm.vm()->AttachCurrentThread(&attached, nullptr);
+          method<jint(JNICALL*)(JNIEnv*, jclass, jbyteArray)>("copyCurrentDataPacket")(
+              static_cast<JNIEnv*>(attached), nullptr, packetArray);
+          const std::vector<uint8_t>& bytes = jvm.bytes(packetArray);
+          std::lock_guard<std::mutex> lock(logMutex);
+          packets.emplace_back(bytes.begin(), bytes.begin() + args[0].i);
+        });
+    const jint slot = method<jint(JNICALL*)(JNIEnv*, jclass)>("getDesktopWindow")(env, nullptr);
+    method<jint(JNICALL*)(JNIEnv*, jclass, jint)>("startSendingUpdates")(env, nullptr, slot);
+    return slot;
+  }
+  // A packet that opens with a cursor record at (x, y) carrying the local-activity flag.
+  bool sawFlaggedCursorAt(int x, int y) {
+    std::lock_guard<std::mutex> lock(logMutex);
+    for (const std::vector<uint8_t>& p : packets)
+      if (p.size() >= 5 && p[0] == 1 && (p[1] << 8 | p[2]) == (0x4000 | x) &&
+          (p[3] << 8 | p[4]) == y)
+        return true;
+    return false;
+  }
+
   brevan::jnitest::FakeJvm jvm;
   JNIEnv* env = jvm.env();
+  jbyteArray packetArray = nullptr;
+  std::vector<std::vector<uint8_t>> packets;  // guarded by logMutex
 };
 
 TEST_F(ScreenInput, KeysMouseAndWheelReachTheFocusedWindowUntilTheLocalUserMoves) {
@@ -138,12 +169,17 @@ TEST_F(ScreenInput, KeysMouseAndWheelReachTheFocusedWindowUntilTheLocalUserMoves
   mouse(135, 2, 0);
   EXPECT_TRUE(waitUntil(3s, [] { return saw("wheel -240"); })) << "two notches toward the user";
 
-  // The local user moves the mouse: remote keys are dropped for about five seconds.
+  // The local user moves the mouse: remote keys are dropped for about five seconds, and cursor
+  // records tell the viewer so.
+  const jint slot = sendDesktop();
   SetCursorPos(260, 250);
   key('B', true);
   key('B', false);
   Sleep(1500);
   EXPECT_FALSE(saw("down 66")) << "held back while the local user is active";
+  SetCursorPos(262, 250);  // the next cursor record goes out while the hold lasts
+  EXPECT_TRUE(waitUntil(2s, [&] { return sawFlaggedCursorAt(262, 250); }));
+  method<jint(JNICALL*)(JNIEnv*, jclass, jint)>("closeWindow")(env, nullptr, slot);
   Sleep(4500);
   key('C', true);
   key('C', false);
