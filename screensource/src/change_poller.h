@@ -39,8 +39,6 @@ class ChangePoller {
   int scanPeriod() const { return scanPeriod_; }
   int bits() const { return bits_; }
   const std::vector<HotTile>& hotTiles() const { return hot_; }
-  int hotCursor() const { return hotCursor_; }
-  const EdgeOrders& edgeOrders() const { return edgeOrders_; }
 
  private:
   enum class Probe { kUnchanged, kDiffers, kGrabFailed };

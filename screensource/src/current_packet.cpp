@@ -18,9 +18,4 @@ size_t CurrentPacket::takeInto(uint8_t* out, size_t capacity) {
   return size;
 }
 
-size_t CurrentPacket::size() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return bytes_.size();
-}
-
 }  // namespace brevan::screensource

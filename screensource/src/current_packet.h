@@ -15,7 +15,6 @@ class CurrentPacket {
   // Copies the packet into `out` and empties it. An `out` too small for the whole packet gets
   // nothing and the packet stays. The length copied (0 when there was none).
   size_t takeInto(uint8_t* out, size_t capacity);
-  size_t size() const;
 
  private:
   mutable std::mutex mutex_;  // two sending sources publish from their own threads

@@ -125,11 +125,6 @@ void EventQueue::setCoverage(const UpdateEvent& event) {
   coverage_ = event;
 }
 
-UpdateEvent EventQueue::coverageCache() const {
-  std::lock_guard<std::mutex> lock(coverageMutex_);
-  return coverage_;
-}
-
 // Scans the queued events of the same kind, trimming, merging or retiring as the rules say.
 // False when the new event is dropped (contained in a queued one, or trimmed away).
 bool EventQueue::scanAndPlace(UpdateEvent& event, int& chosen) {

@@ -86,7 +86,6 @@ class EventQueue {
   int size() const { return (tail_.load() - head_.load() + kSlots) % kSlots; }
   const UpdateEvent& slot(int index) const { return events_[index]; }
   int head() const { return head_.load(); }
-  UpdateEvent coverageCache() const;
 
  private:
   static std::optional<UpdateEvent> clip(int left, int top, int right, int bottom, TileGrid grid);
@@ -107,7 +106,7 @@ class EventQueue {
   // The queued event that last contained a new rectangle. Read without the queue's lock, it only
   // ever lets a later rectangle be dropped that a queued one contains; its own small mutex keeps
   // the five words whole between the receiver and the packet thread.
-  mutable std::mutex coverageMutex_;
+  std::mutex coverageMutex_;
   UpdateEvent coverage_;
 };
 

@@ -23,6 +23,15 @@ uint32_t quantisePixel(uint32_t pixel, int bits) {
          uint32_t(quantiseComponent((pixel >> 16) & 0xFF, bits)) << 16;
 }
 
+std::vector<uint32_t> quantisedFrame(const uint32_t* bottomUp, int width, int height, int bits) {
+  std::vector<uint32_t> frame(size_t(width) * height);
+  for (int y = 0; y < height; ++y) {
+    const uint32_t* row = bottomUp + size_t(height - 1 - y) * width;
+    for (int x = 0; x < width; ++x) frame[size_t(y) * width + x] = quantisePixel(row[x], bits);
+  }
+  return frame;
+}
+
 PixelCoder::PixelCoder() : deflater_(kLevel) { setRounding(); }
 
 void PixelCoder::setBits(int bits) {

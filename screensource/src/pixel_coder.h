@@ -15,6 +15,8 @@ namespace brevan::screensource {
 uint8_t quantiseComponent(int v, int bits);
 // The pixel as the viewer shows it: quantised components, high byte 0.
 uint32_t quantisePixel(uint32_t pixel, int bits);
+// A bottom-up grab of width x height as the viewer shows it: quantised, top row first.
+std::vector<uint32_t> quantisedFrame(const uint32_t* bottomUp, int width, int height, int bits);
 
 class PixelCoder {
  public:

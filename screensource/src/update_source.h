@@ -38,7 +38,6 @@ class UpdateSource : private TileGrabber {
     queue_.addPixelRect(left - x, top - y, right - x, bottom - y);
   }
   const TileStore& tileStore() const { return *store_; }
-  const ChangePoller& poller() const { return *poller_; }
   const CursorShapeCache& cursorCache() const { return cursorCache_; }
   Grabber& grabber() { return *grabber_; }
 

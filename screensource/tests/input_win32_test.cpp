@@ -11,8 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "jnitest/fake_jvm.h"
-#include "jnitest/library.h"
+#include "screen_library_host.h"
 #include "testsupport/wait.h"
 
 namespace brevan::screensource::test {
@@ -107,9 +106,7 @@ class ScreenInput : public ::testing::Test {
  protected:
   template <class Function>
   Function method(const char* name) {
-    static auto* library = new brevan::jnitest::Library("ScreenSource");
-    return library->get<Function>(
-        (std::string("Java_zemtra_nativeCode_WindowSourceNative_") + name).c_str());
+    return screenMethod<Function>(name);
   }
   void key(int virtualKey, bool down) {
     method<void(JNICALL*)(JNIEnv*, jclass, jint, jboolean, jint)>("simulateKeyStroke")(
@@ -123,17 +120,14 @@ class ScreenInput : public ::testing::Test {
   // Starts a desktop source whose packets land in `packets`.
   jint sendDesktop() {
     packetArray = jvm.newByteArray(std::vector<uint8_t>(16 << 20));
-    jvm.registerStaticMethod(
-        "zemtra/nativeCode/WindowSourceNative", "notifyPendingMessage", "(II)V",
-        [this](const std::vector<jvalue>& args) {
-          void* attached = nullptr;
-          jvm.vm()->AttachCurrentThread(&attached, nullptr);
-          method<jint(JNICALL*)(JNIEnv*, jclass, jbyteArray)>("copyCurrentDataPacket")(
-              static_cast<JNIEnv*>(attached), nullptr, packetArray);
-          const std::vector<uint8_t>& bytes = jvm.bytes(packetArray);
-          std::lock_guard<std::mutex> lock(logMutex);
-          packets.emplace_back(bytes.begin(), bytes.begin() + args[0].i);
-        });
+    jvm.registerStaticMethod("zemtra/nativeCode/WindowSourceNative", "notifyPendingMessage",
+                             "(II)V", [this](const std::vector<jvalue>& args) {
+                               method<jint(JNICALL*)(JNIEnv*, jclass, jbyteArray)>(
+                                   "copyCurrentDataPacket")(attachedEnv(jvm), nullptr, packetArray);
+                               const std::vector<uint8_t>& bytes = jvm.bytes(packetArray);
+                               std::lock_guard<std::mutex> lock(logMutex);
+                               packets.emplace_back(bytes.begin(), bytes.begin() + args[0].i);
+                             });
     const jint slot = method<jint(JNICALL*)(JNIEnv*, jclass)>("getDesktopWindow")(env, nullptr);
     method<jint(JNICALL*)(JNIEnv*, jclass, jint)>("startSendingUpdates")(env, nullptr, slot);
     return slot;

@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "jnitest/fake_jvm.h"
-#include "jnitest/library.h"
 #include "packet_format.h"
 #include "pixel_coder.h"
+#include "screen_library_host.h"
 #include "test_window_layout.h"
 #include "testsupport/child_process_win32.h"
 #include "testsupport/wait.h"
@@ -43,18 +42,15 @@ class ScreenJni : public ::testing::Test {
 
   template <class Function>
   Function method(const char* name) {
-    return library().get<Function>(
-        (std::string("Java_zemtra_nativeCode_WindowSourceNative_") + name).c_str());
+    return screenMethod<Function>(name);
   }
   jint call(const char* name, jint slot) { return method<SlotCall>(name)(env, nullptr, slot); }
   jint desktop() { return method<NoArgCall>("getDesktopWindow")(env, nullptr); }
 
   // Runs on the packet thread, attached: Java copies the packet from inside the notification.
   void onPacket(jint length) {
-    // The packet thread's own env: attaching an attached thread hands it back.
-    void* attached = nullptr;
-    ASSERT_EQ(jvm.vm()->AttachCurrentThread(&attached, nullptr), JNI_OK);
-    JNIEnv* threadEnv = static_cast<JNIEnv*>(attached);
+    JNIEnv* threadEnv = attachedEnv(jvm);
+    ASSERT_NE(threadEnv, nullptr);
     auto copy = method<jint(JNICALL*)(JNIEnv*, jclass, jbyteArray)>("copyCurrentDataPacket");
     // An array shorter than the announced length gets nothing, and the packet stays.
     EXPECT_EQ(copy(threadEnv, nullptr, shortArray), 1);
@@ -71,11 +67,6 @@ class ScreenJni : public ::testing::Test {
   size_t packetCount() {
     std::lock_guard<std::mutex> lock(mutex);
     return packets.size();
-  }
-
-  static brevan::jnitest::Library& library() {
-    static auto* loaded = new brevan::jnitest::Library("ScreenSource");
-    return *loaded;
   }
 
   brevan::jnitest::FakeJvm jvm;
@@ -108,8 +99,8 @@ TEST_F(ScreenJni, SlotsAreTakenLowestFirstAndCheckedEverywhere) {
   EXPECT_EQ(jvm.pinnedBuffers(), 0u);
 
   // The plain exports serve native callers without Java: they return, slot in hand.
-  auto plainDesktop = library().get<int (*)()>("getDesktopWindow");
-  auto plainClose = library().get<int (*)()>("closeWindow");
+  auto plainDesktop = screenLibrary().get<int (*)()>("getDesktopWindow");
+  auto plainClose = screenLibrary().get<int (*)()>("closeWindow");
   EXPECT_EQ(plainDesktop(), 0);
   EXPECT_EQ(plainClose(), 0) << "closes slot 0";
   EXPECT_EQ(plainClose(), 1) << "slot 0 is empty now";
@@ -163,11 +154,10 @@ TEST_F(ScreenJni, PacketsOfTheDesktopRebuildTheScreen) {
   ASSERT_NE(grab, nullptr);
   ASSERT_EQ(viewer.width(), area.width);
   const std::vector<uint32_t> frame = viewer.frame();
+  const std::vector<uint32_t> shown = quantisedFrame(grab, area.width, area.height, 3);
+  ASSERT_EQ(frame.size(), shown.size());
   int differing = 0;
-  for (int y = 0; y < area.height; ++y)
-    for (int x = 0; x < area.width; ++x)
-      differing += frame[size_t(y) * area.width + x] !=
-                   quantisePixel(grab[size_t(area.height - 1 - y) * area.width + x], 3);
+  for (size_t i = 0; i < frame.size(); ++i) differing += frame[i] != shown[i];
   EXPECT_EQ(differing, 0) << "of " << area.width * area.height << " pixels, after "
                           << packets.size() << " packets";
 }

@@ -207,12 +207,8 @@ TEST_F(WindowCapture, PacketsRebuildTheQuantisedWindow) {
   PacketBuffer packet;
   auto quantisedWindow = [&] {
     const uint32_t* grab = source.grabber().grab(0, 0, kWindowWidth, kWindowHeight);
-    std::vector<uint32_t> frame(size_t(kWindowWidth) * kWindowHeight);
-    for (int y = 0; y < kWindowHeight; ++y)
-      for (int x = 0; x < kWindowWidth; ++x)
-        frame[size_t(y) * kWindowWidth + x] =
-            quantisePixel(pixelAt(grab, kWindowWidth, kWindowHeight, x, y), source.bitsPerColor());
-    return frame;
+    return grab ? quantisedFrame(grab, kWindowWidth, kWindowHeight, source.bitsPerColor())
+                : std::vector<uint32_t>();
   };
   int packets = 0;
   auto cycleUntilRebuilt = [&] {

@@ -51,12 +51,8 @@ std::vector<uint32_t> screenshot(int& width, int& height) {
   width = area.width;
   height = area.height;
   const uint32_t* grab = grabber->grab(0, 0, width, height);
-  std::vector<uint32_t> pixels(size_t(width) * height);
-  for (int y = 0; grab && y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      pixels[size_t(y) * width + x] =
-          quantisePixel(grab[size_t(height - 1 - y) * width + x], kBits);
-  return pixels;
+  return grab ? quantisedFrame(grab, width, height, kBits)
+              : std::vector<uint32_t>(size_t(width) * height);
 }
 
 imageio::RgbImage sideBySide(const imageio::RgbImage& left, const imageio::RgbImage& right) {
