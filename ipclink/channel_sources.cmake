@@ -22,6 +22,7 @@ function(ipclink_channel_source_list dir portable_out win32_out)
       ${dir}/src/win32/message_factory_win32.cpp ${dir}/src/win32/ipc_xml_message_win32.cpp
       ${dir}/src/win32/channel_setup_win32.cpp ${dir}/src/win32/channel_data_win32.cpp
       ${dir}/src/win32/channel_recovery_win32.cpp ${dir}/src/win32/channel_threads_win32.cpp
+      ${dir}/src/win32/delivery_pool_win32.cpp
       PARENT_SCOPE)
 endfunction()
 

@@ -21,10 +21,6 @@ inline constexpr bool kSendsGoodbye = false;
 inline constexpr bool kSetupStopsAtShutdownRequest = true;
 // A disconnect also closes the pipe handles.
 inline constexpr bool kDisconnectClosesPipes = true;
-inline constexpr char kQueueLockFailedWhileAdding[] =
-    "Failed to get Outbound Queue handle while adding (postData)\n";
-inline constexpr char kQueueLockFailedDuringProcessing[] =
-    "Failed to get Outbound Queue handle during processing (startDataQueueProcessingThread)\n";
 #else
 inline constexpr bool kHostBuild = false;
 inline constexpr bool kStatusOutput = true;
@@ -35,10 +31,6 @@ inline constexpr bool kSendsGoodbye = true;
 // Set-up retries go on while Shutdown waits for the goodbye to get out, and stop after it.
 inline constexpr bool kSetupStopsAtShutdownRequest = false;
 inline constexpr bool kDisconnectClosesPipes = false;
-inline constexpr char kQueueLockFailedWhileAdding[] =
-    "Failed to get Outbound Queue handle while adding\n";
-inline constexpr char kQueueLockFailedDuringProcessing[] =
-    "Failed to get Outbound Queue handle during processing\n";
 #endif
 
 }  // namespace brevan::ipclink::build

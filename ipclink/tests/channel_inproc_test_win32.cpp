@@ -1,10 +1,11 @@
-// Channels inside this test process: the serving end, Shutdown's bound, the creation mutex
-// across processes, and channels that leave nothing behind.
+// Channels inside this test process: the serving end, delivery threads, Shutdown's bound, the
+// creation mutex across processes, and channels that leave nothing behind.
 #include <windows.h>
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -135,6 +136,59 @@ TEST(InProcess, ServingEndMakesItsPipesAndTakesItsClientBackOnThem) {
   EXPECT_TRUE(lines.has(id + L": PipeReadThread() - BROKEN PIPE (FROM ROUTER), disconnecting..."));
   EXPECT_FALSE(lines.has(id + L": negotiateFirstTimeConnectionWithRouter"));
   delete channel;
+}
+
+// Records which threads deliver; the first message it gets can be held until released.
+struct ThreadRecorder : IPCListenerInterface {
+  std::atomic<int> received{0};
+  std::mutex mutex;
+  std::vector<DWORD> threads;
+  HANDLE release = nullptr;  // when set, the first delivery waits for it
+  std::atomic<bool> held{false};
+  void messageReceived(IPCChannel*, IPCXMLMessage* message) override {
+    {
+      std::lock_guard<std::mutex> guard(mutex);
+      threads.push_back(GetCurrentThreadId());
+    }
+    if (release && !held.exchange(true)) WaitForSingleObject(release, 20000);
+    IPCXMLMessage::deleteMessage(message);  // each listener owns its own copy
+    ++received;
+  }
+  size_t distinctThreads() {
+    std::lock_guard<std::mutex> guard(mutex);
+    std::vector<DWORD> sorted = threads;
+    std::sort(sorted.begin(), sorted.end());
+    return std::unique(sorted.begin(), sorted.end()) - sorted.begin();
+  }
+};
+
+TEST(InProcess, DeliveryThreadsAreReusedAndABlockedListenerHoldsUpNoOther) {
+  std::wstring id = widen(uniqueId("pool"));
+  ThreadRecorder blocked, free;
+  blocked.release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  IPCChannel* channel = IPCChannel::createChannel(id.c_str(), IPC_FROM_ROUTER, nullptr, quiet);
+  ASSERT_NE(channel, nullptr);
+  channel->addIPCListener(&blocked);
+  channel->addIPCListener(&free);
+  {
+    RawClient client(id);
+    const int kMessages = 40;
+    for (int i = 0; i < kMessages; ++i) {
+      ASSERT_TRUE(client.send(L"m" + std::to_wstring(i)));
+      // One at a time, so that an idle thread is there for the next message.
+      ASSERT_TRUE(waitUntil(10000ms, [&] { return free.received == i + 1; }));
+    }
+    EXPECT_EQ(blocked.received, kMessages - 1) << "only the first delivery to it is held";
+    // Thread starts are dear: sequential messages are carried by a few threads, not forty.
+    EXPECT_LE(free.distinctThreads(), 4u);
+    SetEvent(blocked.release);
+    ASSERT_TRUE(waitUntil(10000ms, [&] { return blocked.received == kMessages; }));
+    EXPECT_EQ(free.received, kMessages);
+    std::lock_guard<std::mutex> guard(free.mutex);
+    for (DWORD thread : free.threads) EXPECT_NE(thread, GetCurrentThreadId());
+  }
+  delete channel;
+  CloseHandle(blocked.release);
 }
 
 TEST(InProcess, ShutdownWithTheRouterAwayEndsWithinItsBound) {

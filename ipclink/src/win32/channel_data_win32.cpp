@@ -8,24 +8,31 @@
 
 #include "channel_build_settings.h"
 #include "win32/channel_state_win32.h"
+#include "win32/delivery_pool_win32.h"
 
 using brevan::win32::asUtf16;
 using brevan::win32::asWide;
-using brevan::win32::MutexLock;
+using brevan::ipclink::win32::SlimLock;
 namespace build = brevan::ipclink::build;
+
+// One message for one listener (or for the host). The read thread has already parsed the
+// message once to look at its source; the first listener is handed that parse.
+struct DeliveryBlock : brevan::ipclink::win32::DeliveryJob {
+  DeliveryBlock(IPCChannelState* c, IPCListenerInterface* l, const std::u16string& t,
+                std::unique_ptr<IPCXMLMessage> parsed)
+      : channel(c), listener(l), text(t), message(std::move(parsed)) {}
+  void run() override { channel->deliver(this); }
+  IPCChannelState* channel;
+  IPCListenerInterface* listener;  // null in the host build
+  std::u16string text;
+  std::unique_ptr<IPCXMLMessage> message;  // the listener's own, made from text when null
+};
 
 namespace {
 
 bool equalsIgnoringCase(const wchar_t* text, const wchar_t* expected) {
   return text && _wcsicmp(text, expected) == 0;
 }
-
-struct DeliveryBlock {
-  IPCChannelState* channel;
-  IPCListenerInterface* listener;  // null in the host build
-  std::u16string text;
-  std::atomic<HANDLE> threadHandle{nullptr};
-};
 
 struct ServerMessageBlock {
   IPCChannelState* channel;
@@ -70,15 +77,14 @@ void IPCChannel::addIPCListener(IPCListenerInterface* listener) {
 // ---- outbound ----
 
 void IPCChannelState::postData(const char16_t* text) {
-  MutexLock lock(outboundQueueMutexHandle.get());
-  if (!lock.locked()) {
-    std::fputs(build::kQueueLockFailedWhileAdding, stdout);
-    return;
-  }
+  std::lock_guard<SlimLock> lock(outboundQueueLock);
   status("%s: postData", {asUtf16(channelID)});
+  // The writer takes the whole queue each time the flag wakes it, so only an entry that finds
+  // the queue empty has to raise the flag.
+  const bool wasEmpty = outboundQueue.empty();
   outboundQueue.emplace_back(text);
   ++queuedCount;
-  SetEvent(outboundQueueNotEmptyFlag.get());
+  if (wasEmpty) SetEvent(outboundQueueNotEmptyFlag.get());
 }
 
 DWORD WINAPI IPCChannelState::startDataQueueProcessingThread(void* argument) {
@@ -105,11 +111,7 @@ DWORD WINAPI IPCChannelState::startDataQueueProcessingThread(void* argument) {
       continue;
     }
     self->status("%s: startDataQueueProcessingThread() - Received QueueNotEmpty flag", {id});
-    MutexLock lock(self->outboundQueueMutexHandle.get());
-    if (!lock.locked()) {
-      std::fputs(build::kQueueLockFailedDuringProcessing, stdout);
-      continue;
-    }
+    std::lock_guard<SlimLock> lock(self->outboundQueueLock);
     self->status("%s: startDataQueueProcessingThread() - Grabbed outboundQueueMutexHandle mutex",
                  {id});
     while (!self->outboundQueue.empty() && !leave()) {
@@ -124,13 +126,12 @@ DWORD WINAPI IPCChannelState::startDataQueueProcessingThread(void* argument) {
           "again...",
           {id});
       // Posters may append while the pipe is down; only this thread takes entries out.
-      ReleaseMutex(self->outboundQueueMutexHandle.get());
+      self->outboundQueueLock.unlock();
       bool stopped = self->pause(50);
-      WaitForSingleObject(self->outboundQueueMutexHandle.get(), INFINITE);
+      self->outboundQueueLock.lock();
       if (stopped) break;
     }
     self->status("%s: startDataQueueProcessingThread() - Setting QueueEmpty flag", {id});
-    if (self->outboundQueue.empty()) ResetEvent(self->outboundQueueNotEmptyFlag.get());
     self->status("%s: startDataQueueProcessingThread() - Releasing outboundQueueMutexHandle mutex",
                  {id});
   }
@@ -145,7 +146,8 @@ int IPCChannelState::PipeWrite(const std::u16string& text) {
   HANDLE pipe = outboundPipe;
   DWORD written = 0;
   bool ok = brevan::ipclink::win32::pipeWrite(
-      pipe, text.c_str(), static_cast<DWORD>(2 * (text.size() + 1)), &written, stopEvent.get());
+      pipe, text.c_str(), static_cast<DWORD>(2 * (text.size() + 1)), &written, writeEvent.get(),
+      stopEvent.get());
   status("%s: PipeWrite() wrote <%s> (%d bytes) : status = %s",
          {asUtf16(channelID), brevan::ipclink::prefixOf(text.c_str(), 250),
           static_cast<int>(written), ok ? u"TRUE" : u"FALSE"});
@@ -168,10 +170,12 @@ DWORD WINAPI IPCChannelState::PipeReadThread(void* argument) {
   }
   if (self->shutdownRequested || abandoned()) return 0;
   {
-    MutexLock lock(self->buildMessageMutexHandle.get());
+    std::lock_guard<SlimLock> lock(self->buildMessageLock);
     self->assembler.reset();  // a new connection starts on a frame boundary
   }
   std::unique_ptr<uint8_t[]> readBuffer(new uint8_t[4096]);
+  const ScopedHandle readEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!readEvent) return static_cast<DWORD>(-1);
   HANDLE pipe = self->inboundPipe;
   for (;;) {
     ZeroMemory(readBuffer.get(), 4096);
@@ -180,7 +184,7 @@ DWORD WINAPI IPCChannelState::PipeReadThread(void* argument) {
     DWORD got = 0;
     DWORD error = 0;
     bool ok = brevan::ipclink::win32::pipeRead(pipe, readBuffer.get(), 4096, &got, &error,
-                                               self->stopEvent.get());
+                                               readEvent.get(), self->stopEvent.get());
     if (abandoned()) return 0;
     self->status("%s: PipeReadThread() - Returned from ReadFile() with readStatus == %d",
                  {id, ok ? 1 : 0});
@@ -239,11 +243,7 @@ bool IPCChannelState::readError(DWORD error) {
 }
 
 int IPCChannelState::BuildMessage(int count, const uint8_t* bytes) {
-  MutexLock lock(buildMessageMutexHandle.get());
-  if (!lock.locked()) {
-    std::printf("Failed to get buildMessageMutexHandle while adding\n");
-    return 0;
-  }
+  std::lock_guard<SlimLock> lock(buildMessageLock);
   size_t held = 0;
   if (!assembler.add(bytes, static_cast<size_t>(count), &held)) return 0;
   completedMessage = assembler.completed();
@@ -256,13 +256,17 @@ int IPCChannelState::BuildMessage(int count, const uint8_t* bytes) {
 void IPCChannelState::dispatchCompletedMessage(bool* endReader) {
   std::u16string text;
   {
-    MutexLock lock(buildMessageMutexHandle.get());
+    std::lock_guard<SlimLock> lock(buildMessageLock);
     text = completedMessage.c_str();  // up to the frame's NUL
   }
-  IPCXMLMessage message(asWide(text.c_str()));
-  Piece source(message, L"SOURCE_ID");
-  if (equalsIgnoringCase(source.text, L"BrevanService")) {
-    auto* block = new ServerMessageBlock{this, std::make_unique<IPCXMLMessage>(&message)};
+  auto message = std::make_unique<IPCXMLMessage>(asWide(text.c_str()));
+  bool fromService = false;
+  {
+    Piece source(*message, L"SOURCE_ID");
+    fromService = equalsIgnoringCase(source.text, L"BrevanService");
+  }
+  if (fromService) {
+    auto* block = new ServerMessageBlock{this, std::move(message)};
     if (!threads.start(processMessageFromServer, block)) delete block;
     return;
   }
@@ -271,23 +275,16 @@ void IPCChannelState::dispatchCompletedMessage(bool* endReader) {
     *endReader = true;
     return;
   }
-  deliverToListeners(text);
+  deliverToListeners(text, std::move(message));
 }
 
-void IPCChannelState::deliverToListeners(const std::u16string& text) {
+void IPCChannelState::deliverToListeners(const std::u16string& text,
+                                         std::unique_ptr<IPCXMLMessage> parsed) {
   std::vector<IPCListenerInterface*> targets = listeners;
   if (!build::kListenerDelivery) targets.assign(1, nullptr);
+  if (!build::kListenerDelivery) parsed.reset();  // the host takes the text
   for (IPCListenerInterface* listener : targets) {
-    auto* block = new DeliveryBlock{this, listener, text};
-    ++activeDeliveries;
-    HANDLE thread = CreateThread(nullptr, 0, sendToListenerThread, block, 0, nullptr);
-    if (!thread) {
-      --activeDeliveries;
-      delete block;
-      continue;
-    }
-    listenerThreadHandle = thread;
-    block->threadHandle = thread;
+    deliveries.submit(std::make_unique<DeliveryBlock>(this, listener, text, std::move(parsed)));
   }
 }
 
@@ -308,33 +305,28 @@ DWORD WINAPI IPCChannelState::processMessageFromServer(void* argument) {
     std::exit(0);
   } else {
     wchar_t* text = block->message->toStringWhichNeedsToBeDeleted();
-    if (text) self->deliverToListeners(asUtf16(text));
+    if (text) self->deliverToListeners(asUtf16(text), nullptr);
     IPCXMLMessage::deleteString(text);
   }
   self->status("%s: processMessageFromServer() - Finish", {id});
   return 0;
 }
 
-DWORD WINAPI IPCChannelState::sendToListenerThread(void* argument) {
-  std::unique_ptr<DeliveryBlock> block(static_cast<DeliveryBlock*>(argument));
-  IPCChannelState* self = block->channel;
-  const char16_t* id = asUtf16(self->channelID);
-  self->status("%s: sendToListenerThread() - Start", {id});
+// Runs on a delivery thread of the pool (never on the read thread).
+void IPCChannelState::deliver(DeliveryBlock* block) {
+  const char16_t* id = asUtf16(channelID);
+  status("%s: sendToListenerThread() - Start", {id});
   try {
     if (build::kListenerDelivery) {
-      block->listener->messageReceived(self->owner, new IPCXMLMessage(asWide(block->text.c_str())));
-    } else if (self->host.deliver) {
-      self->host.deliver(self->host.context, self->owner, asWide(block->text.c_str()));
+      IPCXMLMessage* message = block->message ? block->message.release()
+                                              : new IPCXMLMessage(asWide(block->text.c_str()));
+      block->listener->messageReceived(owner, message);
+    } else if (host.deliver) {
+      host.deliver(host.context, owner, asWide(block->text.c_str()));
     }
   } catch (...) {
   }
-  self->status("%s: sendToListenerThread() - Waiting for parent handle to realize...", {id});
-  while (!block->threadHandle) Sleep(10);
-  self->status("%s: sendToListenerThread() - Parent handle realized", {id});
-  self->status("%s: sendToListenerThread() - Finish", {id});
-  HANDLE thread = block->threadHandle;
-  block.reset();
-  addToReaperList(thread);
-  --self->activeDeliveries;
-  return 0;
+  status("%s: sendToListenerThread() - Waiting for parent handle to realize...", {id});
+  status("%s: sendToListenerThread() - Parent handle realized", {id});
+  status("%s: sendToListenerThread() - Finish", {id});
 }

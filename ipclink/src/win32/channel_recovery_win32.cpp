@@ -79,7 +79,7 @@ void IPCChannelState::beginRepair() {
          GetTickCount() - started < brevan::ipclink::win32::kSetupHandOverLimitMs) {
     if (pause(10)) break;
   }
-  MutexLock lock(buildMessageMutexHandle.get());
+  std::lock_guard<brevan::ipclink::win32::SlimLock> lock(buildMessageLock);
   assembler.reset();
 }
 
@@ -208,7 +208,7 @@ void IPCChannelState::Shutdown() {
     if (pause(10)) break;
   }
   {
-    MutexLock lock(outboundQueueMutexHandle.get());
+    std::lock_guard<brevan::ipclink::win32::SlimLock> lock(outboundQueueLock);
     outboundQueue.clear();
     queuedCount = 0;
   }
@@ -222,6 +222,7 @@ bool IPCChannelState::stopAllThreads() {
   shutdownRequested = true;
   threads.stop();
   SetEvent(stopEvent.get());
+  deliveries.stop();
   // A serving end's pending connects and reads end when its pipes are disconnected; every
   // other wait also watches stopEvent.
   if (direction == IPC_FROM_ROUTER) {
@@ -230,10 +231,10 @@ bool IPCChannelState::stopAllThreads() {
   }
   bool ended = threads.joinAll(brevan::ipclink::win32::kThreadStopLimitMs);
   DWORD started = GetTickCount();
-  while (activeDeliveries > 0 &&
+  while (deliveries.liveThreads() > 0 &&
          GetTickCount() - started < brevan::ipclink::win32::kThreadStopLimitMs)
     Sleep(10);
-  ended = ended && activeDeliveries == 0;
+  ended = ended && deliveries.liveThreads() == 0;
   reapFinishedThreads(1000);
   closePipe(inboundPipe);
   closePipe(outboundPipe);

@@ -103,10 +103,9 @@ IPCChannelState::IPCChannelState(IPCChannel* owner_, const wchar_t* id, int dire
   std::swprintf(channelID, 1024, L"%ls", id);
   std::swprintf(toRouterPipeName, 1024, L"\\\\.\\pipe\\toRouter\\%ls", channelID);
   std::swprintf(toClientPipeName, 1024, L"\\\\.\\pipe\\toClient\\%ls", channelID);
-  outboundQueueMutexHandle.reset(CreateMutexW(nullptr, FALSE, nullptr));
-  buildMessageMutexHandle.reset(CreateMutexW(nullptr, FALSE, nullptr));
-  outboundQueueNotEmptyFlag.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  outboundQueueNotEmptyFlag.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   stopEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  writeEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
 }
 
 void IPCChannelState::init() {

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <deque>
+#include <memory>
 #include <mutex>  // std::lock_guard
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "frame_assembler.h"
 #include "ipclink.h"
 #include "text_format.h"
+#include "win32/delivery_pool_win32.h"
 #include "win32/host_channel_win32.h"
 #include "win32/slim_lock_win32.h"
 #include "winhelpers/handles.h"
@@ -50,6 +52,8 @@ class ThreadGroup {
 
 }  // namespace brevan::ipclink::win32
 
+struct DeliveryBlock;
+
 class IPCChannelState {
  public:
   using ScopedHandle = brevan::win32::ScopedHandle;
@@ -79,7 +83,7 @@ class IPCChannelState {
   static DWORD WINAPI PipeReadThread(void* state);
   int BuildMessage(int count, const uint8_t* bytes);
   static DWORD WINAPI processMessageFromServer(void* serverBlock);
-  static DWORD WINAPI sendToListenerThread(void* deliveryBlock);
+  void deliver(DeliveryBlock* block);
 
   // Recovery and teardown.
   void DisconnectClients();
@@ -130,16 +134,17 @@ class IPCChannelState {
   brevan::ipclink::win32::OutputFunction outputFunction;
 
   // Outbound queue of framed texts, oldest first.
-  ScopedHandle outboundQueueMutexHandle;
-  ScopedHandle outboundQueueNotEmptyFlag;    // manual reset
-  std::deque<std::u16string> outboundQueue;  // guarded by outboundQueueMutexHandle
+  brevan::ipclink::win32::SlimLock outboundQueueLock;
+  ScopedHandle outboundQueueNotEmptyFlag;    // auto reset: raised when the queue stops being empty
+  std::deque<std::u16string> outboundQueue;  // guarded by outboundQueueLock
   std::atomic<size_t> queuedCount{0};
   std::atomic<bool> queueThreadEnded{false};
+  ScopedHandle writeEvent;  // the data-queue thread's, for its pipe writes
 
   // Reassembly of inbound frames.
-  ScopedHandle buildMessageMutexHandle;
-  brevan::ipclink::FrameAssembler assembler;  // guarded by buildMessageMutexHandle
-  std::u16string completedMessage;            // guarded by buildMessageMutexHandle
+  brevan::ipclink::win32::SlimLock buildMessageLock;
+  brevan::ipclink::FrameAssembler assembler;  // guarded by buildMessageLock
+  std::u16string completedMessage;            // guarded by buildMessageLock
 
   std::vector<IPCListenerInterface*> listeners;  // added before traffic starts
 
@@ -158,18 +163,18 @@ class IPCChannelState {
   HANDLE setupPipesThreadHandle = nullptr;
   HANDLE dataQueueThreadHandle = nullptr;
   HANDLE pipeReadThreadHandle = nullptr;
-  HANDLE listenerThreadHandle = nullptr;
   HANDLE watcherThreadHandle = nullptr;
-  std::atomic<int> activeDeliveries{0};
   ScopedHandle stopEvent;  // manual reset, set by the destructor
   brevan::ipclink::win32::ThreadGroup threads;
+  brevan::ipclink::win32::DeliveryPool deliveries{&IPCChannelState::addToReaperList};
 
   // Helpers shared by the files of the channel.
   void beginRepair();
   void startPipeSetup();
   void startSetupWorkers(const wchar_t* readName, const wchar_t* writeName, bool service);
   void publishOwnPipe(bool inbound, HANDLE pipe);
-  void deliverToListeners(const std::u16string& text);
+  // parsed, when given, is text already made into a message; it goes to the first listener.
+  void deliverToListeners(const std::u16string& text, std::unique_ptr<IPCXMLMessage> parsed);
   void dispatchCompletedMessage(bool* endReader);
   bool readError(DWORD error);  // true when the read thread ends
   void runPipeTasks(LPTHREAD_START_ROUTINE outbound, LPTHREAD_START_ROUTINE inbound);
@@ -200,7 +205,10 @@ ChannelGlobals& channelGlobals();
 void createChannelGlobals();
 
 // Blocking pipe operations that give up when stopEvent is set. The error is GetLastError's.
-bool pipeRead(HANDLE pipe, void* buffer, DWORD size, DWORD* got, DWORD* error, HANDLE stopEvent);
-bool pipeWrite(HANDLE pipe, const void* data, DWORD size, DWORD* written, HANDLE stopEvent);
+// ioEvent is a manual-reset event of the calling thread's own, used for one operation at a time.
+bool pipeRead(HANDLE pipe, void* buffer, DWORD size, DWORD* got, DWORD* error, HANDLE ioEvent,
+              HANDLE stopEvent);
+bool pipeWrite(HANDLE pipe, const void* data, DWORD size, DWORD* written, HANDLE ioEvent,
+               HANDLE stopEvent);
 
 }  // namespace brevan::ipclink::win32

@@ -82,35 +82,34 @@ bool finishOverlapped(HANDLE pipe, OVERLAPPED* overlapped, BOOL issued, DWORD* t
   return GetOverlappedResult(pipe, overlapped, transferred, FALSE) != FALSE;
 }
 
-class OverlappedEvent {
- public:
-  OverlappedEvent() {
-    ZeroMemory(&overlapped, sizeof overlapped);
-    overlapped.hEvent = event_.get();
-  }
+// An OVERLAPPED on the caller's event: a thread that does one pipe operation after another
+// keeps one event for all of them (the system resets it as each operation starts).
+OVERLAPPED overlappedOn(HANDLE ioEvent) {
   OVERLAPPED overlapped;
-
- private:
-  ScopedHandle event_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-};
+  ZeroMemory(&overlapped, sizeof overlapped);
+  overlapped.hEvent = ioEvent;
+  return overlapped;
+}
 
 }  // namespace
 
-bool pipeRead(HANDLE pipe, void* buffer, DWORD size, DWORD* got, DWORD* error, HANDLE stopEvent) {
-  OverlappedEvent io;
+bool pipeRead(HANDLE pipe, void* buffer, DWORD size, DWORD* got, DWORD* error, HANDLE ioEvent,
+              HANDLE stopEvent) {
+  OVERLAPPED io = overlappedOn(ioEvent);
   *got = 0;
   SetLastError(0);
-  BOOL issued = ReadFile(pipe, buffer, size, nullptr, &io.overlapped);
-  bool ok = finishOverlapped(pipe, &io.overlapped, issued, got, stopEvent);
+  BOOL issued = ReadFile(pipe, buffer, size, nullptr, &io);
+  bool ok = finishOverlapped(pipe, &io, issued, got, stopEvent);
   *error = ok ? 0 : GetLastError();
   return ok;
 }
 
-bool pipeWrite(HANDLE pipe, const void* data, DWORD size, DWORD* written, HANDLE stopEvent) {
-  OverlappedEvent io;
+bool pipeWrite(HANDLE pipe, const void* data, DWORD size, DWORD* written, HANDLE ioEvent,
+               HANDLE stopEvent) {
+  OVERLAPPED io = overlappedOn(ioEvent);
   *written = 0;
-  BOOL issued = WriteFile(pipe, data, size, nullptr, &io.overlapped);
-  return finishOverlapped(pipe, &io.overlapped, issued, written, stopEvent);
+  BOOL issued = WriteFile(pipe, data, size, nullptr, &io);
+  return finishOverlapped(pipe, &io, issued, written, stopEvent);
 }
 
 }  // namespace brevan::ipclink::win32

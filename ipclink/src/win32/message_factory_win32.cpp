@@ -11,7 +11,6 @@
 #include "win32/slim_lock_win32.h"
 #include "winhelpers/com.h"
 #include "winhelpers/handles.h"
-#include "winhelpers/mutex_lock.h"
 #include "winhelpers/wide_text.h"
 #include "xml_text.h"
 
@@ -25,7 +24,6 @@ namespace {
 using brevan::win32::asUtf16;
 using brevan::win32::asWide;
 using brevan::win32::ComPtr;
-using brevan::win32::MutexLock;
 using brevan::win32::ScopedBstr;
 using brevan::win32::ScopedHandle;
 using brevan::win32::ScopedVariant;
@@ -48,13 +46,17 @@ enum Action {
 
 const char16_t kEmptyMessageText[] = u"<BREVAN_IPC_MESSAGE></BREVAN_IPC_MESSAGE>";
 
-// The process-wide request theBlock(). Written by the requester holding requestMessageMutexHandle,
-// read and answered by the factory thread between the two events. The requester sets the one and
-// starts waiting for the other in a single SignalObjectAndWait.
+// The process-wide request block. A requester holds requestLock for the whole round trip,
+// fills the block, raises requestPending and sleeps until the factory raises requestDone. The
+// hand-over uses a slim lock and condition variables, which need no kernel object and, unlike
+// events, no trip into the kernel when the two threads take turns.
 struct RequestBlock {
-  HANDLE requestMessageMutexHandle = nullptr;
-  HANDLE messageRequestEvent = nullptr;   // manual reset: the block is filled
-  HANDLE messageCompleteEvent = nullptr;  // manual reset: the request is done
+  SlimLock requestLock;  // one request at a time
+  SlimLock handOver;     // guards the two flags below
+  CONDITION_VARIABLE requestReady = CONDITION_VARIABLE_INIT;
+  CONDITION_VARIABLE requestFinished = CONDITION_VARIABLE_INIT;
+  bool requestPending = false;  // guarded by handOver
+  bool requestDone = false;     // guarded by handOver
   HANDLE factoryThread = nullptr;
   IClassFactory* domClass = nullptr;  // the factory thread's own; fetched once per start
   std::atomic<LONG> requestedAction{kWakeUp};
@@ -260,11 +262,18 @@ DWORD WINAPI messageFactoryThread(void*) {
                               reinterpret_cast<void**>(&theBlock().domClass)))) {
     theBlock().domClass = nullptr;
   }
-  while (!theBlock().shuttingDown) {
-    WaitForSingleObject(theBlock().messageRequestEvent, INFINITE);
-    carryOut(theBlock().requestedAction);
-    ResetEvent(theBlock().messageRequestEvent);
-    SetEvent(theBlock().messageCompleteEvent);
+  RequestBlock& block = theBlock();
+  while (!block.shuttingDown) {
+    {
+      std::lock_guard<SlimLock> guard(block.handOver);
+      while (!block.requestPending)
+        SleepConditionVariableSRW(&block.requestReady, block.handOver.native(), INFINITE, 0);
+      block.requestPending = false;
+    }
+    carryOut(block.requestedAction);
+    std::lock_guard<SlimLock> guard(block.handOver);
+    block.requestDone = true;
+    WakeConditionVariable(&block.requestFinished);
   }
   ComPtr<IClassFactory>(std::exchange(theBlock().domClass, nullptr)).reset();
   CoUninitialize();
@@ -279,34 +288,34 @@ void startLocked() {
   theBlock().shuttingDown = false;
   theBlock().exitedMessageFactoryThread = false;
   theBlock().oneup = 0;
-  if (!theBlock().requestMessageMutexHandle)
-    theBlock().requestMessageMutexHandle = CreateMutexW(nullptr, FALSE, nullptr);
-  if (!theBlock().messageRequestEvent)
-    theBlock().messageRequestEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!theBlock().messageCompleteEvent)
-    theBlock().messageCompleteEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   theBlock().factoryThread = CreateThread(nullptr, 0, messageFactoryThread, nullptr, 0, nullptr);
 }
 
-// One round trip: fill the block under the request mutex, wake the factory, wait for it.
+// Wakes the factory for the filled block and waits until it has carried the request out. The
+// caller holds requestLock.
+void handOverAndWait() {
+  RequestBlock& block = theBlock();
+  std::lock_guard<SlimLock> guard(block.handOver);
+  block.requestDone = false;
+  block.requestPending = true;
+  WakeConditionVariable(&block.requestReady);
+  while (!block.requestDone)
+    SleepConditionVariableSRW(&block.requestFinished, block.handOver.native(), INFINITE, 0);
+}
+
+// One round trip: fill the block under the request lock, wake the factory, wait for it.
 template <typename Fill, typename Read>
-bool request(const char* operation, Fill fill, Read read) {
+bool request(Fill fill, Read read) {
   {
     std::lock_guard<SlimLock> guard(lifecycleMutex);
     if (!everStarted) startLocked();
   }
   if (theBlock().shuttingDown) return false;
-  MutexLock lock(theBlock().requestMessageMutexHandle);
-  if (!lock.locked()) {
-    std::printf("Error: Failed to get mutex handle during %s()\n", operation);
-    return false;
-  }
+  std::lock_guard<SlimLock> serial(theBlock().requestLock);
   if (theBlock().shuttingDown) return false;
   fill();
-  SignalObjectAndWait(theBlock().messageRequestEvent, theBlock().messageCompleteEvent, INFINITE,
-                      FALSE);
+  handOverAndWait();
   read();
-  ResetEvent(theBlock().messageCompleteEvent);
   return true;
 }
 
@@ -322,15 +331,9 @@ void stopMessageFactory() {
   if (!theBlock().factoryThread || theBlock().shuttingDown) return;
   theBlock().shuttingDown = true;
   {
-    MutexLock lock(theBlock().requestMessageMutexHandle);
-    if (lock.locked()) {
-      theBlock().requestedAction = kWakeUp;
-      SignalObjectAndWait(theBlock().messageRequestEvent, theBlock().messageCompleteEvent, INFINITE,
-                          FALSE);
-      ResetEvent(theBlock().messageCompleteEvent);
-    } else {
-      std::printf("Error: Failed to get mutex handle during shutdownMessageProcessing()\n");
-    }
+    std::lock_guard<SlimLock> serial(theBlock().requestLock);
+    theBlock().requestedAction = kWakeUp;
+    handOverAndWait();
   }
   while (!theBlock().exitedMessageFactoryThread) Sleep(100);
 }
@@ -338,7 +341,7 @@ void stopMessageFactory() {
 IPCXMLDocument* requestMessageCreation() {
   IPCXMLDocument* created = nullptr;
   request(
-      "requestMessageCreation", [] { theBlock().requestedAction = kCreateEmpty; },
+      [] { theBlock().requestedAction = kCreateEmpty; },
       [&] { created = theBlock().newMessage; });
   return created;
 }
@@ -346,7 +349,6 @@ IPCXMLDocument* requestMessageCreation() {
 IPCXMLDocument* requestMessageCreation(const char16_t* text) {
   IPCXMLDocument* created = nullptr;
   request(
-      "requestMessageCreation",
       [&] {
         theBlock().stringForMessageCreation = text;
         theBlock().requestedAction = kCreateFromText;
@@ -357,7 +359,6 @@ IPCXMLDocument* requestMessageCreation(const char16_t* text) {
 
 void requestMessageDestruction(IPCXMLDocument* document) {
   request(
-      "requestMessageDestruction",
       [&] {
         theBlock().messageToDestroy = document;
         theBlock().requestedAction = kDestroy;
@@ -368,7 +369,6 @@ void requestMessageDestruction(IPCXMLDocument* document) {
 void requestAddMessagePiece(IPCXMLDocument* document, const char16_t* name, const char16_t* value) {
   if (!document || !name) return;
   request(
-      "requestAddMessagePiece",
       [&] {
         theBlock().messageToModify = document;
         theBlock().stringForAddingMessagePieceName = name;
@@ -382,7 +382,6 @@ bool requestGetMessagePiece(IPCXMLDocument* document, const char16_t* name, std:
   if (!document || !name) return false;
   bool found = false;
   request(
-      "requestGetMessagePieceWhichNeedsToBeDeleted",
       [&] {
         theBlock().messageToModify = document;
         theBlock().stringForGettingMessagePieceName = name;
@@ -399,7 +398,6 @@ std::u16string requestSerialisation(IPCXMLDocument* document) {
   std::u16string text;
   if (!document) return text;
   request(
-      "requestSerialisation",
       [&] {
         theBlock().messageToModify = document;
         theBlock().requestedAction = kSerialise;

@@ -19,6 +19,8 @@ class SlimLock {
   void lock() { AcquireSRWLockExclusive(&lock_); }
   bool try_lock() { return TryAcquireSRWLockExclusive(&lock_) != 0; }
   void unlock() { ReleaseSRWLockExclusive(&lock_); }
+  // For condition variables (SleepConditionVariableSRW), held exclusively.
+  SRWLOCK* native() { return &lock_; }
 
  private:
   SRWLOCK lock_ = SRWLOCK_INIT;
