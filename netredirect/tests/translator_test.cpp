@@ -2,6 +2,8 @@
 // adapters handed back when workers end, and the calls' results around open and close.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "adaptor_hash.h"
 #include "frame_builder.h"
 #include "stand_in_filter.h"
@@ -99,6 +101,25 @@ TEST_F(TranslatorTest, PassesOnWhatIsStillQueuedWhenStopping) {
   ASSERT_TRUE(translator.stop());
   EXPECT_EQ(filter.adapter(0)->queued(), 0u);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(sent(0).bytes, synToSmb());
+}
+
+// Frames keep arriving while the translator stops: every one of them leaves the adapter, the
+// one in the worker's hand included.
+TEST_F(TranslatorTest, StoppingUnderTrafficLosesNoFrame) {
+  ASSERT_TRUE(translator.open());
+  ASSERT_TRUE(translator.start());
+  ASSERT_TRUE(waitUntil(5s, [&] { return allTunnelling(); }));
+  constexpr int kFrames = 3000;
+  std::thread traffic([&] {
+    for (int i = 0; i < kFrames; ++i) arrive(0, kToNetwork, synToSmb());
+  });
+  ASSERT_TRUE(waitUntil(5s, [&] { return filter.adapter(0)->queued() > 0; }, 1ms));
+  ASSERT_TRUE(translator.stop());
+  traffic.join();
+  int left = 0;
+  FrameRecord record;
+  while (filter.adapter(0)->takeSent(200ms, record)) ++left;
+  EXPECT_EQ(left, kFrames);
 }
 
 TEST_F(TranslatorTest, AWorkerWhoseEventFailsEndsAloneAndLeavesNoTrace) {
