@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <mutex>
+#include <atomic>
 
 #include "process_backend.h"
 #include "win32/filter_library_win32.h"
@@ -19,6 +19,7 @@ using win32::FilterLibrary;
 
 class NdisPort : public AdapterPort {
  public:
+  ~NdisPort() override { detach(); }
   NdisPort(FilterLibrary& library, HANDLE adapter)
       : library_(library),
         adapter_(adapter),
@@ -28,34 +29,32 @@ class NdisPort : public AdapterPort {
   }
 
   bool attach() override {
-    std::lock_guard<std::mutex> lock(mutex_);
     brevan::win32::ScopedHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!event.get() || !library_.setPacketEvent(library_.driver, adapter_, event.get())) {
       return false;
     }
-    event_ = std::move(event);
+    event_.store(event.take());
     return true;
   }
   void detach() override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!event_.get()) return;
+    const HANDLE event = event_.exchange(nullptr);
+    if (!event) return;
     library_.setPacketEvent(library_.driver, adapter_, nullptr);
-    event_.reset();
+    brevan::win32::ScopedHandle(event).close();
   }
   void setMode(uint32_t mode) override {
     win32::AdapterMode request{adapter_, ULONG(mode)};
     library_.setAdapterMode(library_.driver, &request);
   }
   bool waitForFrames(std::chrono::milliseconds limit) override {
-    const HANDLE event = currentEvent();
+    const HANDLE event = event_.load();
     if (!event) return false;
     const bool signalled = WaitForSingleObject(event, DWORD(limit.count())) == WAIT_OBJECT_0;
     ResetEvent(event);
     return signalled;
   }
   void wake() override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (event_.get()) SetEvent(event_.get());
+    if (const HANDLE event = event_.load()) SetEvent(event);
   }
   bool read(FrameBuffer& buffer) override {
     if (!library_.readPacket(library_.driver, &request_)) return false;
@@ -79,17 +78,13 @@ class NdisPort : public AdapterPort {
   void flush() override { library_.flushAdapterPacketQueue(library_.driver, adapter_); }
 
  private:
-  HANDLE currentEvent() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return event_.get();
-  }
-
   FilterLibrary& library_;
   const HANDLE adapter_;
   std::unique_ptr<uint8_t[]> storage_;  // the zeroed frame buffer handed to the library
   win32::EthRequest request_{};
-  std::mutex mutex_;  // guards event_
-  brevan::win32::ScopedHandle event_;
+  // The registered event, owned here; no lock, so that the exit clean-up can never wait on a
+  // worker that the process ended while it held one.
+  std::atomic<HANDLE> event_{nullptr};
 };
 
 class NdisBackend : public FilterBackend {
