@@ -52,6 +52,8 @@ class Translator {
   void exitCleanUp();
 
   size_t adapterCount() const { return recordCount_.load(); }
+  // What adapter `adapter` learned; its worker alone writes it, so read it while that worker
+  // is stopped or waiting.
   LearnedFields learned(size_t adapter) const { return records_[adapter].learned; }
 
  private:
