@@ -62,6 +62,8 @@ class Translator {
 
   FilterBackend& backend_;
   const std::chrono::milliseconds stopLimit_;
+  // Serialises open, close, start, stop and the add calls; guards the records' ports and
+  // tablesOpen_. Workers never take it.
   std::mutex control_;
   std::array<AdapterRecord, kMaxAdapters> records_;  // guarded by control_ (records_[i].port)
   std::atomic<size_t> recordCount_{0};

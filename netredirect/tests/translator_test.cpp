@@ -2,6 +2,8 @@
 // adapters handed back when workers end, and the calls' results around open and close.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "adaptor_hash.h"
@@ -161,12 +163,45 @@ TEST_F(TranslatorTest, ASecondOpenStopsTheWorkersAndEmptiesTheTables) {
   ASSERT_TRUE(translator.addSmbTranslations());
   ASSERT_TRUE(translator.start());
   ASSERT_TRUE(waitUntil(5s, [&] { return allTunnelling(); }));
+  ASSERT_TRUE(translator.start());  // a start while running stops the old set first
+  EXPECT_EQ(filter.adapter(0)->detaches(), 1);
+  ASSERT_TRUE(waitUntil(5s, [&] { return filter.adapter(0)->attaches() == 2; }));
   ASSERT_TRUE(translator.open());
   EXPECT_FALSE(translator.isRunning());
   ASSERT_TRUE(translator.start());
   ASSERT_TRUE(waitUntil(5s, [&] { return allTunnelling(); }));
   arrive(0, kToNetwork, synToSmb());
   EXPECT_EQ(sent(0).bytes, synToSmb());  // learned nothing yet, and no rules
+}
+
+// A worker stuck in handing a frame on: close keeps the tables and says so, start refuses to
+// add a second set of workers; once it is free both go through.
+TEST_F(TranslatorTest, AWorkerThatWillNotStopKeepsTablesAndBlocksAStart) {
+  Translator quick(filter, 100ms);
+  std::mutex mutex;
+  std::condition_variable released;
+  bool free = false;
+  filter.adapter(0)->setSink([&](uint32_t, const uint8_t*, size_t) {
+    std::unique_lock<std::mutex> lock(mutex);
+    released.wait(lock, [&] { return free; });
+  });
+  ASSERT_TRUE(quick.open());
+  ASSERT_TRUE(quick.start());
+  ASSERT_TRUE(waitUntil(5s, [&] { return allTunnelling(); }));
+  arrive(0, kToNetwork, synToSmb());
+  ASSERT_TRUE(waitUntil(5s, [&] { return filter.adapter(0)->queued() == 0; }));
+  EXPECT_FALSE(quick.close());
+  EXPECT_TRUE(quick.addSmbTranslations());  // the tables are still there
+  EXPECT_FALSE(quick.start());
+  EXPECT_TRUE(quick.isRunning());
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    free = true;
+  }
+  released.notify_all();
+  EXPECT_TRUE(quick.close());
+  EXPECT_FALSE(quick.isRunning());
+  EXPECT_FALSE(quick.addSmbTranslations());
 }
 
 TEST_F(TranslatorTest, ExitCleanUpHandsEveryAdapterBack) {
