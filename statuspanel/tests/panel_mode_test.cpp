@@ -29,8 +29,8 @@ TEST(PanelMode, StartIsSearchedInTheArgumentsOnly) {
       {u"\"C:\\unclosed start", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(isStartMode(c.commandLine), c.start)
-        << std::string(c.commandLine, c.commandLine + std::char_traits<char16_t>::length(c.commandLine));
+    EXPECT_EQ(isStartMode(c.commandLine), c.start) << std::string(
+        c.commandLine, c.commandLine + std::char_traits<char16_t>::length(c.commandLine));
   }
 }
 

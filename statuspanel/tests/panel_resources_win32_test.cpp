@@ -137,9 +137,9 @@ TEST_F(PanelResources, DialogTemplate) {
 }
 
 TEST_F(PanelResources, IconLoads) {
-  EXPECT_FALSE(resource(kGroupIcon, MAKEINTRESOURCEW(IDI_PANEL),
-                        MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL))
-                   .empty());
+  EXPECT_FALSE(
+      resource(kGroupIcon, MAKEINTRESOURCEW(IDI_PANEL), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL))
+          .empty());
   for (int side : {16, 32}) {
     const HANDLE icon =
         LoadImageW(module_.get(), MAKEINTRESOURCEW(IDI_PANEL), IMAGE_ICON, side, side, 0);
@@ -177,7 +177,9 @@ TEST_F(PanelResources, TextsInEveryLanguageOfTheirOwn) {
       {{0x410, 0x810}, L"Avvio di Brevan...", L"Arresto di Brevan..."},
       {{0x411}, L"Brevan\u306e\u59cb\u52d5...", L"Brevan\u306e\u505c\u6b62..."},
       {{0x412}, L"Brevan \uc2dc\uc791...", L"Brevan \uc911\uc9c0..."},
-      {{0x404, 0xC04}, L"\u6b63\u5728\u555f\u52d5 Brevan...", L"\u6b63\u5728\u505c\u6b62 Brevan..."},
+      {{0x404, 0xC04},
+       L"\u6b63\u5728\u555f\u52d5 Brevan...",
+       L"\u6b63\u5728\u505c\u6b62 Brevan..."},
       {{0x804}, L"\u6b63\u5728\u542f\u52a8 Brevan...", L"\u6b63\u5728\u505c\u6b62 Brevan..."},
   };
   for (const auto& row : table) {

@@ -260,7 +260,7 @@ TEST(PanelRun, StopModeAsksTheControllerAndCannotBeClosedEarly) {
   EXPECT_GE(lasted, 3000ms);
   EXPECT_LE(lasted, 8000ms);
   ASSERT_FALSE(positions.empty());
-  EXPECT_EQ(positions.front(), 0);
+  EXPECT_LE(positions.front(), 5) << "the bar starts empty";
   for (size_t i = 0; i < positions.size(); ++i) {
     EXPECT_EQ(positions[i] % 5, 0) << positions[i];
     EXPECT_LE(positions[i], 20);
@@ -270,8 +270,8 @@ TEST(PanelRun, StopModeAsksTheControllerAndCannotBeClosedEarly) {
   }
   EXPECT_GE(positions.back(), 15);
 
-  expectLaunch(directory.log("BrevanController"), "BrevanController.exe", "stop",
-               directory.path(), SW_HIDE);
+  expectLaunch(directory.log("BrevanController"), "BrevanController.exe", "stop", directory.path(),
+               SW_HIDE);
   EXPECT_FALSE(exists(directory.log("BrevanLauncher")));
   EXPECT_EQ(listener.connections(), 0);
 }
@@ -286,10 +286,12 @@ TEST(PanelRun, StartModeLaunchesBothAndSignalsAListenerThatComesUpLate) {
   ASSERT_TRUE(dialog);
   EXPECT_EQ(statusText(dialog), L"Starting Brevan...");
 
-  ASSERT_TRUE(waitUntil(10s, [&] { return progressPosition(dialog).value_or(0) >= 5; }, 20ms));
+  ASSERT_TRUE(waitUntil(
+      10s, [&] { return progressPosition(dialog).value_or(0) >= 5; }, 20ms));
   saveScreenshot(dialog, windowsPath(BREVAN_BINARY_DIR "/statuspanel/panel-start.png"));
   // The last step comes a second after 15; the attempts follow it two seconds apart.
-  ASSERT_TRUE(waitUntil(10s, [&] { return progressPosition(dialog).value_or(0) >= 15; }, 20ms));
+  ASSERT_TRUE(waitUntil(
+      10s, [&] { return progressPosition(dialog).value_or(0) >= 15; }, 20ms));
   std::this_thread::sleep_until(Clock::now() + 4000ms);
   SignalListener listener;
   ASSERT_TRUE(listener.listening());
@@ -300,8 +302,8 @@ TEST(PanelRun, StartModeLaunchesBothAndSignalsAListenerThatComesUpLate) {
   EXPECT_EQ(listener.received(), "B");
   EXPECT_EQ(listener.connections(), 1);
 
-  expectLaunch(directory.log("BrevanController"), "BrevanController.exe", "start",
-               directory.path(), SW_HIDE);
+  expectLaunch(directory.log("BrevanController"), "BrevanController.exe", "start", directory.path(),
+               SW_HIDE);
   expectLaunch(directory.log("BrevanLauncher"), "BrevanLauncher.exe", "", directory.path(),
                SW_SHOWNORMAL);
 }
@@ -313,7 +315,8 @@ TEST(PanelRun, StartModeWithoutListenerGivesUpAfterThreeAttempts) {
                      wide(programDirectory()));
   const HWND dialog = waitForPanel(panel.id(), 15000);
   ASSERT_TRUE(dialog);
-  ASSERT_TRUE(waitUntil(10s, [&] { return progressPosition(dialog).value_or(0) >= 15; }, 20ms));
+  ASSERT_TRUE(waitUntil(
+      10s, [&] { return progressPosition(dialog).value_or(0) >= 15; }, 20ms));
   const auto lastStepBefore = Clock::now() + 1000ms;
   bool minimised = false;
   while (IsWindow(dialog) && Clock::now() < lastStepBefore + 15s) {
@@ -330,8 +333,8 @@ TEST(PanelRun, StartModeWithoutListenerGivesUpAfterThreeAttempts) {
 TEST(PanelRun, BareNameStartedFromItsOwnDirectoryFindsTheController) {
   PanelDirectory directory("bare");
   PanelProcess panel(directory, L"StatusPanel.exe", directory.widePath());
-  expectLaunch(directory.log("BrevanController"), "BrevanController.exe", "stop",
-               directory.path(), SW_HIDE);
+  expectLaunch(directory.log("BrevanController"), "BrevanController.exe", "stop", directory.path(),
+               SW_HIDE);
   EXPECT_FALSE(findTopWindow(panel.id(), L"#32770", L"ERROR: Full path not given"));
 }
 
@@ -351,8 +354,11 @@ TEST(PanelRun, MarkerFileHoldsTheStartUntilClicked) {
 
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(waitForPanel(panel.id(), 10000));
-  expectLaunch(directory.log("BrevanController"), "BrevanController.exe", "start",
-               directory.path(), SW_HIDE);
+  expectLaunch(directory.log("BrevanController"), "BrevanController.exe", "start", directory.path(),
+               SW_HIDE);
+  // Both started before the panel is ended.
+  expectLaunch(directory.log("BrevanLauncher"), "BrevanLauncher.exe", "", directory.path(),
+               SW_SHOWNORMAL);
 }
 
 }  // namespace

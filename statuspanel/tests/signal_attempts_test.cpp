@@ -14,7 +14,8 @@ struct AttemptRun {
   // 'y' or 'n' per attempt that is reached; "started" reads false from the start, or after
   // `stopStartedAfter` attempts when that is not negative.
   explicit AttemptRun(std::string script, bool startedAtFirst = true, int stopStartedAfter = -1)
-      : script(std::move(script)), startedAtFirst(startedAtFirst),
+      : script(std::move(script)),
+        startedAtFirst(startedAtFirst),
         stopStartedAfter(stopStartedAfter) {}
 
   std::string script;
@@ -27,9 +28,7 @@ struct AttemptRun {
   AttemptRun& go() {
     int attempts = 0;
     SignalSteps steps{
-        [&] {
-          return stopStartedAfter >= 0 ? attempts < stopStartedAfter : startedAtFirst;
-        },
+        [&] { return stopStartedAfter >= 0 ? attempts < stopStartedAfter : startedAtFirst; },
         [&] {
           const bool ok = size_t(attempts) < script.size() && script[size_t(attempts)] == 'y';
           ++attempts;
@@ -48,11 +47,8 @@ TEST(SignalAttempts, ThreeTriesAtMostEachFollowedByAPause) {
     const char* trace;
     bool result;
   } cases[] = {
-      {"y", "cp", true},
-      {"ny", "rpcp", true},
-      {"nny", "rprpcp", true},
-      {"nnn", "rprprp", false},
-      {"nnny", "rprprp", false},  // a fourth attempt is never made
+      {"y", "cp", true},        {"ny", "rpcp", true},      {"nny", "rprpcp", true},
+      {"nnn", "rprprp", false}, {"nnny", "rprprp", false},  // a fourth attempt is never made
   };
   for (const auto& c : cases) {
     AttemptRun run{c.script};

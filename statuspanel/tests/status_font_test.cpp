@@ -10,13 +10,26 @@ TEST(StatusFont, EveryRowOfTheTableAndItsNeighbours) {
     const char* locale;
     const char* face;
   } cases[] = {
-      {"zh_TW", "MingLiU"},      {"zh_HK", "MingLiU"},     {"ZH_tw", "MingLiU"},
-      {"zh_CN", "SimSun"},       {"zh_SG", "SimSun"},      {"Zh_Sg", "SimSun"},
-      {"zh_MO", "Arial"},        {"zh_", "Arial"},         {"zh_TWN", "Arial"},
-      {"ja_JP", "MS UI Gothic"}, {"JA_xx", "MS UI Gothic"}, {"jav_ID", "MS UI Gothic"},
-      {"ko_KR", "Gulim"},        {"KO_", "Gulim"},         {"kok_IN", "Gulim"},
-      {"en_US", "Arial"},        {"de_DE", "Arial"},       {"j", "Arial"},
-      {"", "Arial"},             {"_", "Arial"},
+      {"zh_TW", "MingLiU"},
+      {"zh_HK", "MingLiU"},
+      {"ZH_tw", "MingLiU"},
+      {"zh_CN", "SimSun"},
+      {"zh_SG", "SimSun"},
+      {"Zh_Sg", "SimSun"},
+      {"zh_MO", "Arial"},
+      {"zh_", "Arial"},
+      {"zh_TWN", "Arial"},
+      {"ja_JP", "MS UI Gothic"},
+      {"JA_xx", "MS UI Gothic"},
+      {"jav_ID", "MS UI Gothic"},
+      {"ko_KR", "Gulim"},
+      {"KO_", "Gulim"},
+      {"kok_IN", "Gulim"},
+      {"en_US", "Arial"},
+      {"de_DE", "Arial"},
+      {"j", "Arial"},
+      {"", "Arial"},
+      {"_", "Arial"},
   };
   for (const auto& c : cases) {
     EXPECT_STREQ(statusFontFace(c.locale), c.face) << "locale \"" << c.locale << '"';

@@ -31,8 +31,11 @@ inside() {
   mkdir -p "$view"
   mount -t tmpfs tmpfs "$view"
   mkdir "$view/upper" "$view/work" "$view/prefix"
-  mount -t overlay overlay \
-      -o "lowerdir=$session/prefix,upperdir=$view/upper,workdir=$view/work" "$view/prefix"
+  if ! mount -t overlay overlay \
+      -o "lowerdir=$session/prefix,upperdir=$view/upper,workdir=$view/work" "$view/prefix"; then
+    echo "skipped: no overlay mount of the Wine prefix can be made here"
+    return 77
+  fi
   wine_env "$arch" "$session"
   export WINEPREFIX="$view/prefix" DISPLAY
   DISPLAY=$(cat "$session/display")

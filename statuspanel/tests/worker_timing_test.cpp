@@ -9,9 +9,8 @@ TEST(WorkerTiming, StepsLeftForTheTimeTheLaunchesTook) {
   const struct {
     uint64_t elapsedMs;
     int steps;
-  } cases[] = {{0, 4},    {1, 4},    {999, 4},  {1000, 3}, {1999, 3},         {2000, 2},
-               {2999, 2}, {3000, 1}, {3999, 1}, {4000, 0}, {4001, 0},         {60000, 0},
-               {0xFFFFFFFFull, 0}};
+  } cases[] = {{0, 4},    {1, 4},    {999, 4},  {1000, 3}, {1999, 3},  {2000, 2},         {2999, 2},
+               {3000, 1}, {3999, 1}, {4000, 0}, {4001, 0}, {60000, 0}, {0xFFFFFFFFull, 0}};
   for (const auto& c : cases) {
     EXPECT_EQ(remainingProgressSteps(c.elapsedMs), c.steps) << c.elapsedMs << " ms";
   }

@@ -41,10 +41,9 @@ void signalProduct(HWND dialog, const std::atomic<bool>& started) {
   sockaddr_in address;
   if (!localAddress(address)) return;
   SOCKET connected = INVALID_SOCKET;
-  const SignalSteps steps{
-      [&] { return started.load(); },
-      [&] { return (connected = connectOnce(address)) != INVALID_SOCKET; },
-      [] { Sleep(kSignalPauseMs); }};
+  const SignalSteps steps{[&] { return started.load(); },
+                          [&] { return (connected = connectOnce(address)) != INVALID_SOCKET; },
+                          [] { Sleep(kSignalPauseMs); }};
   if (!connectWithRetries(steps)) return;
   ShowWindow(dialog, SW_MINIMIZE);
   send(connected, "B", 1, 0);

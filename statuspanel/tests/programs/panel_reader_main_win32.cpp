@@ -1,5 +1,7 @@
 // Reads the status text of the panel that runs from a given directory, writes it (UTF-8) to a
-// file and ends that panel: the language runs need nothing of the panel but its first look.
+// file and ends that panel: the language runs need nothing of the panel but its first look. The
+// panel is ended only after its first progress step, when the controller and the launcher have
+// been started: a program whose starter dies while it is being started may never run.
 //   panel_reader.exe <panel directory> <output file>
 // Exit code 0 when the text was read, 1 when no panel showed within 20 seconds.
 #include <windows.h>
@@ -53,6 +55,9 @@ int wmain(int argc, wchar_t** argv) {
   const HWND panel = panelFrom(argv[1], processId);
   if (!panel) return 1;
   const auto text = statusText(panel);
+  for (DWORD waited = 0; waited < 10000 && progressPosition(panel).value_or(0) < 5; waited += 50) {
+    Sleep(50);
+  }
   endProcess(processId);
   FILE* out = _wfopen(argv[2], L"wb");
   if (!out || !text) return 1;

@@ -38,7 +38,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
   const std::wstring log = path.substr(0, path.size() - 4) + L".log";
   std::wstring arguments(brevan::win32::asWide(
-      brevan::statuspanel::argumentsAfterProgram(brevan::win32::asUtf16(GetCommandLineW())).data()));
+      brevan::statuspanel::argumentsAfterProgram(brevan::win32::asUtf16(GetCommandLineW()))
+          .data()));
   arguments.erase(0, arguments.find_first_not_of(L" \t"));
   FILE* out = _wfopen(log.c_str(), L"a");
   if (!out) return 1;
