@@ -23,11 +23,9 @@ windows_work="Z:${work//\//\\}"
 # locale, arguments, the text expected
 cases=(
   "de_DE.UTF-8||Brevan beenden..."
-  "de_CH.UTF-8|start|Brevan starten..."
   "fr_CA.UTF-8||Fermer Brevan..."
   "ja_JP.UTF-8||Brevanの停止..."
   "ko_KR.UTF-8|start|Brevan 시작..."
-  "nl_NL.UTF-8||Stopping Brevan..."
   "zh_TW.UTF-8||正在停止 Brevan..."
   "zh_CN.UTF-8|start|正在启动 Brevan..."
 )
