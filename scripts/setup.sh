@@ -15,7 +15,7 @@ required=(
   mingw-w64 libz-mingw-w64-dev
   gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix
   gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
-  wine wine64 xvfb xauth
+  wine wine64 xvfb xauth iproute2
 )
 optional_wine32=wine32:i386
 
