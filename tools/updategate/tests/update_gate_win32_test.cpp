@@ -97,12 +97,13 @@ TEST_F(UpdateGate, RewriteInProgressDoesNotOpenTheGate) {
   writeProperties("isReadyForUpdate=1\r\n");
   bool launchedDuringRewrite = true;
   const ProgramRun run = runGate([&] {
-    // Empty for less than three confirming reads take; the cycle drifts against the polls.
-    for (int rewrite = 0; rewrite < 4; ++rewrite) {
+    // Empty for well under the 400 ms that three confirming reads take, on a cycle that drifts
+    // against the polls.
+    for (int rewrite = 0; rewrite < 5; ++rewrite) {
       writeProperties("");
-      std::this_thread::sleep_for(milliseconds(300));
+      std::this_thread::sleep_for(milliseconds(150));
       writeProperties("isReadyForUpdate=1\r\n");
-      std::this_thread::sleep_for(milliseconds(400));
+      std::this_thread::sleep_for(milliseconds(450));
     }
     launchedDuringRewrite = launched();
     writeProperties("isReadyForUpdate=0\r\n");
