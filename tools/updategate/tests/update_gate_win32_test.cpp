@@ -98,12 +98,13 @@ TEST_F(UpdateGate, RewriteInProgressDoesNotOpenTheGate) {
   bool launchedDuringRewrite = true;
   const ProgramRun run = runGate([&] {
     // Empty for well under the 400 ms that three confirming reads take, on a cycle that drifts
-    // against the polls.
+    // against the polls. The gate reads the 1 first: a missing reading at start-up opens it.
+    std::this_thread::sleep_for(milliseconds(1000));
     for (int rewrite = 0; rewrite < 5; ++rewrite) {
+      std::this_thread::sleep_for(milliseconds(450));
       writeProperties("");
       std::this_thread::sleep_for(milliseconds(150));
       writeProperties("isReadyForUpdate=1\r\n");
-      std::this_thread::sleep_for(milliseconds(450));
     }
     launchedDuringRewrite = launched();
     writeProperties("isReadyForUpdate=0\r\n");
