@@ -158,6 +158,12 @@ TEST(UninstallHelper, LinksInTheTreeAreRemovedNotFollowed) {
   EXPECT_EQ(uninstall(), 0);
   EXPECT_TRUE(exists(kKeep + L"\\target.txt"));
   EXPECT_FALSE(exists(root));
+  // A value naming a link is refused outright.
+  ASSERT_TRUE(CreateSymbolicLinkW(L"C:\\KeepLink", kKeep.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY));
+  setInstallDir(L"C:\\KeepLink\\");
+  EXPECT_EQ(uninstall(), 0);
+  EXPECT_TRUE(exists(kKeep + L"\\target.txt"));
+  EXPECT_TRUE(keyExists());
 }
 
 // A file held open by another process is left to the restart, and so is its directory.

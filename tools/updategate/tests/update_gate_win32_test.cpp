@@ -87,7 +87,8 @@ TEST_F(UpdateGate, WaitsWhileOneAndStartsSoonAfterZero) {
   EXPECT_EQ(run.output, "");
   EXPECT_FALSE(launchedWhileOne);
   EXPECT_TRUE(launched());
-  EXPECT_LT(afterOpening, milliseconds(1800)) << "one poll a second";
+  EXPECT_LT(std::chrono::duration_cast<milliseconds>(afterOpening).count(), 1800)
+      << "one poll a second";
 }
 
 // The product rewrites its file by truncating it first: an empty file seen once or twice is not
@@ -125,7 +126,7 @@ TEST_F(UpdateGate, PropertyGoneForGoodOpensTheGate) {
   });
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_TRUE(launched());
-  EXPECT_LT(Clock::now() - removed, milliseconds(2500));
+  EXPECT_LT(std::chrono::duration_cast<milliseconds>(Clock::now() - removed).count(), 2500);
 }
 
 }  // namespace

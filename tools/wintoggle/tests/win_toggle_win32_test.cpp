@@ -108,7 +108,8 @@ TEST_F(WinToggle, HungWindowDoesNotHoldTheTool) {
   ASSERT_TRUE(window("Hung Window"));
   const auto started = std::chrono::steady_clock::now();
   EXPECT_EQ(toggle(L"\"Hung Window\" /HID"), 0);
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(5000));
+  const auto elapsed = std::chrono::steady_clock::now() - started;
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 5000);
 }
 
 }  // namespace
