@@ -45,15 +45,5 @@ TEST(CommandTokens, CutsAtSpacesOutsideQuotes) {
   }
 }
 
-TEST(CommandTokens, WideLinesCutTheSameWay) {
-  const auto tokens = splitCommandLine(std::u16string_view(u"\"C:\\My Dir\\x.exe\"  \u00e9t\u00e9"),
-                                       std::u16string_view(u"\""));
-  ASSERT_EQ(tokens.size(), 2u);
-  EXPECT_EQ(tokens[0].text, u"\"C:\\My Dir\\x.exe\"");
-  EXPECT_TRUE(tokens[0].quoted);
-  EXPECT_EQ(tokens[1].text, u"\u00e9t\u00e9");
-  EXPECT_FALSE(tokens[1].quoted);
-}
-
 }  // namespace
 }  // namespace brevan::tools

@@ -129,29 +129,6 @@ TEST(TreeRemoval, WhatIsInUseIsLeftToTheRestartBeforeItsDirectories) {
   EXPECT_FALSE(fs.nodes.count(u"C:\\B\\free.txt"));
 }
 
-TEST(TreeRemoval, UnlistableDirectoryIsLeftToTheRestart) {
-  FakeFileSystem fs;
-  fs.add(u"C:\\B", {true});
-  fs.add(u"C:\\B\\locked", {true, false, false, false, true});
-  fs.add(u"C:\\B\\locked\\x", {});
-  removeTree(u"C:\\B", fs);
-  EXPECT_EQ(fs.atRestart, (std::vector<Path>{u"C:\\B\\locked", u"C:\\B"}));
-  EXPECT_TRUE(fs.nodes.count(u"C:\\B\\locked\\x"));
-}
-
-TEST(TreeRemoval, DeepTreesGoCompletely) {
-  FakeFileSystem fs;
-  Path path = u"C:\\B";
-  fs.add(path, {true});
-  for (int depth = 0; depth < 300; ++depth) {
-    path += u"\\d";
-    fs.add(path, {true});
-  }
-  fs.add(path + u"\\leaf", {});
-  removeTree(u"C:\\B", fs);
-  EXPECT_TRUE(fs.nodes.empty());
-}
-
 // Random trees against the plain rule: everything below the root goes except files in use and
 // the directories above them (and unlistable ones); each of those is left to the restart after
 // everything below it; nothing outside the root is touched and no link is listed.
