@@ -342,6 +342,19 @@ TEST_F(CaptureJni, WineLibraryHasNoDriver) {
   EXPECT_EQ(videoOutput(), nullptr);
 }
 
+// This program's command line without its own name.
+std::wstring argumentsOfThisRun() {
+  const std::wstring line = GetCommandLineW();
+  size_t end = 0;
+  if (!line.empty() && line[0] == L'"') {
+    end = line.find(L'"', 1);
+    end = end == std::wstring::npos ? line.size() : end + 1;
+  } else {
+    end = std::min(line.find(L' '), line.size());
+  }
+  return line.substr(end);
+}
+
 // The same program again, with the stand-in chosen for it; its exit status is the result.
 // WINEDLLOVERRIDES set here would not reach the child (Wine reads it from the environment it was
 // started with), so the choice goes into the prefix's per-program overrides for the child's run.
@@ -361,7 +374,7 @@ int runWithStandIn() {
   SetEnvironmentVariableA(kPassVariable, "standin");
   int result = 1;
   {
-    testsupport::ChildProcess child(path, GetCommandLineW());
+    testsupport::ChildProcess child(path, argumentsOfThisRun());
     if (child.started()) result = child.wait(150000);
   }
   RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());

@@ -184,7 +184,7 @@ bool resizeCapture(int width, int height, bool resizeWindow) {
 void showCaptureWindow(bool show) {
   std::lock_guard<std::mutex> lock(objectMutex);
   if (object && object->owner->window() != nullptr)
-    ShowWindowAsync(object->owner->window(), show ? SW_SHOWNORMAL : SW_HIDE);
+    ShowWindow(object->owner->window(), show ? SW_SHOWNORMAL : SW_HIDE);
 }
 
 int disconnectCapture() {
