@@ -261,7 +261,9 @@ TEST_F(CaptureJni, FailedConstructionsLeaveNoWindowBehind) {
     configure(c.config);
     EXPECT_FALSE(construct(0, c.width, 120, true)) << c.label;
     EXPECT_EQ(videoOutput(), nullptr) << c.label;
-    if (c.width > 0) EXPECT_TRUE(logged("destroy")) << c.label;
+    if (c.width > 0) {
+      EXPECT_TRUE(logged("destroy")) << c.label;
+    }
   }
   EXPECT_EQ(loggedCount("getformat"), 0u);  // the size was refused before any message
   configure(std::string(kOneCamera) + "blankgrabs 10\n");
