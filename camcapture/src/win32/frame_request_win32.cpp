@@ -9,7 +9,6 @@
 namespace brevan::camcapture::win32 {
 namespace {
 
-constexpr DWORD kMessageLimitMs = 10000;  // a driver may take seconds to connect
 constexpr DWORD kGrabLimitMs = 5000;
 
 struct PendingRequest {
@@ -29,10 +28,11 @@ bool answered() {
 
 }  // namespace
 
-LRESULT sendCapture(HWND captureWindow, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT sendCapture(HWND captureWindow, UINT message, WPARAM wParam, LPARAM lParam,
+                    DWORD limitMs) {
   if (captureWindow == nullptr || !IsWindow(captureWindow)) return 0;
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutA(captureWindow, message, wParam, lParam, SMTO_NORMAL, kMessageLimitMs,
+  if (!SendMessageTimeoutA(captureWindow, message, wParam, lParam, SMTO_NORMAL, limitMs,
                            &result))
     return 0;
   return LRESULT(result);
@@ -55,8 +55,9 @@ GrabOutcome grabFrame(HWND captureWindow, const FrameDestination& destination) {
     request = PendingRequest{true, false, Conversion::notConverted, destination};
   }
   bool delivered = false;
-  if (sendCapture(captureWindow, kGrabFrame, 0, 0) != 0) {
-    const DWORD start = GetTickCount();
+  // The whole grab, message and callback, stays within the limit.
+  const DWORD start = GetTickCount();
+  if (sendCapture(captureWindow, kGrabFrame, 0, 0, kGrabLimitMs) != 0) {
     while (!(delivered = answered()) && GetTickCount() - start < kGrabLimitMs) Sleep(5);
   }
   std::lock_guard<std::mutex> lock(requestMutex);

@@ -31,7 +31,10 @@ LRESULT CALLBACK onFrame(HWND captureWindow, FrameHeader* frame);
 // less than a header.
 bool readVideoFormat(HWND captureWindow, BITMAPINFOHEADER& header);
 
-// Sends a capture message while the window exists, bounded in time; 0 otherwise.
-LRESULT sendCapture(HWND captureWindow, UINT message, WPARAM wParam, LPARAM lParam);
+// Sends a capture message while the window exists, bounded in time; 0 otherwise (also when the
+// window's thread does not answer within the limit).
+constexpr DWORD kMessageLimitMs = 10000;  // a driver may take seconds to connect
+LRESULT sendCapture(HWND captureWindow, UINT message, WPARAM wParam, LPARAM lParam,
+                    DWORD limitMs = kMessageLimitMs);
 
 }  // namespace brevan::camcapture::win32

@@ -124,7 +124,7 @@ std::unique_ptr<OwnerWindow> OwnerWindow::start(const OwnerWindowRequest& reques
   if (!shared->reported) return nullptr;
   std::unique_ptr<OwnerWindow> owner(new OwnerWindow(shared));
   auto* parameter = new std::shared_ptr<Shared>(shared);
-  owner->thread_.reset(CreateThread(nullptr, 0, ownerThread, parameter, 0, nullptr));
+  owner->thread_.reset(CreateThread(nullptr, 0, ownerThread, parameter, 0, &owner->threadId_));
   if (!owner->thread_) {
     delete parameter;
     return nullptr;
@@ -158,7 +158,12 @@ bool OwnerWindow::destroyCaptureWindow() {
 
 bool OwnerWindow::close() {
   if (!thread_) return true;
-  if (HWND window = shared_->window.exchange(nullptr)) {
+  HWND window = shared_->window.exchange(nullptr);
+  if (window == nullptr) {
+    // A thread still making its windows is asked to quit; one without a queue yet keeps its own
+    // reference to the shared record, so nothing it uses is freed under it.
+    PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+  } else {
     // Destroying "Video Output" takes the capture window with it and ends the pump.
     DWORD_PTR ignored = 0;
     if (!SendMessageTimeoutA(window, kDestroyRequest, 0, reinterpret_cast<LPARAM>(window),

@@ -42,6 +42,7 @@ class OwnerWindow {
 
   std::shared_ptr<Shared> shared_;
   brevan::win32::ScopedHandle thread_;
+  DWORD threadId_ = 0;
 };
 
 // Outer size of the "Video Output" window for a client size (frame and caption added).
