@@ -21,18 +21,23 @@ ChromaPlanes chromaPlanes(bool yv12, const Picture& frame) {
   return yv12 ? ChromaPlanes{third, second} : ChromaPlanes{second, third};
 }
 
-// The chroma terms are worked out once per 2 x 2 block and shared by its pixels.
+// The chroma terms are worked out once per 2 x 2 block and shared by its pixels. Nothing
+// written overlaps what is read: restrict lets the compiler vectorise.
+void colourRow(const uint8_t* __restrict luma, const uint8_t* __restrict cx,
+               const uint8_t* __restrict cz, size_t blocks, uint32_t* __restrict out) {
+  for (size_t block = 0; block < blocks; ++block) {
+    const ChromaTerms terms = chromaTerms(cx[block], cz[block]);
+    out[2 * block] = colourFromTerms(luma[2 * block], terms);
+    out[2 * block + 1] = colourFromTerms(luma[2 * block + 1], terms);
+  }
+}
+
 void toColour(const ChromaPlanes& chroma, const Picture& frame, uint32_t* out) {
   const size_t chromaWidth = frame.width / 2;
-  const uint8_t* luma = frame.bytes;
-  for (size_t y = 0; y < frame.height; ++y, luma += frame.width, out += frame.width) {
-    const uint8_t* cx = chroma.cx + (y / 2) * chromaWidth;
-    const uint8_t* cz = chroma.cz + (y / 2) * chromaWidth;
-    for (size_t block = 0; block < chromaWidth; ++block) {
-      const ChromaTerms terms = chromaTerms(cx[block], cz[block]);
-      out[2 * block] = colourFromTerms(luma[2 * block], terms);
-      out[2 * block + 1] = colourFromTerms(luma[2 * block + 1], terms);
-    }
+  for (size_t y = 0; y < frame.height; ++y) {
+    const size_t chromaRow = (y / 2) * chromaWidth;
+    colourRow(frame.bytes + y * frame.width, chroma.cx + chromaRow, chroma.cz + chromaRow,
+              chromaWidth, out + y * frame.width);
   }
 }
 
@@ -71,11 +76,11 @@ void convertPlanar(FrameKind kind, bool yv12, const Picture& frame, void* destin
   }
 }
 
-void convertFullChromaToColour(const Picture& frame, uint32_t* destination) {
+void convertFullChromaToColour(const Picture& frame, uint32_t* __restrict destination) {
   const size_t pixels = frame.width * frame.height;
-  const uint8_t* luma = frame.bytes;
-  const uint8_t* q = frame.bytes + pixels;                // feeds the high byte
-  const uint8_t* r3 = frame.bytes + pixels + pixels / 4;  // feeds the low byte
+  const uint8_t* __restrict luma = frame.bytes;
+  const uint8_t* __restrict q = frame.bytes + pixels;                // feeds the high byte
+  const uint8_t* __restrict r3 = frame.bytes + pixels + pixels / 4;  // feeds the low byte
   for (size_t i = 0; i < pixels; ++i) destination[i] = colourFromTerms(luma[i], chromaTerms(r3[i], q[i]));
 }
 

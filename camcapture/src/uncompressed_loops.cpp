@@ -25,42 +25,58 @@ const uint8_t* pictureRow(const Picture& frame, size_t rowFromTop) {
 }
 
 template <int PixelBytes>
+void colourRow(const uint8_t* __restrict row, size_t width, uint32_t* __restrict out) {
+  for (size_t x = 0; x < width; ++x) {
+    const Components c = componentsAt<PixelBytes>(row + x * PixelBytes);
+    out[x] = uint32_t(c.x2) << 16 | uint32_t(c.x1) << 8 | uint32_t(c.x0);
+  }
+}
+
+template <int PixelBytes>
 void toColour(const Picture& frame, uint32_t* out) {
-  for (size_t y = 0; y < frame.height; ++y) {
-    const uint8_t* row = pictureRow<PixelBytes>(frame, y);
-    for (size_t x = 0; x < frame.width; ++x, ++out) {
-      const Components c = componentsAt<PixelBytes>(row + x * PixelBytes);
-      *out = uint32_t(c.x2) << 16 | uint32_t(c.x1) << 8 | uint32_t(c.x0);
-    }
+  for (size_t y = 0; y < frame.height; ++y)
+    colourRow<PixelBytes>(pictureRow<PixelBytes>(frame, y), frame.width, out + y * frame.width);
+}
+
+template <int PixelBytes>
+void blackWhiteRow(const uint8_t* __restrict row, size_t width, uint8_t* __restrict out) {
+  for (size_t x = 0; x < width; ++x) {
+    const Components c = componentsAt<PixelBytes>(row + x * PixelBytes);
+    out[x] = uint8_t((c.x0 + c.x1 + c.x2) / 3);
   }
 }
 
 template <int PixelBytes>
 void toBlackWhite(const Picture& frame, uint8_t* out) {
-  for (size_t y = 0; y < frame.height; ++y) {
-    const uint8_t* row = pictureRow<PixelBytes>(frame, y);
-    for (size_t x = 0; x < frame.width; ++x, ++out) {
-      const Components c = componentsAt<PixelBytes>(row + x * PixelBytes);
-      *out = uint8_t((c.x0 + c.x1 + c.x2) / 3);
-    }
+  for (size_t y = 0; y < frame.height; ++y)
+    blackWhiteRow<PixelBytes>(pictureRow<PixelBytes>(frame, y), frame.width, out + y * frame.width);
+}
+
+// The planes never overlap the frame or each other: restrict lets the compiler vectorise.
+template <int PixelBytes>
+void yuvRow(const uint8_t* __restrict row, size_t width, uint8_t* __restrict luma,
+            uint8_t* __restrict towardX2, uint8_t* __restrict towardX0) {
+  for (size_t x = 0; x < width; ++x) {
+    const Components c = componentsAt<PixelBytes>(row + x * PixelBytes);
+    luma[x] = lumaOf(c);
+    towardX2[x] = chromaTowardX2(c);
+    towardX0[x] = chromaTowardX0(c);
   }
 }
 
 template <int PixelBytes>
 void toYuv(const Picture& frame, uint8_t* out) {
   const size_t pixels = frame.width * frame.height;
-  uint8_t* luma = out;
-  uint8_t* towardX2 = out + pixels;
-  uint8_t* towardX0 = out + 2 * pixels;
   for (size_t y = 0; y < frame.height; ++y) {
-    const uint8_t* row = pictureRow<PixelBytes>(frame, y);
-    for (size_t x = 0; x < frame.width; ++x) {
-      const Components c = componentsAt<PixelBytes>(row + x * PixelBytes);
-      *luma++ = lumaOf(c);
-      *towardX2++ = chromaTowardX2(c);
-      *towardX0++ = chromaTowardX0(c);
-    }
+    const size_t at = y * frame.width;
+    yuvRow<PixelBytes>(pictureRow<PixelBytes>(frame, y), frame.width, out + at, out + pixels + at,
+                       out + 2 * pixels + at);
   }
+}
+
+template <int PixelBytes>
+void lumaRow(const uint8_t* __restrict row, size_t width, uint8_t* __restrict luma) {
+  for (size_t x = 0; x < width; ++x) luma[x] = lumaOf(componentsAt<PixelBytes>(row + x * PixelBytes));
 }
 
 // Chroma from one pixel per 2 x 2 block (even column of the block's first stored row), planes in
@@ -68,12 +84,8 @@ void toYuv(const Picture& frame, uint8_t* out) {
 template <int PixelBytes>
 void toYuv22(const Picture& frame, uint8_t* out) {
   const size_t pixels = frame.width * frame.height;
-  uint8_t* luma = out;
-  for (size_t y = 0; y < frame.height; ++y) {
-    const uint8_t* row = pictureRow<PixelBytes>(frame, y);
-    for (size_t x = 0; x < frame.width; ++x)
-      *luma++ = lumaOf(componentsAt<PixelBytes>(row + x * PixelBytes));
-  }
+  for (size_t y = 0; y < frame.height; ++y)
+    lumaRow<PixelBytes>(pictureRow<PixelBytes>(frame, y), frame.width, out + y * frame.width);
   const size_t chromaWidth = frame.width / 2;
   const size_t chromaRows = frame.height / 2;
   uint8_t* towardX0 = out + pixels;
