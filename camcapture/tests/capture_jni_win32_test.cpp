@@ -197,10 +197,28 @@ TEST_F(CaptureJni, SessionFromConstructionToClose) {
   EXPECT_EQ(asBytes(jvm.ints(small)), expected(FrameKind::colour, {kUncompressed, 24, 80, 60}));
   EXPECT_TRUE(logged("setformat 0x0 24 80 60 14400 1"));
   EXPECT_TRUE(logged("setformat 0x0 24 160 120 57600 1"));
+  const struct {
+    const char* method;
+    FrameKind kind;
+  } sizedKinds[] = {{"captureSizedBWData", FrameKind::blackWhite},
+                    {"captureSizedYUVData", FrameKind::yuv},
+                    {"captureSizedYUV22Data", FrameKind::yuv22}};
+  for (const auto& kind : sizedKinds) {
+    const Bytes want = expected(kind.kind, {kUncompressed, 24, 80, 60});
+    jbyteArray array = jvm.newByteArray(Bytes(want.size()));
+    EXPECT_TRUE(grabSizedBytes(kind.method, array, 80, 60)) << kind.method;
+    EXPECT_EQ(jvm.bytes(array), want) << kind.method;
+  }
   jbyteArray sizedBw = jvm.newByteArray(Bytes(160 * 120));
   configure(kOneCamera);
   EXPECT_TRUE(grabSizedBytes("captureSizedBWData", sizedBw, 160, 120));  // the current size
   EXPECT_EQ(loggedCount("setformat"), 0u);
+  // A size no format takes: the grab still happens at the current size, and the result is false.
+  configure("driver 0 1 Test Camera\nformat 0 24 160 120\naccept 0 24 160 120\n");
+  EXPECT_FALSE(grabSizedBytes("captureSizedBWData", sizedBw, 80, 60));
+  EXPECT_EQ(loggedCount("grab"), 1u);
+  EXPECT_EQ(jvm.bytes(sizedBw), expected(FrameKind::blackWhite, format));
+  configure(kOneCamera);
 
   ASSERT_TRUE(resize(200, 100, true));
   EXPECT_TRUE(logged("setformat 0x0 24 200 100 60000 1"));

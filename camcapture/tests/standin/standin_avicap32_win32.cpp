@@ -114,6 +114,7 @@ LRESULT grab(HWND window, CaptureState& state) {
 
 LRESULT setFormat(CaptureState& state, WPARAM size, const BITMAPINFOHEADER* header) {
   if (header == nullptr || size < sizeof(BITMAPINFOHEADER)) return 0;
+  state.config.accepted = readConfig().accepted;  // what is taken may change between calls
   const bool ok = state.connected >= 0 && accepts(state.config, *header);
   log("setformat", hexText(header->biCompression), header->biBitCount,
       header->biWidth, header->biHeight, header->biSizeImage, ok ? 1 : 0);
