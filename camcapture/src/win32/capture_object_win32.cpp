@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <vector>
