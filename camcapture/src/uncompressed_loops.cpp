@@ -1,0 +1,127 @@
+// Uncompressed frames: rows from the bottom of the picture up, so every output row y (from the
+// top) reads source row H - 1 - y. Rows are W pixels without padding.
+#include <cstring>
+
+#include "colour_formulas.h"
+#include "frame_loops.h"
+
+namespace brevan::camcapture::detail {
+namespace {
+
+// One pixel size's reader. 16-bit words hold three 5-bit fields, scaled by 8.
+template <int PixelBytes>
+inline Components componentsAt(const uint8_t* pixel) {
+  if constexpr (PixelBytes == 2) {
+    const unsigned word = unsigned(pixel[0]) | unsigned(pixel[1]) << 8;
+    return {int(word & 0x1F) * 8, int((word >> 5) & 0x1F) * 8, int((word >> 10) & 0x1F) * 8};
+  } else {
+    return {pixel[0], pixel[1], pixel[2]};
+  }
+}
+
+template <int PixelBytes>
+const uint8_t* pictureRow(const Picture& frame, size_t rowFromTop) {
+  return frame.bytes + (frame.height - 1 - rowFromTop) * frame.width * PixelBytes;
+}
+
+template <int PixelBytes>
+void colourRow(const uint8_t* __restrict row, size_t width, uint32_t* __restrict out) {
+  for (size_t x = 0; x < width; ++x) {
+    const Components c = componentsAt<PixelBytes>(row + x * PixelBytes);
+    out[x] = uint32_t(c.x2) << 16 | uint32_t(c.x1) << 8 | uint32_t(c.x0);
+  }
+}
+
+template <int PixelBytes>
+void toColour(const Picture& frame, uint32_t* out) {
+  for (size_t y = 0; y < frame.height; ++y)
+    colourRow<PixelBytes>(pictureRow<PixelBytes>(frame, y), frame.width, out + y * frame.width);
+}
+
+template <int PixelBytes>
+void blackWhiteRow(const uint8_t* __restrict row, size_t width, uint8_t* __restrict out) {
+  for (size_t x = 0; x < width; ++x) {
+    const Components c = componentsAt<PixelBytes>(row + x * PixelBytes);
+    out[x] = uint8_t((c.x0 + c.x1 + c.x2) / 3);
+  }
+}
+
+template <int PixelBytes>
+void toBlackWhite(const Picture& frame, uint8_t* out) {
+  for (size_t y = 0; y < frame.height; ++y)
+    blackWhiteRow<PixelBytes>(pictureRow<PixelBytes>(frame, y), frame.width, out + y * frame.width);
+}
+
+// The planes never overlap the frame or each other: restrict lets the compiler vectorise.
+template <int PixelBytes>
+void yuvRow(const uint8_t* __restrict row, size_t width, uint8_t* __restrict luma,
+            uint8_t* __restrict towardX2, uint8_t* __restrict towardX0) {
+  for (size_t x = 0; x < width; ++x) {
+    const Components c = componentsAt<PixelBytes>(row + x * PixelBytes);
+    luma[x] = lumaOf(c);
+    towardX2[x] = chromaTowardX2(c);
+    towardX0[x] = chromaTowardX0(c);
+  }
+}
+
+template <int PixelBytes>
+void toYuv(const Picture& frame, uint8_t* out) {
+  const size_t pixels = frame.width * frame.height;
+  for (size_t y = 0; y < frame.height; ++y) {
+    const size_t at = y * frame.width;
+    yuvRow<PixelBytes>(pictureRow<PixelBytes>(frame, y), frame.width, out + at, out + pixels + at,
+                       out + 2 * pixels + at);
+  }
+}
+
+template <int PixelBytes>
+void lumaRow(const uint8_t* __restrict row, size_t width, uint8_t* __restrict luma) {
+  for (size_t x = 0; x < width; ++x) luma[x] = lumaOf(componentsAt<PixelBytes>(row + x * PixelBytes));
+}
+
+// Chroma from one pixel per 2 x 2 block (even column of the block's first stored row), planes in
+// the reverse order of toYuv's.
+template <int PixelBytes>
+void toYuv22(const Picture& frame, uint8_t* out) {
+  const size_t pixels = frame.width * frame.height;
+  for (size_t y = 0; y < frame.height; ++y)
+    lumaRow<PixelBytes>(pictureRow<PixelBytes>(frame, y), frame.width, out + y * frame.width);
+  const size_t chromaWidth = frame.width / 2;
+  const size_t chromaRows = frame.height / 2;
+  uint8_t* towardX0 = out + pixels;
+  uint8_t* towardX2 = out + pixels + pixels / 4;
+  for (size_t pair = 0; pair < chromaRows; ++pair) {
+    const uint8_t* row = frame.bytes + 2 * pair * frame.width * PixelBytes;
+    const size_t outRow = (chromaRows - 1 - pair) * chromaWidth;
+    for (size_t block = 0; block < chromaWidth; ++block) {
+      const Components c = componentsAt<PixelBytes>(row + 2 * block * PixelBytes);
+      towardX0[outRow + block] = chromaTowardX0(c);
+      towardX2[outRow + block] = chromaTowardX2(c);
+    }
+  }
+}
+
+template <int PixelBytes>
+void convertWith(FrameKind kind, const Picture& frame, void* destination) {
+  switch (kind) {
+    case FrameKind::colour:
+      return toColour<PixelBytes>(frame, static_cast<uint32_t*>(destination));
+    case FrameKind::blackWhite:
+      return toBlackWhite<PixelBytes>(frame, static_cast<uint8_t*>(destination));
+    case FrameKind::yuv:
+      return toYuv<PixelBytes>(frame, static_cast<uint8_t*>(destination));
+    case FrameKind::yuv22:
+      return toYuv22<PixelBytes>(frame, static_cast<uint8_t*>(destination));
+  }
+}
+
+}  // namespace
+
+void convertUncompressed(FrameKind kind, int bitsPerPixel, const Picture& frame,
+                         void* destination) {
+  if (bitsPerPixel == 24) return convertWith<3>(kind, frame, destination);
+  if (bitsPerPixel == 32) return convertWith<4>(kind, frame, destination);
+  convertWith<2>(kind, frame, destination);
+}
+
+}  // namespace brevan::camcapture::detail
