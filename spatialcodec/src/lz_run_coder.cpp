@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "byte_runs.h"
+
 namespace brevan::spatial {
 namespace {
 
@@ -16,7 +18,6 @@ constexpr size_t kMaxRun = 4111;  // 12-bit count + 16
 constexpr int kBuckets = 4096;
 constexpr int16_t kEmptySlot = -1;
 constexpr uint32_t kHashMultiplier = 40543;
-constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 // Positions are kept in 16 bits, so from here on every stored candidate lies
 // more than kMaxDistance back: only runs and literals remain.
 constexpr size_t kMatchesEnd = 32768 + kMaxDistance;
@@ -42,16 +43,7 @@ inline uint32_t bucketAt(const uint8_t* src, size_t p, size_t n) {
 
 inline size_t runAt(const uint8_t* src, size_t p, size_t n) {
   if (p + 1 >= n || src[p + 1] != src[p]) return 1;
-  const size_t limit = std::min(n - p, kMaxRun);
-  size_t r = 2;
-  while (r < limit && src[p + r] == src[p]) ++r;
-  return r;
-}
-
-inline uint64_t load64(const uint8_t* p) {
-  uint64_t v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
+  return 1 + copiesAt(src, p + 1, n, src[p], kMaxRun - 1);
 }
 
 // Compares eight bytes at a time; the first differing byte ends the match.
@@ -61,7 +53,7 @@ inline size_t matchLength(const uint8_t* src, size_t q, size_t p, size_t n) {
   while (len + 8 <= limit) {
     const uint64_t diff = load64(src + q + len) ^ load64(src + p + len);
     if (diff != 0) {
-      if constexpr (kLittleEndian) return len + size_t(__builtin_ctzll(diff) / 8);
+      if constexpr (kLittleEndianBytes) return len + size_t(__builtin_ctzll(diff) / 8);
       break;
     }
     len += 8;
