@@ -56,12 +56,12 @@ CodecStatus runLengthDecode(const uint8_t* in, size_t n, ByteWriter& out) {
   size_t i = 0;
   while (i < n) {
     const size_t run = repeatAt(in, i, n, prev);
-    if (!out.putBytes(in + i, run - i)) return CodecStatus::tooLarge;
+    if (!out.putBytes(in + i, run - i, n - i)) return CodecStatus::tooLarge;
     if (run == n) break;
     const uint8_t c = in[run];
-    if (!out.put(c)) return CodecStatus::tooLarge;
-    if (run + 1 == n) return CodecStatus::badInput;
-    if (!out.putRepeated(c, in[run + 1])) return CodecStatus::tooLarge;
+    if (run + 1 == n) return out.put(c) ? CodecStatus::badInput : CodecStatus::tooLarge;
+    // The repeated byte and its further copies in one fill.
+    if (!out.putRepeated(c, size_t(in[run + 1]) + 1)) return CodecStatus::tooLarge;
     i = run + 2;
     prev = c;
   }
