@@ -45,6 +45,16 @@ class ByteWriter {
     return true;
   }
 
+  // As putBytes; `readable` bytes from p may be read (at least count), so a
+  // short copy moves sixteen bytes at once where both sides have room.
+  bool putBytes(const uint8_t* p, size_t count, size_t readable) {
+    if (count > kShortRun || readable < kShortRun || cap_ - pos_ < kShortRun)
+      return putBytes(p, count);
+    std::memcpy(data_ + pos_, p, kShortRun);
+    pos_ += count;
+    return true;
+  }
+
   bool putLe32(uint32_t v) {
     const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
     return putBytes(b, 4);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "byte_runs.h"
+
 namespace brevan::spatial {
 namespace {
 
@@ -16,7 +18,6 @@ constexpr size_t kMaxRun = 4111;  // 12-bit count + 16
 constexpr int kBuckets = 4096;
 constexpr int16_t kEmptySlot = -1;
 constexpr uint32_t kHashMultiplier = 40543;
-constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 // Positions are kept in 16 bits, so from here on every stored candidate lies
 // more than kMaxDistance back: only runs and literals remain.
 constexpr size_t kMatchesEnd = 32768 + kMaxDistance;
@@ -42,16 +43,7 @@ inline uint32_t bucketAt(const uint8_t* src, size_t p, size_t n) {
 
 inline size_t runAt(const uint8_t* src, size_t p, size_t n) {
   if (p + 1 >= n || src[p + 1] != src[p]) return 1;
-  const size_t limit = std::min(n - p, kMaxRun);
-  size_t r = 2;
-  while (r < limit && src[p + r] == src[p]) ++r;
-  return r;
-}
-
-inline uint64_t load64(const uint8_t* p) {
-  uint64_t v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
+  return 1 + copiesAt(src, p + 1, n, src[p], kMaxRun - 1);
 }
 
 // Compares eight bytes at a time; the first differing byte ends the match.
@@ -61,7 +53,7 @@ inline size_t matchLength(const uint8_t* src, size_t q, size_t p, size_t n) {
   while (len + 8 <= limit) {
     const uint64_t diff = load64(src + q + len) ^ load64(src + p + len);
     if (diff != 0) {
-      if constexpr (kLittleEndian) return len + size_t(__builtin_ctzll(diff) / 8);
+      if constexpr (kLittleEndianBytes) return len + size_t(__builtin_ctzll(diff) / 8);
       break;
     }
     len += 8;
@@ -192,7 +184,8 @@ class GroupReader {
       if (n_ - at_ < 2) return CodecStatus::badInput;
       const uint32_t control = uint32_t(src_[at_]) << 8 | src_[at_ + 1];
       at_ += 2;
-      const CodecStatus s = group(control);
+      const CodecStatus s =
+          n_ - at_ >= kLongestItems ? group<true>(control) : group<false>(control);
       if (s != CodecStatus::ok) return s;
     }
     return CodecStatus::ok;
@@ -200,18 +193,29 @@ class GroupReader {
   size_t decoded() const { return out_; }
 
  private:
-  // Items left over when the source ends are ignored.
+  // The items of a group take at most this many bytes (sixteen long runs).
+  static constexpr size_t kLongestItems = kItemsPerGroup * 3;
+
+  // Items left over when the source ends are ignored. With kWhole the
+  // group's longest form lies inside the source, so no item looks for its end.
+  template <bool kWhole>
   CodecStatus group(uint32_t control) {
+    if (kWhole && control == 0 && capacity_ - out_ >= kItemsPerGroup) {  // sixteen literals
+      copy16(dst_ + out_, src_ + at_);
+      at_ += kItemsPerGroup;
+      out_ += kItemsPerGroup;
+      return CodecStatus::ok;
+    }
     int items = kItemsPerGroup;
-    while (items > 0 && at_ < n_) {
+    while (items > 0 && (kWhole || at_ < n_)) {
       if ((control & 0x8000) == 0) {
         const int count = literalsAhead(control, items);
-        if (!literals(count)) return CodecStatus::tooLarge;
+        if (!literals<kWhole>(count)) return CodecStatus::tooLarge;
         control = (control << count) & 0xFFFF;
         items -= count;
         continue;
       }
-      const CodecStatus s = code();
+      const CodecStatus s = code<kWhole>();
       if (s != CodecStatus::ok) return s;
       control = (control << 1) & 0xFFFF;
       --items;
@@ -226,8 +230,9 @@ class GroupReader {
   }
 
   // Up to `count` literals, stopping where the source ends.
+  template <bool kWhole>
   bool literals(int count) {
-    const size_t available = std::min(size_t(count), n_ - at_);
+    const size_t available = kWhole ? size_t(count) : std::min(size_t(count), n_ - at_);
     if (capacity_ - out_ < available) return false;
     if (n_ - at_ >= 16 && capacity_ - out_ >= 16)
       copy16(dst_ + out_, src_ + at_);
@@ -238,14 +243,15 @@ class GroupReader {
     return true;
   }
 
+  template <bool kWhole>
   CodecStatus code() {
-    if (n_ - at_ < 2) return CodecStatus::badInput;
+    if (!kWhole && n_ - at_ < 2) return CodecStatus::badInput;
     const uint32_t first = src_[at_];
     const uint32_t second = src_[at_ + 1];
     at_ += 2;
     switch (first >> 4) {
       case 0xE: {
-        if (at_ == n_) return CodecStatus::badInput;
+        if (!kWhole && at_ == n_) return CodecStatus::badInput;
         return fill(src_[at_++], ((first & 0xF) << 8) + second + kMinRun);
       }
       case 0xF:

@@ -8,6 +8,7 @@ namespace {
 // After the block sort most symbols sit at the very front of the list, so the
 // first few places are looked at and shifted inline, the rest by library calls.
 constexpr uint8_t kInlinePlaces = 8;
+constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 
 struct FrontList {
   uint8_t order[256];
@@ -22,12 +23,26 @@ struct FrontList {
   }
   void bringToFront(uint8_t position) {
     const uint8_t value = order[position];
-    if (position < kInlinePlaces) {
-      for (uint8_t p = position; p > 0; --p) order[p] = order[p - 1];
-    } else {
+    if (position >= kInlinePlaces) {
       std::memmove(order + 1, order, position);
+      order[0] = value;
+    } else if constexpr (kLittleEndian) {
+      shiftFirstWord(position, value);
+    } else {
+      for (uint8_t p = position; p > 0; --p) order[p] = order[p - 1];
+      order[0] = value;
     }
-    order[0] = value;
+  }
+
+  // The first eight places as one word: places 0..position take the value
+  // and the places before them, the others stay. No branch on the position,
+  // which after the block sort is hard to foresee.
+  void shiftFirstWord(uint8_t position, uint8_t value) {
+    uint64_t word;
+    std::memcpy(&word, order, sizeof word);
+    const uint64_t moved = ~uint64_t(0) >> (8 * (kInlinePlaces - 1 - position));
+    word = (((word << 8) | value) & moved) | (word & ~moved);
+    std::memcpy(order, &word, sizeof word);
   }
 };
 
@@ -47,7 +62,7 @@ void moveToFrontDecode(uint8_t* data, size_t n) {
   for (size_t i = 0; i < n; ++i) {
     const uint8_t position = data[i];
     data[i] = list.order[position];
-    if (position != 0) list.bringToFront(position);
+    list.bringToFront(position);
   }
 }
 

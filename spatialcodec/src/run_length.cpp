@@ -1,26 +1,18 @@
 #include "run_length.h"
 
-#include <algorithm>
-#include <cstring>
+#include "byte_runs.h"
 
 namespace brevan::spatial {
 namespace {
 
-constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 constexpr size_t kMaxCount = 255;
-
-inline uint64_t load64(const uint8_t* p) {
-  uint64_t v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
 
 // The first j >= i whose byte equals the one before it (`prev` standing
 // before i), or n: the bytes up to there are copied as they are.
 size_t repeatAt(const uint8_t* in, size_t i, size_t n, uint8_t prev) {
   if (i >= n || in[i] == prev) return i;
   ++i;
-  if constexpr (kLittleEndian) {
+  if constexpr (kLittleEndianBytes) {
     // Eight neighbours compared at once; the lowest zero byte of the
     // difference is found exactly (borrows only run upwards from it).
     constexpr uint64_t kOnes = 0x0101010101010101u;
@@ -33,21 +25,6 @@ size_t repeatAt(const uint8_t* in, size_t i, size_t n, uint8_t prev) {
   }
   while (i < n && in[i] != in[i - 1]) ++i;
   return i;
-}
-
-// How many bytes from i (at most `limit`) equal c, eight at a time.
-size_t copiesAt(const uint8_t* in, size_t i, size_t n, uint8_t c, size_t limit) {
-  const size_t end = i + std::min(limit, n - i);
-  size_t j = i;
-  if constexpr (kLittleEndian) {
-    const uint64_t pattern = 0x0101010101010101u * c;
-    for (; j + 8 <= end; j += 8) {
-      const uint64_t diff = load64(in + j) ^ pattern;
-      if (diff != 0) return j - i + size_t(__builtin_ctzll(diff) / 8);
-    }
-  }
-  while (j < end && in[j] == c) ++j;
-  return j - i;
 }
 
 }  // namespace
@@ -79,12 +56,12 @@ CodecStatus runLengthDecode(const uint8_t* in, size_t n, ByteWriter& out) {
   size_t i = 0;
   while (i < n) {
     const size_t run = repeatAt(in, i, n, prev);
-    if (!out.putBytes(in + i, run - i)) return CodecStatus::tooLarge;
+    if (!out.putBytes(in + i, run - i, n - i)) return CodecStatus::tooLarge;
     if (run == n) break;
     const uint8_t c = in[run];
-    if (!out.put(c)) return CodecStatus::tooLarge;
-    if (run + 1 == n) return CodecStatus::badInput;
-    if (!out.putRepeated(c, in[run + 1])) return CodecStatus::tooLarge;
+    if (run + 1 == n) return out.put(c) ? CodecStatus::badInput : CodecStatus::tooLarge;
+    // The repeated byte and its further copies in one fill.
+    if (!out.putRepeated(c, size_t(in[run + 1]) + 1)) return CodecStatus::tooLarge;
     i = run + 2;
     prev = c;
   }

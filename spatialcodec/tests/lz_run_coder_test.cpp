@@ -256,6 +256,9 @@ TEST(LzRunCoder, DecoderMatchesThePlainDecoder) {
     }
     streams.push_back(compress(in));
   }
+  // Incompressible data: whole groups of sixteen literals, the last one short.
+  for (uint32_t seed = 1; seed <= 8; ++seed)
+    streams.push_back(compress(testing::randomBytes(40 * seed + 7, seed)));
   for (uint32_t seed = 1; seed <= 400; ++seed) {
     std::mt19937 rng(seed);
     Bytes coded = testing::randomBytes(rng() % 200, seed);
