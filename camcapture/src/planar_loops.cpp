@@ -71,12 +71,30 @@ void toColour(const ChromaPlanes& chroma, const Picture& frame, uint32_t* out) {
   }
 }
 
-// Each block's chroma sample fills its four positions of a full-size plane.
+size_t doubledStart([[maybe_unused]] const uint8_t* samples, [[maybe_unused]] size_t count,
+                    [[maybe_unused]] uint8_t* out) {
+#ifdef BREVAN_CAMCAPTURE_SSE2
+  size_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + i));
+    sse2::store16Bytes(out + 2 * i, _mm_unpacklo_epi8(v, v));
+    sse2::store16Bytes(out + 2 * i + 16, _mm_unpackhi_epi8(v, v));
+  }
+  return i;
+#else
+  return 0;
+#endif
+}
+
+// Each block's chroma sample fills its four positions of a full-size plane: one row of samples,
+// each written twice, makes two identical rows. Sizes are even here.
 void spreadPlane(const uint8_t* quarter, const Picture& frame, uint8_t* out) {
   const size_t chromaWidth = frame.width / 2;
-  for (size_t y = 0; y < frame.height; ++y) {
+  for (size_t y = 0; y < frame.height; y += 2, out += 2 * frame.width) {
     const uint8_t* samples = quarter + (y / 2) * chromaWidth;
-    for (size_t x = 0; x < frame.width; ++x) *out++ = samples[x / 2];
+    for (size_t i = doubledStart(samples, chromaWidth, out); i < chromaWidth; ++i)
+      out[2 * i] = out[2 * i + 1] = samples[i];
+    std::memcpy(out + frame.width, out, frame.width);
   }
 }
 
