@@ -34,7 +34,8 @@ size_t colourStart([[maybe_unused]] const RowPair& rows, [[maybe_unused]] const 
 #ifdef BREVAN_CAMCAPTURE_SSE2
   size_t block = 0;
   for (; block + 8 <= blocks; block += 8) {
-    const sse2::ChromaTerms terms = sse2::chromaTerms(sse2::widen8(cx + block), sse2::widen8(cz + block));
+    const sse2::ChromaTerms terms =
+        sse2::chromaTerms(sse2::widen8(cx + block), sse2::widen8(cz + block));
     const sse2::ChromaTerms first = sse2::firstDoubled(terms), next = sse2::nextDoubled(terms);
     for (int row = 0; row < 2; ++row) {
       const size_t x = 2 * block;

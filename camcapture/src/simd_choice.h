@@ -20,10 +20,14 @@ inline __m128i load4Bytes(const uint8_t* p) {
   std::memcpy(&value, p, 4);
   return _mm_cvtsi32_si128(value);
 }
-inline void store8Bytes(uint8_t* p, __m128i v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v); }
+inline void store8Bytes(uint8_t* p, __m128i v) {
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+}
 inline void store16Bytes(void* p, __m128i v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
 // Eight bytes as eight 16-bit lanes.
-inline __m128i widen8(const uint8_t* p) { return _mm_unpacklo_epi8(load8Bytes(p), _mm_setzero_si128()); }
+inline __m128i widen8(const uint8_t* p) {
+  return _mm_unpacklo_epi8(load8Bytes(p), _mm_setzero_si128());
+}
 
 }  // namespace brevan::camcapture::detail::sse2
 #endif

@@ -194,9 +194,8 @@ size_t blockChromaStart([[maybe_unused]] const uint8_t* row, [[maybe_unused]] si
     } else {
       const __m128i first = sse2::evenPixels(sse2::loadFour<PixelBytes>(pixels),
                                              sse2::loadFour<PixelBytes>(pixels + 4 * PixelBytes));
-      const __m128i next =
-          sse2::evenPixels(sse2::loadFour<PixelBytes>(pixels + 8 * PixelBytes),
-                           sse2::loadFour<PixelBytes>(pixels + 12 * PixelBytes));
+      const __m128i next = sse2::evenPixels(sse2::loadFour<PixelBytes>(pixels + 8 * PixelBytes),
+                                            sse2::loadFour<PixelBytes>(pixels + 12 * PixelBytes));
       sse2::storeChroma(towardX0 + block, sse2::chromaTowardX0(first), sse2::chromaTowardX0(next));
       sse2::storeChroma(towardX2 + block, sse2::chromaTowardX2(first), sse2::chromaTowardX2(next));
     }
@@ -211,8 +210,8 @@ size_t blockChromaStart([[maybe_unused]] const uint8_t* row, [[maybe_unused]] si
 template <int PixelBytes>
 void blockChromaRow(const uint8_t* __restrict row, size_t blocks, uint8_t* __restrict towardX0,
                     uint8_t* __restrict towardX2) {
-  for (size_t block = blockChromaStart<PixelBytes>(row, blocks, towardX0, towardX2);
-       block < blocks; ++block) {
+  for (size_t block = blockChromaStart<PixelBytes>(row, blocks, towardX0, towardX2); block < blocks;
+       ++block) {
     const Components c = componentsAt<PixelBytes>(row + 2 * block * PixelBytes);
     towardX0[block] = chromaTowardX0(c);
     towardX2[block] = chromaTowardX2(c);

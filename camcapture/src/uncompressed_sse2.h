@@ -50,10 +50,9 @@ template <int C0, int C1, int C2>
 __m128i weighed(__m128i pixels) {
   const __m128i x0x2 = _mm_and_si128(pixels, _mm_set1_epi16(0xFF));
   const __m128i x1 = _mm_srli_epi16(pixels, 8);
-  const __m128i sum =
-      _mm_add_epi32(_mm_madd_epi16(x0x2, _mm_set1_epi32(int32_t(uint32_t(uint16_t(C2)) << 16 |
-                                                                uint16_t(C0)))),
-                    _mm_madd_epi16(x1, _mm_set1_epi32(uint16_t(C1))));
+  const __m128i sum = _mm_add_epi32(
+      _mm_madd_epi16(x0x2, _mm_set1_epi32(int32_t(uint32_t(uint16_t(C2)) << 16 | uint16_t(C0)))),
+      _mm_madd_epi16(x1, _mm_set1_epi32(uint16_t(C1))));
   return _mm_srai_epi32(sum, 10);
 }
 

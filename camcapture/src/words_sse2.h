@@ -31,9 +31,9 @@ inline WordFields loadEvenWords(const uint8_t* p) {
 
 template <int C0, int C1, int C2>
 __m128i weighedFields(const WordFields& f) {
-  const __m128i sum = _mm_add_epi16(
-      _mm_add_epi16(_mm_mullo_epi16(f.f0, _mm_set1_epi16(C0)), _mm_mullo_epi16(f.f1, _mm_set1_epi16(C1))),
-      _mm_mullo_epi16(f.f2, _mm_set1_epi16(C2)));
+  const __m128i sum = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(f.f0, _mm_set1_epi16(C0)),
+                                                  _mm_mullo_epi16(f.f1, _mm_set1_epi16(C1))),
+                                    _mm_mullo_epi16(f.f2, _mm_set1_epi16(C2)));
   return _mm_srai_epi16(sum, 7);
 }
 
