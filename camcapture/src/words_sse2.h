@@ -60,12 +60,5 @@ inline void storeColourOfWords(uint32_t* out, const WordFields& f) {
   store16Bytes(out + 4, _mm_unpackhi_epi16(lowMid, high));
 }
 
-// 8 (f0 + f1 + f2) / 3: x / 3 is (x * 0xAAAB) >> 17 for 16-bit x.
-inline void storeBlackWhiteOfWords(uint8_t* out, const WordFields& f) {
-  const __m128i sum = _mm_slli_epi16(_mm_add_epi16(_mm_add_epi16(f.f0, f.f1), f.f2), 3);
-  const __m128i thirds = _mm_srli_epi16(_mm_mulhi_epu16(sum, _mm_set1_epi16(short(0xAAAB))), 1);
-  store8Bytes(out, _mm_packus_epi16(thirds, _mm_setzero_si128()));
-}
-
 }  // namespace brevan::camcapture::detail::sse2
 #endif
