@@ -4,8 +4,7 @@
 
 #include "colour_formulas.h"
 #include "frame_loops.h"
-#include "uncompressed_sse2.h"
-#include "words_sse2.h"
+#include "uncompressed_row_starts.h"
 
 namespace brevan::camcapture::detail {
 namespace {
@@ -26,44 +25,6 @@ const uint8_t* pictureRow(const Picture& frame, size_t rowFromTop) {
   return frame.bytes + (frame.height - 1 - rowFromTop) * frame.width * PixelBytes;
 }
 
-// Every row loop starts with its SSE2 form, which converts whole groups of eight pixels and says
-// how far it got; the plain loop finishes the row (all of it without SSE2).
-#ifdef BREVAN_CAMCAPTURE_SSE2
-// Words come as their fields (one argument), wider pixels as two groups of four lanes.
-template <int PixelBytes, class EightPixels>
-size_t eachEight(const uint8_t* row, size_t width, EightPixels&& convert) {
-  size_t x = 0;
-  for (; x + 8 <= width; x += 8) {
-    if constexpr (PixelBytes == 2) {
-      convert(x, sse2::loadWords(row + x * 2));
-    } else {
-      convert(x, sse2::loadFour<PixelBytes>(row + x * PixelBytes),
-              sse2::loadFour<PixelBytes>(row + (x + 4) * PixelBytes));
-    }
-  }
-  return x;
-}
-#endif
-
-template <int PixelBytes>
-size_t colourStart([[maybe_unused]] const uint8_t* row, [[maybe_unused]] size_t width,
-                   [[maybe_unused]] uint32_t* out) {
-#ifdef BREVAN_CAMCAPTURE_SSE2
-  if constexpr (PixelBytes == 2) {
-    return eachEight<2>(row, width, [&](size_t x, const sse2::WordFields& fields) {
-      sse2::storeColourOfWords(out + x, fields);
-    });
-  } else {
-    return eachEight<PixelBytes>(row, width, [&](size_t x, __m128i first, __m128i next) {
-      sse2::store16Bytes(out + x, sse2::colourOf(first));
-      sse2::store16Bytes(out + x + 4, sse2::colourOf(next));
-    });
-  }
-#else
-  return 0;
-#endif
-}
-
 template <int PixelBytes>
 void colourRow(const uint8_t* __restrict row, size_t width, uint32_t* __restrict out) {
   for (size_t x = colourStart<PixelBytes>(row, width, out); x < width; ++x) {
@@ -79,23 +40,6 @@ void toColour(const Picture& frame, uint32_t* out) {
 }
 
 template <int PixelBytes>
-size_t blackWhiteStart([[maybe_unused]] const uint8_t* row, [[maybe_unused]] size_t width,
-                       [[maybe_unused]] uint8_t* out) {
-#ifdef BREVAN_CAMCAPTURE_SSE2
-  // The compiler vectorises the plain loop over 16-bit words a little better than the fields.
-  if constexpr (PixelBytes == 2) {
-    return 0;
-  } else {
-    return eachEight<PixelBytes>(row, width, [&](size_t x, __m128i first, __m128i next) {
-      sse2::storeBlackWhite(out + x, first, next);
-    });
-  }
-#else
-  return 0;
-#endif
-}
-
-template <int PixelBytes>
 void blackWhiteRow(const uint8_t* __restrict row, size_t width, uint8_t* __restrict out) {
   for (size_t x = blackWhiteStart<PixelBytes>(row, width, out); x < width; ++x) {
     const Components c = componentsAt<PixelBytes>(row + x * PixelBytes);
@@ -107,29 +51,6 @@ template <int PixelBytes>
 void toBlackWhite(const Picture& frame, uint8_t* out) {
   for (size_t y = 0; y < frame.height; ++y)
     blackWhiteRow<PixelBytes>(pictureRow<PixelBytes>(frame, y), frame.width, out + y * frame.width);
-}
-
-template <int PixelBytes>
-size_t yuvStart([[maybe_unused]] const uint8_t* row, [[maybe_unused]] size_t width,
-                [[maybe_unused]] uint8_t* luma, [[maybe_unused]] uint8_t* towardX2,
-                [[maybe_unused]] uint8_t* towardX0) {
-#ifdef BREVAN_CAMCAPTURE_SSE2
-  if constexpr (PixelBytes == 2) {
-    return eachEight<2>(row, width, [&](size_t x, const sse2::WordFields& fields) {
-      sse2::storeLumaOfWords(luma + x, fields);
-      sse2::storeTowardX2OfWords(towardX2 + x, fields);
-      sse2::storeTowardX0OfWords(towardX0 + x, fields);
-    });
-  } else {
-    return eachEight<PixelBytes>(row, width, [&](size_t x, __m128i first, __m128i next) {
-      sse2::storeLuma(luma + x, sse2::lumaOf(first), sse2::lumaOf(next));
-      sse2::storeChroma(towardX2 + x, sse2::chromaTowardX2(first), sse2::chromaTowardX2(next));
-      sse2::storeChroma(towardX0 + x, sse2::chromaTowardX0(first), sse2::chromaTowardX0(next));
-    });
-  }
-#else
-  return 0;
-#endif
 }
 
 // The planes never overlap the frame or each other: restrict lets the compiler vectorise.
@@ -155,54 +76,9 @@ void toYuv(const Picture& frame, uint8_t* out) {
 }
 
 template <int PixelBytes>
-size_t lumaStart([[maybe_unused]] const uint8_t* row, [[maybe_unused]] size_t width,
-                 [[maybe_unused]] uint8_t* luma) {
-#ifdef BREVAN_CAMCAPTURE_SSE2
-  if constexpr (PixelBytes == 2) {
-    return eachEight<2>(row, width, [&](size_t x, const sse2::WordFields& fields) {
-      sse2::storeLumaOfWords(luma + x, fields);
-    });
-  } else {
-    return eachEight<PixelBytes>(row, width, [&](size_t x, __m128i first, __m128i next) {
-      sse2::storeLuma(luma + x, sse2::lumaOf(first), sse2::lumaOf(next));
-    });
-  }
-#else
-  return 0;
-#endif
-}
-
-template <int PixelBytes>
 void lumaRow(const uint8_t* __restrict row, size_t width, uint8_t* __restrict luma) {
   for (size_t x = lumaStart<PixelBytes>(row, width, luma); x < width; ++x)
     luma[x] = lumaOf(componentsAt<PixelBytes>(row + x * PixelBytes));
-}
-
-// Eight blocks at a time from the even columns of sixteen pixels.
-template <int PixelBytes>
-size_t blockChromaStart([[maybe_unused]] const uint8_t* row, [[maybe_unused]] size_t blocks,
-                        [[maybe_unused]] uint8_t* towardX0, [[maybe_unused]] uint8_t* towardX2) {
-#ifdef BREVAN_CAMCAPTURE_SSE2
-  size_t block = 0;
-  for (; block + 8 <= blocks; block += 8) {
-    const uint8_t* pixels = row + 2 * block * PixelBytes;
-    if constexpr (PixelBytes == 2) {
-      const sse2::WordFields fields = sse2::loadEvenWords(pixels);
-      sse2::storeTowardX0OfWords(towardX0 + block, fields);
-      sse2::storeTowardX2OfWords(towardX2 + block, fields);
-    } else {
-      const __m128i first = sse2::evenPixels(sse2::loadFour<PixelBytes>(pixels),
-                                             sse2::loadFour<PixelBytes>(pixels + 4 * PixelBytes));
-      const __m128i next = sse2::evenPixels(sse2::loadFour<PixelBytes>(pixels + 8 * PixelBytes),
-                                            sse2::loadFour<PixelBytes>(pixels + 12 * PixelBytes));
-      sse2::storeChroma(towardX0 + block, sse2::chromaTowardX0(first), sse2::chromaTowardX0(next));
-      sse2::storeChroma(towardX2 + block, sse2::chromaTowardX2(first), sse2::chromaTowardX2(next));
-    }
-  }
-  return block;
-#else
-  return 0;
-#endif
 }
 
 // One chroma row of YUV22: block x/2 takes the sample of column x (even) of a stored row.
