@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "colour_formulas.h"
+#include "colour_sse2.h"
 #include "frame_loops.h"
 
 namespace brevan::camcapture::detail {
@@ -21,32 +22,80 @@ ChromaPlanes chromaPlanes(bool yv12, const Picture& frame) {
   return yv12 ? ChromaPlanes{third, second} : ChromaPlanes{second, third};
 }
 
-// The chroma terms are worked out once per 2 x 2 block and shared by its pixels. Nothing
-// written overlaps what is read: restrict lets the compiler vectorise.
-void colourRow(const uint8_t* __restrict luma, const uint8_t* __restrict cx,
-               const uint8_t* __restrict cz, size_t blocks, uint32_t* __restrict out) {
-  for (size_t block = 0; block < blocks; ++block) {
+// Two picture rows share a chroma row. The SSE2 form converts groups of eight blocks and says how
+// far it got; the plain loop finishes the rows (all of them without SSE2).
+struct RowPair {
+  const uint8_t* luma[2];
+  uint32_t* out[2];
+};
+
+size_t colourStart([[maybe_unused]] const RowPair& rows, [[maybe_unused]] const uint8_t* cx,
+                   [[maybe_unused]] const uint8_t* cz, [[maybe_unused]] size_t blocks) {
+#ifdef BREVAN_CAMCAPTURE_SSE2
+  size_t block = 0;
+  for (; block + 8 <= blocks; block += 8) {
+    const sse2::ChromaTerms terms =
+        sse2::chromaTerms(sse2::widen8(cx + block), sse2::widen8(cz + block));
+    const sse2::ChromaTerms first = sse2::firstDoubled(terms), next = sse2::nextDoubled(terms);
+    for (int row = 0; row < 2; ++row) {
+      const size_t x = 2 * block;
+      sse2::storeColour(rows.out[row] + x, sse2::widen8(rows.luma[row] + x), first);
+      sse2::storeColour(rows.out[row] + x + 8, sse2::widen8(rows.luma[row] + x + 8), next);
+    }
+  }
+  return block;
+#else
+  return 0;
+#endif
+}
+
+// The chroma terms are worked out once per 2 x 2 block and shared by its four pixels.
+void colourRowPair(const RowPair& rows, const uint8_t* cx, const uint8_t* cz, size_t blocks) {
+  for (size_t block = colourStart(rows, cx, cz, blocks); block < blocks; ++block) {
     const ChromaTerms terms = chromaTerms(cx[block], cz[block]);
-    out[2 * block] = colourFromTerms(luma[2 * block], terms);
-    out[2 * block + 1] = colourFromTerms(luma[2 * block + 1], terms);
+    for (int row = 0; row < 2; ++row) {
+      rows.out[row][2 * block] = colourFromTerms(rows.luma[row][2 * block], terms);
+      rows.out[row][2 * block + 1] = colourFromTerms(rows.luma[row][2 * block + 1], terms);
+    }
   }
 }
 
+// Sizes are even here.
 void toColour(const ChromaPlanes& chroma, const Picture& frame, uint32_t* out) {
   const size_t chromaWidth = frame.width / 2;
-  for (size_t y = 0; y < frame.height; ++y) {
+  for (size_t y = 0; y < frame.height; y += 2) {
+    const size_t at = y * frame.width;
+    const RowPair rows{{frame.bytes + at, frame.bytes + at + frame.width},
+                       {out + at, out + at + frame.width}};
     const size_t chromaRow = (y / 2) * chromaWidth;
-    colourRow(frame.bytes + y * frame.width, chroma.cx + chromaRow, chroma.cz + chromaRow,
-              chromaWidth, out + y * frame.width);
+    colourRowPair(rows, chroma.cx + chromaRow, chroma.cz + chromaRow, chromaWidth);
   }
 }
 
-// Each block's chroma sample fills its four positions of a full-size plane.
+size_t doubledStart([[maybe_unused]] const uint8_t* samples, [[maybe_unused]] size_t count,
+                    [[maybe_unused]] uint8_t* out) {
+#ifdef BREVAN_CAMCAPTURE_SSE2
+  size_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + i));
+    sse2::store16Bytes(out + 2 * i, _mm_unpacklo_epi8(v, v));
+    sse2::store16Bytes(out + 2 * i + 16, _mm_unpackhi_epi8(v, v));
+  }
+  return i;
+#else
+  return 0;
+#endif
+}
+
+// Each block's chroma sample fills its four positions of a full-size plane: one row of samples,
+// each written twice, makes two identical rows. Sizes are even here.
 void spreadPlane(const uint8_t* quarter, const Picture& frame, uint8_t* out) {
   const size_t chromaWidth = frame.width / 2;
-  for (size_t y = 0; y < frame.height; ++y) {
+  for (size_t y = 0; y < frame.height; y += 2, out += 2 * frame.width) {
     const uint8_t* samples = quarter + (y / 2) * chromaWidth;
-    for (size_t x = 0; x < frame.width; ++x) *out++ = samples[x / 2];
+    for (size_t i = doubledStart(samples, chromaWidth, out); i < chromaWidth; ++i)
+      out[2 * i] = out[2 * i + 1] = samples[i];
+    std::memcpy(out + frame.width, out, frame.width);
   }
 }
 
@@ -76,12 +125,31 @@ void convertPlanar(FrameKind kind, bool yv12, const Picture& frame, void* destin
   }
 }
 
+namespace {
+
+size_t fullChromaStart([[maybe_unused]] const uint8_t* luma, [[maybe_unused]] const uint8_t* q,
+                       [[maybe_unused]] const uint8_t* r3, [[maybe_unused]] size_t pixels,
+                       [[maybe_unused]] uint32_t* out) {
+#ifdef BREVAN_CAMCAPTURE_SSE2
+  size_t i = 0;
+  for (; i + 8 <= pixels; i += 8)
+    sse2::storeColour(out + i, sse2::widen8(luma + i),
+                      sse2::chromaTerms(sse2::widen8(r3 + i), sse2::widen8(q + i)));
+  return i;
+#else
+  return 0;
+#endif
+}
+
+}  // namespace
+
 void convertFullChromaToColour(const Picture& frame, uint32_t* __restrict destination) {
   const size_t pixels = frame.width * frame.height;
   const uint8_t* __restrict luma = frame.bytes;
   const uint8_t* __restrict q = frame.bytes + pixels;                // feeds the high byte
   const uint8_t* __restrict r3 = frame.bytes + pixels + pixels / 4;  // feeds the low byte
-  for (size_t i = 0; i < pixels; ++i) destination[i] = colourFromTerms(luma[i], chromaTerms(r3[i], q[i]));
+  for (size_t i = fullChromaStart(luma, q, r3, pixels, destination); i < pixels; ++i)
+    destination[i] = colourFromTerms(luma[i], chromaTerms(r3[i], q[i]));
 }
 
 }  // namespace brevan::camcapture::detail

@@ -4,6 +4,7 @@
 
 #include "colour_formulas.h"
 #include "frame_loops.h"
+#include "uncompressed_row_starts.h"
 
 namespace brevan::camcapture::detail {
 namespace {
@@ -26,7 +27,7 @@ const uint8_t* pictureRow(const Picture& frame, size_t rowFromTop) {
 
 template <int PixelBytes>
 void colourRow(const uint8_t* __restrict row, size_t width, uint32_t* __restrict out) {
-  for (size_t x = 0; x < width; ++x) {
+  for (size_t x = colourStart<PixelBytes>(row, width, out); x < width; ++x) {
     const Components c = componentsAt<PixelBytes>(row + x * PixelBytes);
     out[x] = uint32_t(c.x2) << 16 | uint32_t(c.x1) << 8 | uint32_t(c.x0);
   }
@@ -40,7 +41,7 @@ void toColour(const Picture& frame, uint32_t* out) {
 
 template <int PixelBytes>
 void blackWhiteRow(const uint8_t* __restrict row, size_t width, uint8_t* __restrict out) {
-  for (size_t x = 0; x < width; ++x) {
+  for (size_t x = blackWhiteStart<PixelBytes>(row, width, out); x < width; ++x) {
     const Components c = componentsAt<PixelBytes>(row + x * PixelBytes);
     out[x] = uint8_t((c.x0 + c.x1 + c.x2) / 3);
   }
@@ -56,7 +57,7 @@ void toBlackWhite(const Picture& frame, uint8_t* out) {
 template <int PixelBytes>
 void yuvRow(const uint8_t* __restrict row, size_t width, uint8_t* __restrict luma,
             uint8_t* __restrict towardX2, uint8_t* __restrict towardX0) {
-  for (size_t x = 0; x < width; ++x) {
+  for (size_t x = yuvStart<PixelBytes>(row, width, luma, towardX2, towardX0); x < width; ++x) {
     const Components c = componentsAt<PixelBytes>(row + x * PixelBytes);
     luma[x] = lumaOf(c);
     towardX2[x] = chromaTowardX2(c);
@@ -76,7 +77,20 @@ void toYuv(const Picture& frame, uint8_t* out) {
 
 template <int PixelBytes>
 void lumaRow(const uint8_t* __restrict row, size_t width, uint8_t* __restrict luma) {
-  for (size_t x = 0; x < width; ++x) luma[x] = lumaOf(componentsAt<PixelBytes>(row + x * PixelBytes));
+  for (size_t x = lumaStart<PixelBytes>(row, width, luma); x < width; ++x)
+    luma[x] = lumaOf(componentsAt<PixelBytes>(row + x * PixelBytes));
+}
+
+// One chroma row of YUV22: block x/2 takes the sample of column x (even) of a stored row.
+template <int PixelBytes>
+void blockChromaRow(const uint8_t* __restrict row, size_t blocks, uint8_t* __restrict towardX0,
+                    uint8_t* __restrict towardX2) {
+  for (size_t block = blockChromaStart<PixelBytes>(row, blocks, towardX0, towardX2); block < blocks;
+       ++block) {
+    const Components c = componentsAt<PixelBytes>(row + 2 * block * PixelBytes);
+    towardX0[block] = chromaTowardX0(c);
+    towardX2[block] = chromaTowardX2(c);
+  }
 }
 
 // Chroma from one pixel per 2 x 2 block (even column of the block's first stored row), planes in
@@ -91,13 +105,9 @@ void toYuv22(const Picture& frame, uint8_t* out) {
   uint8_t* towardX0 = out + pixels;
   uint8_t* towardX2 = out + pixels + pixels / 4;
   for (size_t pair = 0; pair < chromaRows; ++pair) {
-    const uint8_t* row = frame.bytes + 2 * pair * frame.width * PixelBytes;
     const size_t outRow = (chromaRows - 1 - pair) * chromaWidth;
-    for (size_t block = 0; block < chromaWidth; ++block) {
-      const Components c = componentsAt<PixelBytes>(row + 2 * block * PixelBytes);
-      towardX0[outRow + block] = chromaTowardX0(c);
-      towardX2[outRow + block] = chromaTowardX2(c);
-    }
+    blockChromaRow<PixelBytes>(frame.bytes + 2 * pair * frame.width * PixelBytes, chromaWidth,
+                               towardX0 + outRow, towardX2 + outRow);
   }
 }
 

@@ -113,35 +113,64 @@ TEST(FrameConversion, DestinationShortByOneIsNotWritten) {
   }
 }
 
+// One random frame of the layout and size against the model: exact lengths, frames longer than
+// needed and, now and then, short by one byte.
+void checkAgainstModel(std::mt19937& random, const FrameFormat& format, FrameKind kind) {
+  const FrameLayout layout = frameLayout(kind, format);
+  Bytes frame(size_t(layout.frameBytes) + random() % 3);
+  if (random() % 8 == 0 && layout.frameBytes > 0) frame.resize(size_t(layout.frameBytes) - 1);
+  for (uint8_t& byte : frame) byte = uint8_t(random());
+
+  const auto expected = modelConversion(kind, format, frame);
+  const Outcome out = run(kind, format, frame);
+  SCOPED_TRACE(testing::Message() << "compression 0x" << std::hex << format.compression
+                                  << std::dec << " bits " << format.bitsPerPixel << " "
+                                  << format.width << "x" << format.height << " kind "
+                                  << int(kind));
+  if (expected) {
+    ASSERT_EQ(out.result, Conversion::converted);
+    ASSERT_EQ(out.destination, *expected);
+  } else {
+    ASSERT_NE(out.result, Conversion::converted);
+  }
+}
+
+constexpr FrameFormat kModelLayouts[] = {{kUncompressed, 15}, {kUncompressed, 16},
+                                         {kUncompressed, 24}, {kUncompressed, 32},
+                                         {kI420, 12},         {kYV12, 12},
+                                         {kFullChroma, 16}};
+
 // Every layout and kind against the model, on random frames and sizes (even and odd, negative
 // heights, frames longer than needed and short by one byte).
 TEST(FrameConversion, MatchesThePerPixelModel) {
-  const FrameFormat layouts[] = {{kUncompressed, 15}, {kUncompressed, 16}, {kUncompressed, 24},
-                                 {kUncompressed, 32}, {kI420, 12},         {kYV12, 12},
-                                 {kFullChroma, 16}};
   const unsigned seed = std::random_device{}();
   std::mt19937 random(seed);
   for (int round = 0; round < 300; ++round) {
-    FrameFormat format = layouts[round % 7];
+    FrameFormat format = kModelLayouts[round % 7];
     format.width = int32_t(random() % 13 + 1);
     format.height = int32_t(random() % 11 + 1) * (random() % 4 == 0 ? -1 : 1);
     const FrameKind kind = kAllKinds[random() % 4];
-    const FrameLayout layout = frameLayout(kind, format);
-    Bytes frame(size_t(layout.frameBytes) + random() % 3);
-    if (random() % 8 == 0 && layout.frameBytes > 0) frame.resize(size_t(layout.frameBytes) - 1);
-    for (uint8_t& byte : frame) byte = uint8_t(random());
+    SCOPED_TRACE(testing::Message() << "seed " << seed << " round " << round);
+    checkAgainstModel(random, format, kind);
+    if (HasFatalFailure()) return;
+  }
+}
 
-    const auto expected = modelConversion(kind, format, frame);
-    const Outcome out = run(kind, format, frame);
-    SCOPED_TRACE(testing::Message() << "seed " << seed << " round " << round << " compression 0x"
-                                    << std::hex << format.compression << std::dec << " bits "
-                                    << format.bitsPerPixel << " " << format.width << "x"
-                                    << format.height << " kind " << int(kind));
-    if (expected) {
-      ASSERT_EQ(out.result, Conversion::converted);
-      ASSERT_EQ(out.destination, *expected);
-    } else {
-      ASSERT_NE(out.result, Conversion::converted);
+// Rows long enough for the vector loops (groups of 8 and 16 pixels) and every tail shorter than a
+// group after them, in every layout and kind.
+TEST(FrameConversion, WideRowsAndTheirTailsMatchTheModel) {
+  const unsigned seed = std::random_device{}();
+  std::mt19937 random(seed);
+  for (int width = 1; width <= 50; ++width) {
+    for (const FrameFormat& layout : kModelLayouts) {
+      for (FrameKind kind : kAllKinds) {
+        FrameFormat format = layout;
+        format.width = width;
+        format.height = int32_t(random() % 4 + 1) * 2 - int32_t(random() % 2);
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        checkAgainstModel(random, format, kind);
+        if (HasFatalFailure()) return;
+      }
     }
   }
 }
