@@ -45,6 +45,10 @@ function(brevan_test_properties test)
     set(ARG_TIMEOUT 120)
   endif()
   set_tests_properties(${test} PROPERTIES LABELS "${labels}" TIMEOUT ${ARG_TIMEOUT})
+  # Tests with windows share one Xvfb screen, and some compare what is on it: one at a time.
+  if("gui" IN_LIST ARG_LABELS)
+    set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK display)
+  endif()
 endfunction()
 
 # Checks over the finished deliverables, added after every subsystem.

@@ -79,12 +79,12 @@ void IPCChannel::addIPCListener(IPCListenerInterface* listener) {
 void IPCChannelState::postData(const char16_t* text) {
   std::lock_guard<SlimLock> lock(outboundQueueLock);
   status("%s: postData", {asUtf16(channelID)});
-  // The writer takes the whole queue each time the flag wakes it, so only an entry that finds
-  // the queue empty has to raise the flag.
+  // The writer sleeps only on an empty queue and takes the whole queue once woken, so only an
+  // entry that finds the queue empty has to wake it.
   const bool wasEmpty = outboundQueue.empty();
   outboundQueue.emplace_back(text);
   ++queuedCount;
-  if (wasEmpty) SetEvent(outboundQueueNotEmptyFlag.get());
+  if (wasEmpty) WakeConditionVariable(&outboundQueueNotEmpty);
 }
 
 DWORD WINAPI IPCChannelState::startDataQueueProcessingThread(void* argument) {
@@ -97,21 +97,21 @@ DWORD WINAPI IPCChannelState::startDataQueueProcessingThread(void* argument) {
            (build::kSendsGoodbye ? self->shutdownFinished : self->shutdownRequested);
   };
   self->status("%s: startDataQueueProcessingThread() - Start", {id});
-  HANDLE waits[2] = {self->outboundQueueNotEmptyFlag.get(), self->stopEvent.get()};
   for (;;) {
     if (leave()) {
       self->status("%s: startDataQueueProcessingThread() - Finish", {id});
       self->queueThreadEnded = true;
       return 0;
     }
-    DWORD woke = WaitForMultipleObjects(2, waits, FALSE, 100);
-    if (woke == WAIT_TIMEOUT || woke == WAIT_OBJECT_0 + 1) continue;
-    if (woke != WAIT_OBJECT_0) {
-      std::printf("Failed to wait for outboundQueueNotEmptyFlag during processing\n");
-      continue;
-    }
-    self->status("%s: startDataQueueProcessingThread() - Received QueueNotEmpty flag", {id});
     std::lock_guard<SlimLock> lock(self->outboundQueueLock);
+    // A condition variable rather than an event: a post that wakes the writer costs no trip
+    // into the kernel. The time-out lets the writer see the shutdown flags, which wake nobody.
+    if (self->outboundQueue.empty() && !leave()) {
+      SleepConditionVariableSRW(&self->outboundQueueNotEmpty, self->outboundQueueLock.native(), 100,
+                                0);
+    }
+    if (self->outboundQueue.empty()) continue;
+    self->status("%s: startDataQueueProcessingThread() - Received QueueNotEmpty flag", {id});
     self->status("%s: startDataQueueProcessingThread() - Grabbed outboundQueueMutexHandle mutex",
                  {id});
     while (!self->outboundQueue.empty() && !leave()) {

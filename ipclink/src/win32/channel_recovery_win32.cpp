@@ -222,6 +222,10 @@ bool IPCChannelState::stopAllThreads() {
   shutdownRequested = true;
   threads.stop();
   SetEvent(stopEvent.get());
+  {
+    std::lock_guard<brevan::ipclink::win32::SlimLock> lock(outboundQueueLock);
+    WakeAllConditionVariable(&outboundQueueNotEmpty);
+  }
   deliveries.stop();
   // A serving end's pending connects and reads end when its pipes are disconnected; every
   // other wait also watches stopEvent.

@@ -103,7 +103,6 @@ IPCChannelState::IPCChannelState(IPCChannel* owner_, const wchar_t* id, int dire
   std::swprintf(channelID, 1024, L"%ls", id);
   std::swprintf(toRouterPipeName, 1024, L"\\\\.\\pipe\\toRouter\\%ls", channelID);
   std::swprintf(toClientPipeName, 1024, L"\\\\.\\pipe\\toClient\\%ls", channelID);
-  outboundQueueNotEmptyFlag.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   stopEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   writeEvent.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
 }

@@ -135,7 +135,7 @@ class IPCChannelState {
 
   // Outbound queue of framed texts, oldest first.
   brevan::ipclink::win32::SlimLock outboundQueueLock;
-  ScopedHandle outboundQueueNotEmptyFlag;    // auto reset: raised when the queue stops being empty
+  CONDITION_VARIABLE outboundQueueNotEmpty = CONDITION_VARIABLE_INIT;  // with outboundQueueLock
   std::deque<std::u16string> outboundQueue;  // guarded by outboundQueueLock
   std::atomic<size_t> queuedCount{0};
   std::atomic<bool> queueThreadEnded{false};

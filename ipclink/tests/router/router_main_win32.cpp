@@ -56,13 +56,15 @@ class Router : public IPCListenerInterface {
   }
 
   void messageReceived(IPCChannel*, IPCXMLMessage* message) override {
-    OwnedText source(message->getSourceIDWhichNeedsToBeDeleted());
+    // Forwarding needs the destination only; every piece read is a round trip to the
+    // message factory.
     OwnedText destination(message->getDestinationIDWhichNeedsToBeDeleted());
-    OwnedText action(message->getActionWhichNeedsToBeDeleted());
     if (destination.str() == L"BrevanService") {
+      OwnedText source(message->getSourceIDWhichNeedsToBeDeleted());
+      OwnedText action(message->getActionWhichNeedsToBeDeleted());
       command(source.str(), action.str(), message);
     } else {
-      forward(source.str(), destination.str(), message);
+      forward(destination.str(), message);
     }
     IPCXMLMessage::deleteMessage(message);
   }
@@ -139,8 +141,7 @@ class Router : public IPCListenerInterface {
     }
   }
 
-  void forward(const std::wstring& source, const std::wstring& destination,
-               IPCXMLMessage* message) {
+  void forward(const std::wstring& destination, IPCXMLMessage* message) {
     OwnedText framed(message->toStringWithLengthPrefixWhichNeedsToBeDeleted());
     {
       std::lock_guard<std::mutex> guard(mutex_);
@@ -151,7 +152,6 @@ class Router : public IPCListenerInterface {
       }
     }
     find(destination)->postData(framed.text);
-    (void)source;
   }
 
   static constexpr wchar_t kPartialFrame[] =
