@@ -15,14 +15,8 @@ name=${3:?test name}
 shift 3
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/wine-env.sh"
-wine_skip_unless_runnable "$arch"
-if [ ! -f "$session/display" ] || [ ! -f "$session/prefix/system.reg" ]; then
-  "$here/wine-session.sh" start "$arch" "$session"
-fi
-session=$(cd "$session" && pwd)
-wine_env "$arch" "$session"
-export DISPLAY
-DISPLAY=$(cat "$session/display")
+wine_enter_session "$arch" "$session"
+session=$WINE_SESSION_DIR
 fresh=$session/fresh
 template=$fresh/template
 prefix=$fresh/$name

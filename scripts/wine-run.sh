@@ -7,14 +7,6 @@ set -euo pipefail
 arch=${1:?win32 or win64}
 session=${2:?session directory}
 shift 2
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-source "$here/wine-env.sh"
-wine_skip_unless_runnable "$arch"
-if [ ! -f "$session/display" ] || [ ! -f "$session/prefix/system.reg" ]; then
-  "$here/wine-session.sh" start "$arch" "$session"
-fi
-session=$(cd "$session" && pwd)
-wine_env "$arch" "$session"
-export DISPLAY
-DISPLAY=$(cat "$session/display")
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-env.sh"
+wine_enter_session "$arch" "$session"
 exec "$WINELOADER" "$@"

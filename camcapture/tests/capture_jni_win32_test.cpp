@@ -39,8 +39,7 @@ brevan::jnitest::Library& captureLibrary() {
 
 template <class Function>
 Function method(const char* name) {
-  return captureLibrary().get<Function>(
-      (std::string("Java_zemtra_nativeCode_ZemtraCaptureWindow_") + name).c_str());
+  return captureLibrary().nativeMethod<Function>("ZemtraCaptureWindow", name);
 }
 
 HWND videoOutput() { return FindWindowA("ZmtrCap", "Video Output"); }

@@ -34,8 +34,9 @@ TEST(FilterLibrary, NetRedirectRunsFramesThroughTheLoadedLibrary) {
   auto state = fake->get<int (*)(int)>("fakeState");
   brevan::jnitest::FakeJvm jvm;
   auto call = [&](const char* method) {
-    const std::string name = std::string("Java_zemtra_nativeCode_AddressTranslator_") + method;
-    return library->get<jboolean(JNICALL*)(JNIEnv*, jclass)>(name.c_str())(jvm.env(), nullptr) == JNI_TRUE;
+    auto function =
+        library->nativeMethod<jboolean(JNICALL*)(JNIEnv*, jclass)>("AddressTranslator", method);
+    return function(jvm.env(), nullptr) == JNI_TRUE;
   };
   auto sent = [&](int adapter, unsigned& destination) {
     Bytes frame(kMaxFrameLength);

@@ -42,8 +42,7 @@ class AddressTranslator {
  private:
   template <class Function>
   Function function(const char* method) {
-    return library_.get<Function>(
-        (std::string("Java_zemtra_nativeCode_AddressTranslator_") + method).c_str());
+    return library_.nativeMethod<Function>("AddressTranslator", method);
   }
   const Library& library_;
   brevan::jnitest::FakeJvm jvm_;

@@ -17,8 +17,7 @@ inline brevan::jnitest::Library& screenLibrary() {
 // A native method of WindowSourceNative by name.
 template <class Function>
 Function screenMethod(const char* name) {
-  return screenLibrary().get<Function>(
-      (std::string("Java_zemtra_nativeCode_WindowSourceNative_") + name).c_str());
+  return screenLibrary().nativeMethod<Function>("WindowSourceNative", name);
 }
 
 // The calling thread's env: a packet thread inside its notification is attached already, and

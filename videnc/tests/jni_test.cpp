@@ -48,7 +48,7 @@ class VidEncExports : public testing::Test {
 
   template <class F>
   F method(const char* name) {
-    return lib.get<F>((std::string("Java_zemtra_nativeCode_VideoEncoderNative_") + name).c_str());
+    return lib.nativeMethod<F>("VideoEncoderNative", name);
   }
 
   std::vector<uint8_t> packet(jint encoder) {

@@ -41,8 +41,7 @@ class IpcExports {
  private:
   template <class Function>
   static Function get(brevan::jnitest::Library& library, const char* method) {
-    return library.get<Function>(
-        (std::string("Java_zemtra_nativeCode_HostUtil_") + method).c_str());
+    return library.nativeMethod<Function>("HostUtil", method);
   }
 };
 

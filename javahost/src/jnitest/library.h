@@ -35,6 +35,12 @@ class Library {
   Function get(const char* symbol) const {
     return reinterpret_cast<Function>(address(symbol));
   }
+  // The native method `method` of Java class zemtra.nativeCode.<javaClass>, by its JNI name.
+  template <class Function>
+  Function nativeMethod(const char* javaClass, const char* method) const {
+    return get<Function>(
+        (std::string("Java_zemtra_nativeCode_") + javaClass + "_" + method).c_str());
+  }
 
  private:
   void* find(const char* symbol) const;
