@@ -31,6 +31,25 @@ if(BREVAN_WIN32)
   set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60 LABELS session)
 endif()
 
+# The win32 test programs can run only where the kernel starts 32-bit programs. Elsewhere they are
+# not built by default (their tests report skipped all the same, as the runner never starts them);
+# -DBREVAN_BUILD_WINE_TEST_PROGRAMS=ON compiles them anyway.
+if(NOT DEFINED BREVAN_BUILD_WINE_TEST_PROGRAMS)
+  set(runs_tests ON)
+  if(BREVAN_TARGET STREQUAL "win32")
+    execute_process(COMMAND ${CMAKE_SOURCE_DIR}/scripts/win32-host.sh runs-32bit
+        RESULT_VARIABLE host_status OUTPUT_QUIET ERROR_QUIET)
+    if(NOT host_status EQUAL 0)
+      set(runs_tests OFF)
+    endif()
+  endif()
+  set(BREVAN_BUILD_WINE_TEST_PROGRAMS ${runs_tests} CACHE BOOL
+      "Build the test programs of a Windows preset (off for win32 where 32-bit programs cannot run)")
+endif()
+if(BREVAN_WIN32 AND NOT BREVAN_BUILD_WINE_TEST_PROGRAMS)
+  message(STATUS "${BREVAN_TARGET}: this host cannot run the test programs; they are not built")
+endif()
+
 # Labels and the Wine session for a test that runs one of the project's executables.
 function(brevan_test_properties test)
   cmake_parse_arguments(ARG "" "TIMEOUT" "LABELS" ${ARGN})
