@@ -17,7 +17,7 @@
 function(ipclink_channel_source_list dir portable_out win32_out)
   set(${portable_out}
       ${dir}/src/framing.cpp ${dir}/src/frame_assembler.cpp ${dir}/src/text_format.cpp
-      ${dir}/src/xml_text.cpp PARENT_SCOPE)
+      ${dir}/src/xml_text.cpp ${dir}/src/service_sender.cpp PARENT_SCOPE)
   set(${win32_out}
       ${dir}/src/win32/message_factory_win32.cpp ${dir}/src/win32/ipc_xml_message_win32.cpp
       ${dir}/src/win32/channel_setup_win32.cpp ${dir}/src/win32/channel_data_win32.cpp

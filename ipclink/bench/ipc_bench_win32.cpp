@@ -240,7 +240,7 @@ int main(int argc, char** argv) {
   int largeCount = argc > 2 ? std::atoi(argv[2]) : 300;
   std::string router = ownFolder() + "\\ipclink_test_router.exe";
   std::string log = ownFolder() + "\\ipclink-bench-router.log";
-  std::string command = "\"" + router + "\" \"" + log + "\"";
+  std::string command = "\"" + router + "\" \"" + log + "\" --untraced";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "channel_build_settings.h"
+#include "service_sender.h"
 #include "win32/channel_state_win32.h"
 #include "win32/delivery_pool_win32.h"
 
@@ -115,17 +116,24 @@ DWORD WINAPI IPCChannelState::startDataQueueProcessingThread(void* argument) {
     self->status("%s: startDataQueueProcessingThread() - Grabbed outboundQueueMutexHandle mutex",
                  {id});
     while (!self->outboundQueue.empty() && !leave()) {
-      if (self->PipeWrite(self->outboundQueue.front())) {
+      // The entry is written with the lock released, so a poster never waits for the pipe (a
+      // write lasts until the other end has read it). Only this thread takes entries out and a
+      // failed entry goes back to the front, so entries still go out in posting order.
+      std::u16string entry = std::move(self->outboundQueue.front());
+      self->outboundQueue.pop_front();
+      self->outboundQueueLock.unlock();
+      const bool written = self->PipeWrite(entry);
+      self->outboundQueueLock.lock();
+      if (written) {
         self->status("%s: startDataQueueProcessingThread() - Sent data to pipeWrite()", {id});
-        self->outboundQueue.pop_front();
-        --self->queuedCount;
+        if (self->queuedCount > 0) --self->queuedCount;  // Shutdown may have emptied the queue
         continue;
       }
+      self->outboundQueue.push_front(std::move(entry));
       self->status(
           "%s: startDataQueueProcessingThread() - pipeWrite() returned FAIL.  Waiting to try "
           "again...",
           {id});
-      // Posters may append while the pipe is down; only this thread takes entries out.
       self->outboundQueueLock.unlock();
       bool stopped = self->pause(50);
       self->outboundQueueLock.lock();
@@ -156,6 +164,11 @@ int IPCChannelState::PipeWrite(const std::u16string& text) {
 
 // ---- inbound ----
 
+namespace {
+constexpr DWORD kTracedReadBytes = 4096;
+constexpr DWORD kUntracedReadBytes = 65536;
+}  // namespace
+
 DWORD WINAPI IPCChannelState::PipeReadThread(void* argument) {
   auto* self = static_cast<IPCChannelState*>(argument);
   const char16_t* id = asUtf16(self->channelID);
@@ -173,17 +186,22 @@ DWORD WINAPI IPCChannelState::PipeReadThread(void* argument) {
     std::lock_guard<SlimLock> lock(self->buildMessageLock);
     self->assembler.reset();  // a new connection starts on a frame boundary
   }
-  std::unique_ptr<uint8_t[]> readBuffer(new uint8_t[4096]);
+  // With status output on, the reads are traced as 4096-byte reads, as they always were.
+  // Without it nothing shows how much one read takes, and a large message comes in one read
+  // instead of one per 4096 bytes (each read is a trip through the system, and the writer at
+  // the other end waits for all of them).
+  const DWORD readBytes = self->outputEnabled ? kTracedReadBytes : kUntracedReadBytes;
+  std::unique_ptr<uint8_t[]> readBuffer(new uint8_t[readBytes]);
   const ScopedHandle readEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!readEvent) return static_cast<DWORD>(-1);
   HANDLE pipe = self->inboundPipe;
   for (;;) {
-    ZeroMemory(readBuffer.get(), 4096);
+    ZeroMemory(readBuffer.get(), readBytes);
     self->status("%s: PipeReadThread() - about to call ReadFile() [This->inboundPipe == %d]...",
                  {id, static_cast<int>(reinterpret_cast<intptr_t>(pipe))});
     DWORD got = 0;
     DWORD error = 0;
-    bool ok = brevan::ipclink::win32::pipeRead(pipe, readBuffer.get(), 4096, &got, &error,
+    bool ok = brevan::ipclink::win32::pipeRead(pipe, readBuffer.get(), readBytes, &got, &error,
                                                readEvent.get(), self->stopEvent.get());
     if (abandoned()) return 0;
     self->status("%s: PipeReadThread() - Returned from ReadFile() with readStatus == %d",
@@ -259,16 +277,24 @@ void IPCChannelState::dispatchCompletedMessage(bool* endReader) {
     std::lock_guard<SlimLock> lock(buildMessageLock);
     text = completedMessage.c_str();  // up to the frame's NUL
   }
-  auto message = std::make_unique<IPCXMLMessage>(asWide(text.c_str()));
-  bool fromService = false;
-  {
-    Piece source(*message, L"SOURCE_ID");
-    fromService = equalsIgnoringCase(source.text, L"BrevanService");
-  }
-  if (fromService) {
-    auto* block = new ServerMessageBlock{this, std::move(message)};
-    if (!threads.start(processMessageFromServer, block)) delete block;
-    return;
+  // A message the service may have sent is parsed here, to read its source. So is any message
+  // while no delivery thread waits: the parse paces this thread, so a burst does not start a
+  // thread per message. Otherwise the waiting delivery threads parse while this thread reads on.
+  const int needed = build::kListenerDelivery ? static_cast<int>(listeners.size()) : 1;
+  std::unique_ptr<IPCXMLMessage> message;
+  if (brevan::ipclink::mayComeFromService(text.c_str()) ||
+      deliveries.spareThreads() < needed) {
+    message = std::make_unique<IPCXMLMessage>(asWide(text.c_str()));
+    bool fromService = false;
+    {
+      Piece source(*message, L"SOURCE_ID");
+      fromService = equalsIgnoringCase(source.text, L"BrevanService");
+    }
+    if (fromService) {
+      auto* block = new ServerMessageBlock{this, std::move(message)};
+      if (!threads.start(processMessageFromServer, block)) delete block;
+      return;
+    }
   }
   if (text == u"let go") {
     RebuildChannel();

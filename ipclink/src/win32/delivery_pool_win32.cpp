@@ -19,6 +19,11 @@ bool DeliveryPool::submit(std::unique_ptr<DeliveryJob> job) {
   return false;
 }
 
+int DeliveryPool::spareThreads() {
+  std::lock_guard<SlimLock> guard(lock_);
+  return waiting_ - static_cast<int>(jobs_.size());
+}
+
 void DeliveryPool::stop() {
   std::lock_guard<SlimLock> guard(lock_);
   stopping_ = true;

@@ -36,6 +36,8 @@ class DeliveryPool {
   void stop();
   // Threads started and not yet ended.
   int liveThreads() const { return live_; }
+  // Threads waiting for a job that no queued job has claimed yet (a hint: it may change at once).
+  int spareThreads();
 
   // How long a thread waits for another message before it ends.
   static constexpr DWORD kIdleLimitMs = 3000;

@@ -1,7 +1,7 @@
 // ipclink_test_router: a stand-in for the router service, built from the library's own
 // FROM ROUTER channels, for the end-to-end tests of IpcLink and of the Java host's channels.
 //
-//   ipclink_test_router <log file> [--serve ID,ID,...] [--wire]
+//   ipclink_test_router <log file> [--serve ID,ID,...] [--wire] [--untraced]
 //
 // It creates the service pipes of "BrevanService" and, for every client that asks with
 // "MayIConnectWithTheRouterPlease", that client's own pipe pair (a FROM ROUTER channel named
@@ -18,6 +18,8 @@
 // The log file gets one line per event: "ready", "admit ID", "goodbye ID",
 // "command ACTION TARGET"; with --wire also "wire ID SEQ" for every message the
 // router's channels complete, in the order they came off the pipes.
+// --untraced gives the client channels no status output, as a benchmark wants (a traced channel
+// reads in 4096-byte steps); RouterTestSendPartial and --wire need the status lines.
 // Runs until RouterTestExit or until the test ends it.
 #include <windows.h>
 
@@ -46,7 +48,9 @@ struct OwnedText {
 
 class Router : public IPCListenerInterface {
  public:
-  Router(const char* logPath, bool wire) : wire_(wire) { log_ = std::fopen(logPath, "a"); }
+  Router(const char* logPath, bool wire, bool traced) : wire_(wire), traced_(traced) {
+    log_ = std::fopen(logPath, "a");
+  }
 
   void start(const std::vector<std::wstring>& serve) {
     service_ = IPCChannel::createChannel(L"BrevanService", IPC_FROM_ROUTER, this, nullptr);
@@ -72,7 +76,7 @@ class Router : public IPCListenerInterface {
  private:
   // Status lines give the wire order and tell when a cut-off frame has gone out; the
   // service channel needs neither.
-  void (*output())(void*, const wchar_t*) { return &Router::status; }
+  void (*output())(void*, const wchar_t*) { return traced_ ? &Router::status : nullptr; }
 
   static void status(void* user, const wchar_t* line) {
     auto* self = static_cast<Router*>(user);
@@ -160,6 +164,7 @@ class Router : public IPCListenerInterface {
   static constexpr DWORD kPartialWriteLimitMs = 20000;
 
   bool wire_;
+  bool traced_;
   HANDLE partialWritten_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   FILE* log_;
   std::mutex logMutex_;
@@ -173,13 +178,16 @@ class Router : public IPCListenerInterface {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: ipclink_test_router <log file> [--serve ID,ID,...] [--wire]\n");
+    std::fprintf(stderr,
+                 "usage: ipclink_test_router <log file> [--serve ID,ID,...] [--wire] [--untraced]\n");
     return 2;
   }
   std::vector<std::wstring> serve;
   bool wire = false;
+  bool traced = true;
   for (int i = 2; i < argc; ++i) {
     if (std::strcmp(argv[i], "--wire") == 0) wire = true;
+    if (std::strcmp(argv[i], "--untraced") == 0) traced = false;
     if (std::strcmp(argv[i], "--serve") == 0 && i + 1 < argc) {
       std::wstring list = widen(argv[++i]);
       for (size_t at = 0; at <= list.size();) {
@@ -190,7 +198,7 @@ int main(int argc, char** argv) {
       }
     }
   }
-  static Router router(argv[1], wire);
+  static Router router(argv[1], wire, traced);
   router.start(serve);
   for (;;) Sleep(1000);
 }
