@@ -55,16 +55,21 @@ BREVAN_AVX2_CODE inline void store32Bytes(void* p, __m256i v) {
   _mm256_storeu_si256(static_cast<__m256i*>(p), v);
 }
 
-// Sixteen 16-bit values in order stored as bytes: luma and sums 0..255 saturated unsigned; chroma
-// in -128..127 saturated signed and stored as its value - 128's low 8 bits (top bit flipped).
+// Two registers of 16-bit values packed to bytes (each half of the result holds the matching
+// halves of both, as the packs do). Luma and sums saturate unsigned; chroma lies in -128..127,
+// saturates signed and is stored as its value - 128's low 8 bits, i.e. with the top bit flipped.
+template <bool Chroma>
+BREVAN_AVX2_CODE inline __m256i packedBytes(__m256i first, __m256i next) {
+  if constexpr (Chroma) {
+    return _mm256_xor_si256(_mm256_packs_epi16(first, next), _mm256_set1_epi8(char(0x80)));
+  } else {
+    return _mm256_packus_epi16(first, next);
+  }
+}
+// Sixteen 16-bit values (0..255 after saturation) in order stored as bytes.
 BREVAN_AVX2_CODE inline void storeUnsigned16(uint8_t* out, __m256i values) {
   store16Bytes(
       out, _mm_packus_epi16(_mm256_castsi256_si128(values), _mm256_extracti128_si256(values, 1)));
-}
-BREVAN_AVX2_CODE inline void storeChroma16(uint8_t* out, __m256i values) {
-  const __m128i bytes =
-      _mm_packs_epi16(_mm256_castsi256_si128(values), _mm256_extracti128_si256(values, 1));
-  store16Bytes(out, _mm_xor_si128(bytes, _mm_set1_epi8(char(0x80))));
 }
 
 }  // namespace brevan::camcapture::detail::avx2

@@ -98,21 +98,23 @@ void blockChromaRow(Loops loops, const uint8_t* __restrict row, size_t blocks,
 }
 
 // Chroma from one pixel per 2 x 2 block (even column of the block's first stored row), planes in
-// the reverse order of toYuv's.
+// the reverse order of toYuv's. Sizes are even here. Each pair of stored rows is done at once, the
+// chroma right after the luma of the same row, while that row is still in the nearest cache.
 template <int PixelBytes>
 void toYuv22(Loops loops, const Picture& frame, uint8_t* out) {
   const size_t pixels = frame.width * frame.height;
-  for (size_t y = 0; y < frame.height; ++y)
-    lumaRow<PixelBytes>(loops, pictureRow<PixelBytes>(frame, y), frame.width,
-                        out + y * frame.width);
+  const size_t rowBytes = frame.width * PixelBytes;
   const size_t chromaWidth = frame.width / 2;
   const size_t chromaRows = frame.height / 2;
   uint8_t* towardX0 = out + pixels;
   uint8_t* towardX2 = out + pixels + pixels / 4;
   for (size_t pair = 0; pair < chromaRows; ++pair) {
-    const size_t outRow = (chromaRows - 1 - pair) * chromaWidth;
-    blockChromaRow<PixelBytes>(loops, frame.bytes + 2 * pair * frame.width * PixelBytes,
-                               chromaWidth, towardX0 + outRow, towardX2 + outRow);
+    const uint8_t* first = frame.bytes + 2 * pair * rowBytes;  // stored rows 2 pair, 2 pair + 1
+    const size_t outRow = frame.height - 1 - 2 * pair;         // the picture row of the first
+    lumaRow<PixelBytes>(loops, first, frame.width, out + outRow * frame.width);
+    const size_t chromaAt = (chromaRows - 1 - pair) * chromaWidth;
+    blockChromaRow<PixelBytes>(loops, first, chromaWidth, towardX0 + chromaAt, towardX2 + chromaAt);
+    lumaRow<PixelBytes>(loops, first + rowBytes, frame.width, out + (outRow - 1) * frame.width);
   }
 }
 
