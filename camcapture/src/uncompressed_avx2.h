@@ -16,11 +16,16 @@ BREVAN_AVX2_CODE inline __m256i loadEight<4>(const uint8_t* p) {
   return load32Bytes(p);
 }
 
-// Bytes 0..15 in the low half and 8..23 in the high half, then each pixel's bytes to its lane.
+// The 24 bytes of eight 24-bit pixels: bytes 0..15 in the low half, 8..23 in the high half, so
+// pixels 0-3 start at byte 0 of the low half and pixels 4-7 at byte 4 of the high half.
+BREVAN_AVX2_CODE inline __m256i loadHalves24(const uint8_t* p) {
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(load16Bytes(p)), load16Bytes(p + 8), 1);
+}
+
+// Each pixel's bytes to its lane.
 template <>
 BREVAN_AVX2_CODE inline __m256i loadEight<3>(const uint8_t* p) {
-  const __m256i bytes =
-      _mm256_inserti128_si256(_mm256_castsi128_si256(load16Bytes(p)), load16Bytes(p + 8), 1);
+  const __m256i bytes = loadHalves24(p);
   const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1, 4,
                                           5, 6, -1, 7, 8, 9, -1, 10, 11, 12, -1, 13, 14, 15, -1);
   return _mm256_shuffle_epi8(bytes, spread);
@@ -38,35 +43,51 @@ BREVAN_AVX2_CODE inline __m256i evenPixels(__m256i first, __m256i next) {
   return _mm256_permute4x64_epi64(_mm256_castps_si256(pairs), _MM_SHUFFLE(3, 1, 2, 0));
 }
 
-// (C0 X0 + C1 X1 + C2 X2) >> 10 per lane, from 16-bit pairs (X0, X2) and (X1, byte 3).
+// Eight pixels as the two operands of the weighing: 16-bit pairs (X0, X2) and (X1, byte 3); byte
+// 3 is weighed by 0.
+struct Pairs {
+  __m256i x0x2, x1;
+};
+BREVAN_AVX2_CODE inline Pairs pairsOf(__m256i pixels) {
+  return {_mm256_and_si256(pixels, _mm256_set1_epi16(0xFF)), _mm256_srli_epi16(pixels, 8)};
+}
+template <int PixelBytes>
+Pairs loadEightPairs(const uint8_t* p);
+template <>
+BREVAN_AVX2_CODE inline Pairs loadEightPairs<4>(const uint8_t* p) {
+  return pairsOf(load32Bytes(p));
+}
+// 24-bit pixels go from their bytes to each operand in one shuffle.
+template <>
+BREVAN_AVX2_CODE inline Pairs loadEightPairs<3>(const uint8_t* p) {
+  const __m256i bytes = loadHalves24(p);
+  const __m256i x0x2 = _mm256_setr_epi8(0, -1, 2, -1, 3, -1, 5, -1, 6, -1, 8, -1, 9, -1, 11, -1, 4,
+                                        -1, 6, -1, 7, -1, 9, -1, 10, -1, 12, -1, 13, -1, 15, -1);
+  const __m256i x1 = _mm256_setr_epi8(1, -1, -1, -1, 4, -1, -1, -1, 7, -1, -1, -1, 10, -1, -1, -1,
+                                      5, -1, -1, -1, 8, -1, -1, -1, 11, -1, -1, -1, 14, -1, -1, -1);
+  return {_mm256_shuffle_epi8(bytes, x0x2), _mm256_shuffle_epi8(bytes, x1)};
+}
+
+// (C0 X0 + C1 X1 + C2 X2) >> 10 per lane.
 template <int C0, int C1, int C2>
-BREVAN_AVX2_CODE inline __m256i weighed(__m256i pixels) {
-  const __m256i x0x2 = _mm256_and_si256(pixels, _mm256_set1_epi16(0xFF));
-  const __m256i x1 = _mm256_srli_epi16(pixels, 8);
+BREVAN_AVX2_CODE inline __m256i weighed(const Pairs& pixels) {
   const __m256i sum = _mm256_add_epi32(
-      _mm256_madd_epi16(x0x2,
+      _mm256_madd_epi16(pixels.x0x2,
                         _mm256_set1_epi32(int32_t(uint32_t(uint16_t(C2)) << 16 | uint16_t(C0)))),
-      _mm256_madd_epi16(x1, _mm256_set1_epi32(uint16_t(C1))));
+      _mm256_madd_epi16(pixels.x1, _mm256_set1_epi32(uint16_t(C1))));
   return _mm256_srai_epi32(sum, 10);
 }
 
-BREVAN_AVX2_CODE inline __m256i lumaOf(__m256i pixels) { return weighed<306, 601, 117>(pixels); }
-BREVAN_AVX2_CODE inline __m256i chromaTowardX2(__m256i pixels) {
-  return weighed<-173, -339, 512>(pixels);
-}
-BREVAN_AVX2_CODE inline __m256i chromaTowardX0(__m256i pixels) {
-  return weighed<512, -429, -83>(pixels);
-}
-
-// Thirty-two pixels as four registers of eight, for the formulas stored as bytes: packing four
+// Thirty-two pixels as four groups of eight, for the formulas stored as bytes: packing four
 // registers at once takes half the steps of packing two.
 struct ThirtyTwo {
-  __m256i eight[4];
+  Pairs eight[4];
 };
 template <int PixelBytes>
 BREVAN_AVX2_CODE inline ThirtyTwo loadThirtyTwo(const uint8_t* p) {
-  return {{loadEight<PixelBytes>(p), loadEight<PixelBytes>(p + 8 * PixelBytes),
-           loadEight<PixelBytes>(p + 16 * PixelBytes), loadEight<PixelBytes>(p + 24 * PixelBytes)}};
+  return {{loadEightPairs<PixelBytes>(p), loadEightPairs<PixelBytes>(p + 8 * PixelBytes),
+           loadEightPairs<PixelBytes>(p + 16 * PixelBytes),
+           loadEightPairs<PixelBytes>(p + 24 * PixelBytes)}};
 }
 
 // (C0 X0 + C1 X1 + C2 X2) >> 10 of thirty-two pixels stored as bytes (see packedBytes). The packs

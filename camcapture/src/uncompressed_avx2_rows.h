@@ -1,5 +1,6 @@
-// The AVX2 forms of the uncompressed row loops: sixteen pixels (or blocks) a step from `from` on;
-// each returns how far it got and the narrower forms finish the row (uncompressed_row_starts.h).
+// The AVX2 forms of the uncompressed row loops: sixteen or thirty-two pixels (or blocks) a step
+// from `from` on; each returns how far it got and the narrower forms finish the row
+// (uncompressed_row_starts.h).
 #pragma once
 
 #include <cstddef>
@@ -41,7 +42,7 @@ BREVAN_AVX2_CODE size_t blackWhiteFrom(const uint8_t* row, size_t from, size_t w
   return x;
 }
 
-// Thirty-two pixels a step: the three formulas weigh more than their packing.
+// Thirty-two pixels a step, so that four registers share each pack (see storeWeighed).
 template <int PixelBytes>
 BREVAN_AVX2_CODE size_t yuvFrom(const uint8_t* row, size_t from, size_t width, uint8_t* luma,
                                 uint8_t* towardX2, uint8_t* towardX0) {
@@ -90,8 +91,8 @@ BREVAN_AVX2_CODE size_t blockChromaFrom(const uint8_t* row, size_t from, size_t 
       ThirtyTwo evens;
       for (int i = 0; i < 4; ++i) {
         const uint8_t* sixteen = pixels + 16 * i * PixelBytes;
-        evens.eight[i] = evenPixels(loadEight<PixelBytes>(sixteen),
-                                    loadEight<PixelBytes>(sixteen + 8 * PixelBytes));
+        evens.eight[i] = pairsOf(evenPixels(loadEight<PixelBytes>(sixteen),
+                                            loadEight<PixelBytes>(sixteen + 8 * PixelBytes)));
       }
       storeTowardX0(towardX0 + block, evens);
       storeTowardX2(towardX2 + block, evens);
