@@ -1,6 +1,10 @@
 // Whether the conversion loops have their SSE2 forms. SSE2 is part of every x86-64 target; the
 // 32-bit Windows build does not assume it and keeps the plain loops, as does a build with
 // BREVAN_CAMCAPTURE_SCALAR (the tests check that path natively).
+//
+// x86-64 builds also have AVX2 forms, run only where the processor has AVX2 (loop_choice.cpp).
+// They are compiled for AVX2 function by function (BREVAN_AVX2_CODE) rather than by a file flag,
+// so no inline function shared with the other loops is ever built with AVX2 instructions.
 #pragma once
 
 #if defined(__SSE2__) && !defined(BREVAN_CAMCAPTURE_SCALAR)
@@ -30,4 +34,44 @@ inline __m128i widen8(const uint8_t* p) {
 }
 
 }  // namespace brevan::camcapture::detail::sse2
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define BREVAN_CAMCAPTURE_AVX2 1
+#define BREVAN_AVX2_CODE __attribute__((target("avx2")))
+#include <immintrin.h>
+
+namespace brevan::camcapture::detail::avx2 {
+
+BREVAN_AVX2_CODE inline __m128i load16Bytes(const uint8_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+BREVAN_AVX2_CODE inline __m256i load32Bytes(const uint8_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+BREVAN_AVX2_CODE inline void store16Bytes(void* p, __m128i v) {
+  _mm_storeu_si128(static_cast<__m128i*>(p), v);
+}
+BREVAN_AVX2_CODE inline void store32Bytes(void* p, __m256i v) {
+  _mm256_storeu_si256(static_cast<__m256i*>(p), v);
+}
+
+// Two registers of 16-bit values packed to bytes (each half of the result holds the matching
+// halves of both, as the packs do). Luma and sums saturate unsigned; chroma lies in -128..127,
+// saturates signed and is stored as its value - 128's low 8 bits, i.e. with the top bit flipped.
+template <bool Chroma>
+BREVAN_AVX2_CODE inline __m256i packedBytes(__m256i first, __m256i next) {
+  if constexpr (Chroma) {
+    return _mm256_xor_si256(_mm256_packs_epi16(first, next), _mm256_set1_epi8(char(0x80)));
+  } else {
+    return _mm256_packus_epi16(first, next);
+  }
+}
+// Sixteen 16-bit values (0..255 after saturation) in order stored as bytes.
+BREVAN_AVX2_CODE inline void storeUnsigned16(uint8_t* out, __m256i values) {
+  store16Bytes(
+      out, _mm_packus_epi16(_mm256_castsi256_si128(values), _mm256_extracti128_si256(values, 1)));
+}
+
+}  // namespace brevan::camcapture::detail::avx2
+#endif
 #endif

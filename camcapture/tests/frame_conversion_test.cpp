@@ -1,13 +1,16 @@
 // The frame conversions: the known answers, what is left unconverted (destination untouched),
-// and every layout and kind against the per-pixel model on random frames and sizes.
+// and every layout and kind against the per-pixel model on random frames and sizes, once for each
+// form of the loops (plain, SSE2, AVX2) this build and processor have.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "frame_conversion.h"
 #include "frame_model.h"
+#include "loop_choice.h"
 
 namespace brevan::camcapture::test {
 namespace {
@@ -140,14 +143,30 @@ constexpr FrameFormat kModelLayouts[] = {{kUncompressed, 15}, {kUncompressed, 16
                                          {kI420, 12},         {kYV12, 12},
                                          {kFullChroma, 16}};
 
+// The model tests below run once per form of the loops; a form this build or processor lacks is
+// skipped.
+class EachLoopForm : public testing::TestWithParam<detail::Loops> {
+ protected:
+  void SetUp() override {
+    if (!detail::loopsAvailable(GetParam())) GTEST_SKIP() << "not in this build or processor";
+    before_ = detail::loopsInUse();
+    detail::useLoops(GetParam());
+  }
+  void TearDown() override { detail::useLoops(before_); }
+
+ private:
+  detail::Loops before_ = detail::Loops::plain;
+};
+
 // Every layout and kind against the model, on random frames and sizes (even and odd, negative
 // heights, frames longer than needed and short by one byte).
-TEST(FrameConversion, MatchesThePerPixelModel) {
+TEST_P(EachLoopForm, MatchesThePerPixelModel) {
   const unsigned seed = std::random_device{}();
   std::mt19937 random(seed);
   for (int round = 0; round < 300; ++round) {
     FrameFormat format = kModelLayouts[round % 7];
-    format.width = int32_t(random() % 13 + 1);
+    // Every other round wide enough for the vector groups.
+    format.width = int32_t(random() % (round % 2 == 0 ? 13 : 70) + 1);
     format.height = int32_t(random() % 11 + 1) * (random() % 4 == 0 ? -1 : 1);
     const FrameKind kind = kAllKinds[random() % 4];
     SCOPED_TRACE(testing::Message() << "seed " << seed << " round " << round);
@@ -156,12 +175,12 @@ TEST(FrameConversion, MatchesThePerPixelModel) {
   }
 }
 
-// Rows long enough for the vector loops (groups of 8 and 16 pixels) and every tail shorter than a
-// group after them, in every layout and kind.
-TEST(FrameConversion, WideRowsAndTheirTailsMatchTheModel) {
+// Rows long enough for every vector group (8 and 16 pixels, 8 and 16 blocks of 2 x 2) and each
+// tail shorter than a group after them, in every layout and kind.
+TEST_P(EachLoopForm, WideRowsAndTheirTailsMatchTheModel) {
   const unsigned seed = std::random_device{}();
   std::mt19937 random(seed);
-  for (int width = 1; width <= 50; ++width) {
+  for (int width = 1; width <= 80; ++width) {
     for (const FrameFormat& layout : kModelLayouts) {
       for (FrameKind kind : kAllKinds) {
         FrameFormat format = layout;
@@ -174,6 +193,15 @@ TEST(FrameConversion, WideRowsAndTheirTailsMatchTheModel) {
     }
   }
 }
+
+std::string formName(const testing::TestParamInfo<detail::Loops>& info) {
+  const char* names[] = {"plain", "sse2", "avx2"};
+  return names[int(info.param)];
+}
+INSTANTIATE_TEST_SUITE_P(FrameConversion, EachLoopForm,
+                         testing::Values(detail::Loops::plain, detail::Loops::sse2,
+                                         detail::Loops::avx2),
+                         formName);
 
 }  // namespace
 }  // namespace brevan::camcapture::test
