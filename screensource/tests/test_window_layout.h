@@ -22,6 +22,9 @@ constexpr int kBackdropRight = kWindowLeft + kWindowWidth + 64;
 constexpr int kBackdropBottom = kWindowTop + kWindowHeight + 64;
 constexpr uint32_t kBackdropColour = 0x00E0D010;
 
+// Posted to the test window: wParam 1 shows the busy cursor over it, 0 its class cursor again.
+constexpr unsigned kShowBusyCursor = 0x8000 + 1;  // WM_APP + 1
+
 // Titles end with a tag the test chooses, so that runs side by side find their own windows.
 inline std::wstring windowTitlePrefix() { return L"Br\u00e9van Fenster \u00fc "; }
 inline std::wstring childTitlePrefix() { return L"Kindfenster \u00f6 "; }

@@ -36,7 +36,9 @@ class WindowCapture : public ::testing::Test {
     program = new ChildProcess("screensource_test_window.exe",
                                {std::to_string(GetCurrentProcessId()), ready});
     ASSERT_TRUE(brevan::testsupport::waitForLine(ready, "ready", 20000));
-    windowCursor = std::stoull(brevan::testsupport::readReport(ready)["cursor"]);
+    auto report = brevan::testsupport::readReport(ready);
+    windowCursor = std::stoull(report["cursor"]);
+    busyCursor = std::stoull(report["busy"]);
     top = findNamedWindow(windowTitlePrefix() + kTag);
     child = findNamedWindow(childTitlePrefix() + kTag);
     Sleep(300);  // the painted windows reach the screen
@@ -48,8 +50,10 @@ class WindowCapture : public ::testing::Test {
   static ChildProcess* program;
   static HWND top, child;
   static CursorHandle windowCursor;  // the class cursor of the test windows
+  static CursorHandle busyCursor;    // shown over them on request
 };
 CursorHandle WindowCapture::windowCursor = kNoCursor;
+CursorHandle WindowCapture::busyCursor = kNoCursor;
 ChildProcess* WindowCapture::program = nullptr;
 HWND WindowCapture::top = nullptr;
 HWND WindowCapture::child = nullptr;
@@ -149,6 +153,21 @@ TEST_F(WindowCapture, ReadsCursorShapesAndTheCursorOverAWindow) {
   SetCursorPos(kWindowLeft + 150, kWindowTop + 20);
   EXPECT_EQ(cursor->position(), (CursorPosition{kWindowLeft + 150, kWindowTop + 20}));
   EXPECT_TRUE(waitUntil(3s, [&] { return cursor->currentHandle() == windowCursor; }));
+
+  // The window changes its cursor under the still pointer, as a busy program does: the packet
+  // cycle (position, then handle) sees the new shape well within a second, and the old one
+  // again when it comes back.
+  auto cycleSees = [&](CursorHandle expected) {
+    return waitUntil(1s, [&] {
+      cursor->position();
+      return cursor->currentHandle() == expected;
+    });
+  };
+  PostMessageW(top, kShowBusyCursor, 1, 0);
+  EXPECT_TRUE(cycleSees(busyCursor));
+  PostMessageW(top, kShowBusyCursor, 0, 0);
+  EXPECT_TRUE(cycleSees(windowCursor));
+  EXPECT_EQ(cursor->position(), (CursorPosition{kWindowLeft + 150, kWindowTop + 20}));
 }
 
 // Runs the calling thread's messages (the pick's timer) until the condition holds.

@@ -71,27 +71,25 @@ class WindowCursor : public CursorSource {
     return {int(at.x), int(at.y)};
   }
 
-  // The packet cycle asks every 10 ms, right after the position. Each of these calls is a trip
-  // to the window server (under Wine to the X server too), so a pointer that has not moved keeps
-  // its handle for up to 100 ms; a shape change without a move shows that much later.
+  // The packet cycle asks every 10 ms, right after the position. Each call here is a round trip
+  // to the window server (several under Wine), so while the pointer stands still the window
+  // under it is looked up again only every 500 ms, and the cursor its thread shows read every
+  // 100 ms: a shape that window changes shows within 100 ms, the shape of another window that
+  // comes up under a still pointer within 500 ms.
   CursorHandle currentHandle() override {
     if (!std::exchange(positionFresh_, false) && !GetCursorPos(&lastAt_)) return kNoCursor;
     const DWORD now = GetTickCount();
-    if (handleReadAt_ && now - *handleReadAt_ < kHandleMaxAge && lastAt_.x == handleAt_.x &&
-        lastAt_.y == handleAt_.y)
+    const bool still = windowFoundAt_ && lastAt_.x == windowAt_.x && lastAt_.y == windowAt_.y;
+    if (!still || now - *windowFoundAt_ >= kWindowMaxAge) {
+      attached_ = attachToWindowUnder(lastAt_);
+      windowAt_ = lastAt_;
+      windowFoundAt_ = now;
+    } else if (now - handleReadAt_ < kHandleMaxAge) {
       return handle_;
-    handle_ = readHandle(lastAt_);
-    handleAt_ = lastAt_;
+    }
+    handle_ = attached_ ? asHandle(GetCursor()) : kNoCursor;
     handleReadAt_ = now;
     return handle_;
-  }
-
-  CursorHandle readHandle(POINT at) {
-    HWND window = windowUnderPointer(at);
-    if (!window) return kNoCursor;
-    if (!grabber_.inputAttachment().shareWith(GetWindowThreadProcessId(window, nullptr)))
-      return kNoCursor;
-    return asHandle(GetCursor());
   }
 
   CursorHandle arrowHandle() override { return asHandle(LoadCursor(nullptr, IDC_ARROW)); }
@@ -111,14 +109,25 @@ class WindowCursor : public CursorSource {
   }
 
  private:
+  // Shares the input state of the thread whose window is under the pointer, so that GetCursor
+  // answers for it.
+  bool attachToWindowUnder(POINT at) {
+    HWND window = windowUnderPointer(at);
+    return window &&
+           grabber_.inputAttachment().shareWith(GetWindowThreadProcessId(window, nullptr));
+  }
+
   static constexpr DWORD kHandleMaxAge = 100;  // ms
+  static constexpr DWORD kWindowMaxAge = 500;  // ms
 
   WindowGrabber& grabber_;
   POINT lastAt_{};
   bool positionFresh_ = false;  // lastAt_ was read by position() just now
+  POINT windowAt_{};            // where the window under the pointer was looked up
+  std::optional<DWORD> windowFoundAt_;
+  bool attached_ = false;  // its thread's input state is shared
   CursorHandle handle_ = kNoCursor;
-  POINT handleAt_{};
-  std::optional<DWORD> handleReadAt_;
+  DWORD handleReadAt_ = 0;
 };
 
 }  // namespace

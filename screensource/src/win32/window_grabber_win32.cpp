@@ -43,9 +43,10 @@ WindowGrabber::~WindowGrabber() {
   OutputDebugStringA("Screen Data deal 1\r\n");
 }
 
-// The packet cycle asks every 10 ms. The desktop's metrics are a trip to the display driver (a
-// third of a millisecond under Wine), and a display change a quarter of a second late costs
-// nothing, so they are read again only after that long.
+// The packet cycle asks every 10 ms. Each of the desktop's four metrics is a trip to the display
+// driver (three round trips to the window server under Wine), and a display change noticed a
+// second late costs nothing but a second of tiles on the old grid, so they are read again only
+// after that long.
 Area WindowGrabber::currentArea() {
   if (wholeDesktop_) {
     const DWORD now = GetTickCount();

@@ -45,7 +45,7 @@ class WindowGrabber : public Grabber {
   HWND window_;
   bool wholeDesktop_;
   Area area_;
-  static constexpr DWORD kDesktopAreaMaxAge = 250;  // ms
+  static constexpr DWORD kDesktopAreaMaxAge = 1000;  // ms
   std::optional<DWORD> areaReadAt_;  // tick count of the last read of the desktop's metrics
   // Released bottom to top: the displaced bitmap goes back into the memory context before the
   // grab bitmap is deleted, and the contexts go last.

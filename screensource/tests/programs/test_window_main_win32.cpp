@@ -1,6 +1,8 @@
 // Test program: shows the windows of test_window_layout.h, titled with the tag given as the
-// first argument; once they are painted it writes "cursor <handle of its class cursor>" and
-// "ready" into the file given as the second, and runs until it is ended.
+// first argument; once they are painted it writes "cursor <handle of its class cursor>",
+// "busy <handle of the busy cursor>" and "ready" into the file given as the second, and runs
+// until it is ended. kShowBusyCursor switches its windows' cursor to the busy one (wParam 1) or
+// back (wParam 0) without the pointer moving.
 #include <windows.h>
 
 #include <cstdio>
@@ -23,7 +25,16 @@ void fill(HDC dc, const RECT& r, uint32_t pixel) {
   DeleteObject(brush);
 }
 
+HCURSOR classCursor() { return LoadCursor(nullptr, IDC_CROSS); }
+HCURSOR busyCursor() { return LoadCursor(nullptr, IDC_WAIT); }
+
 LRESULT CALLBACK paintWindow(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == kShowBusyCursor) {
+    HCURSOR shown = w ? busyCursor() : classCursor();
+    SetClassLongPtrW(window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(shown));
+    SetCursor(shown);
+    return 0;
+  }
   if (message != WM_PAINT) return DefWindowProcW(window, message, w, l);
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
@@ -46,7 +57,7 @@ int main(int argc, char** argv) {
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = paintWindow;
   windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hCursor = LoadCursor(nullptr, IDC_CROSS);
+  windowClass.hCursor = classCursor();
   windowClass.lpszClassName = L"BrevanCaptureTest";
   if (!RegisterClassW(&windowClass)) return 3;
   const std::wstring tag = widen(argv[1]);
@@ -66,8 +77,11 @@ int main(int argc, char** argv) {
   GdiFlush();
   FILE* report = std::fopen(argv[2], "w");
   if (!report) return 5;
-  std::fprintf(report, "cursor %llu\nready\n",
-               static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(windowClass.hCursor)));
+  auto number = [](HCURSOR c) {
+    return static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(c));
+  };
+  std::fprintf(report, "cursor %llu\nbusy %llu\nready\n", number(windowClass.hCursor),
+               number(busyCursor()));
   std::fclose(report);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
