@@ -1,6 +1,6 @@
-// A quick look at a message's text before it is parsed: the read thread parses a message
-// itself only when the router service may have sent it; every other message is parsed on its
-// delivery thread, so the read thread goes straight back to the pipe.
+// A quick look at a message's text before it is parsed: the read thread must parse a message
+// itself when the router service may have sent it (to read its source); any other message may
+// be left to its delivery thread, so the read thread goes straight back to the pipe.
 #pragma once
 
 namespace brevan::ipclink {
