@@ -1,0 +1,115 @@
+// The relative input of four horizontally adjacent blocks at once, and its
+// transform and quantiser: each 512-bit vector holds a row of every block,
+// block b in its quarter b.
+#include "simd_dispatch.h"
+
+#if VIDENC_X86
+#if defined(__GNUC__) && !defined(__clang__)
+// The compiler's own AVX-512 headers trip these under a target pragma.
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#include <immintrin.h>
+
+#include "block_prefetch.h"
+#include "block_samples.h"
+#include "transform.h"
+
+#include "avx512_target_begin.h"
+
+#include "avx512_lanes.h"
+#include "divide_lanes.h"
+#include "relative_lanes.h"
+#include "sse2_lanes.h"
+
+namespace brevan::videnc {
+namespace {
+
+using avx512::quarter;
+
+// Sum of each quarter's four 32-bit lanes.
+inline void quarterSums(__m512i v, int32_t* sums) {
+  sums[0] = sse2::laneSum(quarter<0>(v));
+  sums[1] = sse2::laneSum(quarter<1>(v));
+  sums[2] = sse2::laneSum(quarter<2>(v));
+  sums[3] = sse2::laneSum(quarter<3>(v));
+}
+
+// The width-dependent part of the relative input: four blocks.
+struct FourBlocks : avx512::Ops {
+  static constexpr int kBlocks = 4;
+  static V loadBytes(const uint8_t* src) {
+    return _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src)));
+  }
+  // Saturating like the narrower packs, so that the bounds test sees
+  // every sample beyond 16 bits.
+  static V loadReference(const int32_t* row) {
+    const __m256i first = _mm512_cvtsepi32_epi16(_mm512_loadu_si512(row));
+    const __m256i second = _mm512_cvtsepi32_epi16(_mm512_loadu_si512(row + 16));
+    return _mm512_inserti64x4(_mm512_castsi256_si512(first), second, 1);
+  }
+  static bool any(V v) { return _mm512_test_epi64_mask(v, v) != 0; }
+  static void blockSums(V v, int32_t* sums) {
+    quarterSums(_mm512_madd_epi16(v, _mm512_set1_epi16(1)), sums);
+  }
+  static V perBlock(const int16_t* values) {
+    const __m128i pairs = _mm_setr_epi32(twice(values[0]), twice(values[1]), twice(values[2]),
+                                         twice(values[3]));
+    const __m512i spread = _mm512_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
+    return _mm512_permutexvar_epi32(spread, _mm512_castsi128_si512(pairs));
+  }
+  // A 16-bit value in both halves of a 32-bit one.
+  static int32_t twice(int16_t v) {
+    return static_cast<int32_t>(uint32_t{static_cast<uint16_t>(v)} * 0x10001u);
+  }
+  // The rows stay in vectors for the transform.
+  using Output = V*;
+  static void storeRow(V v, int y, V* rows) { rows[y] = v; }
+};
+
+template <int B>
+inline void storeQuarterWidened(int32_t* levels, __m512i v) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(levels), _mm256_cvtepi16_epi32(quarter<B>(v)));
+}
+
+// quantiseBlockSse2 of the four blocks whose coefficient rows share the
+// vectors.
+void quantiseFour(const __m512i* rows, const QuantSteps& steps, int32_t* const* levels,
+                  uint64_t* nonzero) {
+  const lanes::LaneDivider<avx512::Ops> divide(steps.ac);
+  const __m512i zero = _mm512_setzero_si512();
+  uint64_t zeros[4] = {0, 0, 0, 0};
+  for (int y = 0; y < 8; ++y) {
+    const __m512i level = divide(rows[y]);
+    storeQuarterWidened<0>(levels[0] + 8 * y, level);
+    storeQuarterWidened<1>(levels[1] + 8 * y, level);
+    storeQuarterWidened<2>(levels[2] + 8 * y, level);
+    storeQuarterWidened<3>(levels[3] + 8 * y, level);
+    const uint32_t isZero = _mm512_cmpeq_epi16_mask(level, zero);
+    for (int b = 0; b < 4; ++b) zeros[b] |= static_cast<uint64_t>((isZero >> (8 * b)) & 0xff) << (8 * y);
+  }
+  const int16_t dc[4] = {static_cast<int16_t>(_mm_extract_epi16(quarter<0>(rows[0]), 0)),
+                         static_cast<int16_t>(_mm_extract_epi16(quarter<1>(rows[0]), 0)),
+                         static_cast<int16_t>(_mm_extract_epi16(quarter<2>(rows[0]), 0)),
+                         static_cast<int16_t>(_mm_extract_epi16(quarter<3>(rows[0]), 0))};
+  for (int b = 0; b < 4; ++b)
+    nonzero[b] = applySmallBlockRule(levels[b], levelsWithOwnDc(zeros[b], dc[b], steps, levels[b]));
+}
+
+}  // namespace
+
+bool relativeLevelsFourAvx512(const uint8_t* src, int stride, int32_t bias,
+                              const int32_t* reference, const QuantSteps& steps, bool* intra,
+                              int32_t* const* levels, uint64_t* nonzero) {
+  __m512i rows[8];
+  if (!lanes::relativeInput<FourBlocks>(src, stride, bias, reference, intra, rows)) return false;
+  __m512i coeff[8];
+  lanes::forward2d<avx512::Ops>(rows, coeff);
+  quantiseFour(coeff, steps, levels, nonzero);
+  return true;
+}
+
+}  // namespace brevan::videnc
+
+#include "simd_target_end.h"
+#endif
