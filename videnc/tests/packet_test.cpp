@@ -65,9 +65,10 @@ TEST(BitWriterBits, PutsOfEveryWidthPastTheGrowthStepAndCopiesAgree) {
   EXPECT_TRUE(writer.bytes() == std::vector<uint8_t>{5});
 }
 
-// The block coder's stretches store a word past the last full one: blocks
-// of the longest kind (64 escapes), from every bit offset and across the
-// growth of the buffer, must come out as they do alone in a fresh writer.
+// The block coder writes through stretches that store a word past the last
+// full one: blocks of the longest kind (64 escapes), from every bit offset
+// and across the growth of the buffer, must come out as they do alone in a
+// fresh writer.
 TEST(BitWriterBits, LongestBlocksAtEveryOffsetAcrossGrowth) {
   int32_t escapes[64];
   for (int i = 0; i < 64; ++i) escapes[i] = (i % 2 ? -1 : 1) * (40 + i);
