@@ -72,22 +72,41 @@ inline void storeQuarterWidened(int32_t* levels, __m512i v) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(levels), _mm256_cvtepi16_epi32(quarter<B>(v)));
 }
 
+// Whether each level is 0, as a 64-bit mask per block (bit i for natural
+// position i): the rows go to bytes (saturating, so zeros stay zeros), and
+// the 128-bit quarters, rows y and y + 1 of one block each, are
+// transposed so that a vector holds one block.
+void zeroMasks(const __m512i* levels, uint64_t* zeros) {
+  const __m512i a = _mm512_packs_epi16(levels[0], levels[1]);
+  const __m512i b = _mm512_packs_epi16(levels[2], levels[3]);
+  const __m512i c = _mm512_packs_epi16(levels[4], levels[5]);
+  const __m512i d = _mm512_packs_epi16(levels[6], levels[7]);
+  const __m512i ab01 = _mm512_shuffle_i64x2(a, b, _MM_SHUFFLE(1, 0, 1, 0));
+  const __m512i ab23 = _mm512_shuffle_i64x2(a, b, _MM_SHUFFLE(3, 2, 3, 2));
+  const __m512i cd01 = _mm512_shuffle_i64x2(c, d, _MM_SHUFFLE(1, 0, 1, 0));
+  const __m512i cd23 = _mm512_shuffle_i64x2(c, d, _MM_SHUFFLE(3, 2, 3, 2));
+  const __m512i zero = _mm512_setzero_si512();
+  zeros[0] = _mm512_cmpeq_epi8_mask(_mm512_shuffle_i64x2(ab01, cd01, _MM_SHUFFLE(2, 0, 2, 0)), zero);
+  zeros[1] = _mm512_cmpeq_epi8_mask(_mm512_shuffle_i64x2(ab01, cd01, _MM_SHUFFLE(3, 1, 3, 1)), zero);
+  zeros[2] = _mm512_cmpeq_epi8_mask(_mm512_shuffle_i64x2(ab23, cd23, _MM_SHUFFLE(2, 0, 2, 0)), zero);
+  zeros[3] = _mm512_cmpeq_epi8_mask(_mm512_shuffle_i64x2(ab23, cd23, _MM_SHUFFLE(3, 1, 3, 1)), zero);
+}
+
 // quantiseBlockSse2 of the four blocks whose coefficient rows share the
 // vectors.
 void quantiseFour(const __m512i* rows, const QuantSteps& steps, int32_t* const* levels,
                   uint64_t* nonzero) {
   const lanes::LaneDivider<avx512::Ops> divide(steps.ac);
-  const __m512i zero = _mm512_setzero_si512();
-  uint64_t zeros[4] = {0, 0, 0, 0};
+  __m512i level[8];
   for (int y = 0; y < 8; ++y) {
-    const __m512i level = divide(rows[y]);
-    storeQuarterWidened<0>(levels[0] + 8 * y, level);
-    storeQuarterWidened<1>(levels[1] + 8 * y, level);
-    storeQuarterWidened<2>(levels[2] + 8 * y, level);
-    storeQuarterWidened<3>(levels[3] + 8 * y, level);
-    const uint32_t isZero = _mm512_cmpeq_epi16_mask(level, zero);
-    for (int b = 0; b < 4; ++b) zeros[b] |= static_cast<uint64_t>((isZero >> (8 * b)) & 0xff) << (8 * y);
+    level[y] = divide(rows[y]);
+    storeQuarterWidened<0>(levels[0] + 8 * y, level[y]);
+    storeQuarterWidened<1>(levels[1] + 8 * y, level[y]);
+    storeQuarterWidened<2>(levels[2] + 8 * y, level[y]);
+    storeQuarterWidened<3>(levels[3] + 8 * y, level[y]);
   }
+  uint64_t zeros[4];
+  zeroMasks(level, zeros);
   const int16_t dc[4] = {static_cast<int16_t>(_mm_extract_epi16(quarter<0>(rows[0]), 0)),
                          static_cast<int16_t>(_mm_extract_epi16(quarter<1>(rows[0]), 0)),
                          static_cast<int16_t>(_mm_extract_epi16(quarter<2>(rows[0]), 0)),
