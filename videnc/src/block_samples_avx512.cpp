@@ -20,20 +20,11 @@
 #include "avx512_lanes.h"
 #include "divide_lanes.h"
 #include "relative_lanes.h"
-#include "sse2_lanes.h"
 
 namespace brevan::videnc {
 namespace {
 
 using avx512::quarter;
-
-// Sum of each quarter's four 32-bit lanes.
-inline void quarterSums(__m512i v, int32_t* sums) {
-  sums[0] = sse2::laneSum(quarter<0>(v));
-  sums[1] = sse2::laneSum(quarter<1>(v));
-  sums[2] = sse2::laneSum(quarter<2>(v));
-  sums[3] = sse2::laneSum(quarter<3>(v));
-}
 
 // The width-dependent part of the relative input: four blocks.
 struct FourBlocks : avx512::Ops {
@@ -49,18 +40,9 @@ struct FourBlocks : avx512::Ops {
     return _mm512_inserti64x4(_mm512_castsi256_si512(first), second, 1);
   }
   static bool any(V v) { return _mm512_test_epi64_mask(v, v) != 0; }
-  static void blockSums(V v, int32_t* sums) {
-    quarterSums(_mm512_madd_epi16(v, _mm512_set1_epi16(1)), sums);
-  }
-  static V perBlock(const int16_t* values) {
-    const __m128i pairs = _mm_setr_epi32(twice(values[0]), twice(values[1]), twice(values[2]),
-                                         twice(values[3]));
-    const __m512i spread = _mm512_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
-    return _mm512_permutexvar_epi32(spread, _mm512_castsi128_si512(pairs));
-  }
-  // A 16-bit value in both halves of a 32-bit one.
-  static int32_t twice(int16_t v) {
-    return static_cast<int32_t>(uint32_t{static_cast<uint16_t>(v)} * 0x10001u);
+  static void blockFlags(V mask, bool* flags) {
+    const uint32_t bits = _mm512_test_epi32_mask(mask, mask);
+    for (int b = 0; b < 4; ++b) flags[b] = (bits >> (4 * b) & 1) != 0;
   }
   // The rows stay in vectors for the transform.
   using Output = V*;
