@@ -51,9 +51,7 @@ struct Ops {
   static V or_(V a, V b) { return _mm512_or_si512(a, b); }
   static V cmpgt16(V a, V b) { return _mm512_movm_epi16(_mm512_cmpgt_epi16_mask(a, b)); }
   static V abs16(V a) { return _mm512_abs_epi16(a); }
-  static V cmpgt32(V a, V b) {
-    return _mm512_maskz_set1_epi32(_mm512_cmpgt_epi32_mask(a, b), -1);
-  }
+  static V cmpgt32(V a, V b) { return _mm512_maskz_set1_epi32(_mm512_cmpgt_epi32_mask(a, b), -1); }
   template <int Order>
   static V shuffle32(V a) {
     return _mm512_shuffle_epi32(a, static_cast<_MM_PERM_ENUM>(Order));

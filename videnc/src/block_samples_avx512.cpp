@@ -68,10 +68,14 @@ void zeroMasks(const __m512i* levels, uint64_t* zeros) {
   const __m512i cd01 = _mm512_shuffle_i64x2(c, d, _MM_SHUFFLE(1, 0, 1, 0));
   const __m512i cd23 = _mm512_shuffle_i64x2(c, d, _MM_SHUFFLE(3, 2, 3, 2));
   const __m512i zero = _mm512_setzero_si512();
-  zeros[0] = _mm512_cmpeq_epi8_mask(_mm512_shuffle_i64x2(ab01, cd01, _MM_SHUFFLE(2, 0, 2, 0)), zero);
-  zeros[1] = _mm512_cmpeq_epi8_mask(_mm512_shuffle_i64x2(ab01, cd01, _MM_SHUFFLE(3, 1, 3, 1)), zero);
-  zeros[2] = _mm512_cmpeq_epi8_mask(_mm512_shuffle_i64x2(ab23, cd23, _MM_SHUFFLE(2, 0, 2, 0)), zero);
-  zeros[3] = _mm512_cmpeq_epi8_mask(_mm512_shuffle_i64x2(ab23, cd23, _MM_SHUFFLE(3, 1, 3, 1)), zero);
+  zeros[0] =
+      _mm512_cmpeq_epi8_mask(_mm512_shuffle_i64x2(ab01, cd01, _MM_SHUFFLE(2, 0, 2, 0)), zero);
+  zeros[1] =
+      _mm512_cmpeq_epi8_mask(_mm512_shuffle_i64x2(ab01, cd01, _MM_SHUFFLE(3, 1, 3, 1)), zero);
+  zeros[2] =
+      _mm512_cmpeq_epi8_mask(_mm512_shuffle_i64x2(ab23, cd23, _MM_SHUFFLE(2, 0, 2, 0)), zero);
+  zeros[3] =
+      _mm512_cmpeq_epi8_mask(_mm512_shuffle_i64x2(ab23, cd23, _MM_SHUFFLE(3, 1, 3, 1)), zero);
 }
 
 // quantiseBlockSse2 of the four blocks whose coefficient rows share the

@@ -179,12 +179,12 @@ void expectBlocksMatchSingleOnes(int count, Many many) {
 
 TEST(BlockSamples, PairedRelativeLevelsMatchTwoSingleBlocks) {
   if (!avx2Enabled()) GTEST_SKIP() << "no AVX2 on this processor";
-  expectBlocksMatchSingleOnes(2, [](const uint8_t* src, int stride, int32_t bias,
-                                    const int32_t* reference, const QuantSteps& steps, bool* intra,
-                                    int32_t* const* levels, uint64_t* nonzero) {
-    return relativeLevelsPairAvx2(src, stride, bias, reference, steps, intra, levels[0],
-                                  levels[1], nonzero);
-  });
+  expectBlocksMatchSingleOnes(
+      2, [](const uint8_t* src, int stride, int32_t bias, const int32_t* reference,
+            const QuantSteps& steps, bool* intra, int32_t* const* levels, uint64_t* nonzero) {
+        return relativeLevelsPairAvx2(src, stride, bias, reference, steps, intra, levels[0],
+                                      levels[1], nonzero);
+      });
 }
 
 TEST(BlockSamples, FourRelativeLevelsMatchFourSingleBlocks) {
