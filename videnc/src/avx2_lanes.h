@@ -51,6 +51,11 @@ struct Ops {
   static V or_(V a, V b) { return _mm256_or_si256(a, b); }
   static V cmpgt16(V a, V b) { return _mm256_cmpgt_epi16(a, b); }
   static V abs16(V a) { return _mm256_abs_epi16(a); }
+  static V cmpgt32(V a, V b) { return _mm256_cmpgt_epi32(a, b); }
+  template <int Order>
+  static V shuffle32(V a) {
+    return _mm256_shuffle_epi32(a, Order);
+  }
 };
 
 // Row y of two blocks' 16-bit values as one vector (first block low).

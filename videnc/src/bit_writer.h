@@ -56,9 +56,10 @@ class BitWriter {
     uint64_t pendingCount_;
   };
 
-  // A stretch for at most maxBits bits.
+  // A stretch for at most maxBits bits (and the word that append stores
+  // past the last full one).
   Stretch start(unsigned maxBits) {
-    while (static_cast<size_t>(words_.data() + words_.size() - next_) <= maxBits / 32) grow();
+    while (static_cast<size_t>(words_.data() + words_.size() - next_) <= maxBits / 32 + 1) grow();
     return Stretch(next_, pending_, pendingCount_);
   }
   void finish(const Stretch& stretch) {
@@ -76,16 +77,18 @@ class BitWriter {
 
  private:
   // The bits join the pending ones; a full word goes to next (which must
-  // have room for it).
+  // have room for it). Without a branch: the low word is always stored and
+  // kept only when full, since whether a code fills it is as good as
+  // random and a mispredicted jump costs more than the store.
   static void append(uint32_t value, unsigned count, uint32_t*& next, uint64_t& pending,
                      uint64_t& pendingCount) {
     pending |= static_cast<uint64_t>(value) << pendingCount;
     pendingCount += count;
-    if (pendingCount >= 32) {
-      *next++ = static_cast<uint32_t>(pending);
-      pending >>= 32;
-      pendingCount -= 32;
-    }
+    *next = static_cast<uint32_t>(pending);
+    const uint64_t full = pendingCount >> 5;  // 0 or 1: pendingCount < 64
+    next += full;
+    pending >>= full << 5;
+    pendingCount &= 31;
   }
 
   size_t wordsWritten() const { return static_cast<size_t>(next_ - words_.data()); }

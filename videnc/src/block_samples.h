@@ -56,4 +56,11 @@ bool relativeLevelsPairAvx2(const uint8_t* src, int stride, int32_t bias, const 
                             const QuantSteps& steps, bool* intra, int32_t* levelsFirst,
                             int32_t* levelsSecond, uint64_t* nonzero);
 
+// The same for the four blocks from src on, in AVX-512 (only where
+// avx512Enabled() says so): block b's mode in intra[b], its levels in
+// levels[b] and their nonzero mask in nonzero[b].
+bool relativeLevelsFourAvx512(const uint8_t* src, int stride, int32_t bias,
+                              const int32_t* reference, const QuantSteps& steps, bool* intra,
+                              int32_t* const* levels, uint64_t* nonzero);
+
 }  // namespace brevan::videnc

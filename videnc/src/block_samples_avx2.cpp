@@ -34,13 +34,10 @@ struct TwoBlocks : avx2::Ops {
                                     _MM_SHUFFLE(3, 1, 2, 0));  // the pack interleaves the blocks
   }
   static bool any(V v) { return !_mm256_testz_si256(v, v); }
-  static void blockSums(V v, int32_t* sums) {
-    const V wide = _mm256_madd_epi16(v, _mm256_set1_epi16(1));
-    sums[0] = sse2::laneSum(_mm256_castsi256_si128(wide));
-    sums[1] = sse2::laneSum(_mm256_extracti128_si256(wide, 1));
-  }
-  static V perBlock(const int16_t* values) {
-    return avx2::halves(_mm_set1_epi16(values[0]), _mm_set1_epi16(values[1]));
+  static void blockFlags(V mask, bool* flags) {
+    const uint32_t bits = static_cast<uint32_t>(_mm256_movemask_epi8(mask));
+    flags[0] = (bits & 1) != 0;
+    flags[1] = (bits >> 16 & 1) != 0;
   }
   // The rows stay in vectors for the transform.
   using Output = V*;

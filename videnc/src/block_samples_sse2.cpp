@@ -48,10 +48,7 @@ struct OneBlock : sse2::Ops {
   }
   static V loadReference(const int32_t* row) { return _mm_packs_epi32(load(row), load(row + 4)); }
   static bool any(V v) { return _mm_movemask_epi8(v) != 0; }
-  static void blockSums(V v, int32_t* sums) {
-    sums[0] = laneSum(_mm_madd_epi16(v, _mm_set1_epi16(1)));
-  }
-  static V perBlock(const int16_t* values) { return _mm_set1_epi16(values[0]); }
+  static void blockFlags(V mask, bool* flags) { flags[0] = _mm_cvtsi128_si32(mask) != 0; }
   using Output = int16_t*;
   static void storeRow(V v, int y, int16_t* input) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(input + 8 * y), v);

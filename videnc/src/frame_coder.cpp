@@ -100,13 +100,35 @@ bool levelsOfPairAvx2(PacketKind kind, const uint8_t* src, int stride, int32_t b
 }
 #endif
 
-// Levels of `count` (1 or 2) horizontally adjacent blocks starting at src
-// and reference; returns how many it gave (at least one).
+#if VIDENC_X86
+// Levels of four horizontally adjacent blocks of a relative packet; false
+// when a block needs the wider arithmetic.
+bool relativeLevelsOfFourAvx512(const uint8_t* src, int stride, int32_t bias,
+                                const int32_t* reference, const QuantSteps& steps,
+                                BlockLevels* blocks) {
+  bool intra[4];
+  int32_t* levels[4] = {blocks[0].levels, blocks[1].levels, blocks[2].levels, blocks[3].levels};
+  uint64_t nonzero[4];
+  if (!relativeLevelsFourAvx512(src, stride, bias, reference, steps, intra, levels, nonzero))
+    return false;
+  for (int b = 0; b < 4; ++b) {
+    blocks[b].intra = intra[b];
+    blocks[b].nonzero = nonzero[b];
+  }
+  return true;
+}
+#endif
+
+// Levels of up to `count` (1 to 4) horizontally adjacent blocks starting
+// at src and reference; returns how many it gave (at least one).
 int levelsOfBlocks(PacketKind kind, const uint8_t* src, int stride, int32_t bias,
                    const int32_t* reference, const QuantSteps& steps, int count,
                    BlockLevels* blocks) {
 #if VIDENC_X86
-  if (count == 2 && avx2Enabled() &&
+  if (count == 4 && kind == PacketKind::Relative && avx512Enabled() &&
+      relativeLevelsOfFourAvx512(src, stride, bias, reference, steps, blocks))
+    return 4;
+  if (count >= 2 && avx2Enabled() &&
       levelsOfPairAvx2(kind, src, stride, bias, reference, steps, blocks))
     return 2;
 #endif
@@ -165,8 +187,9 @@ void FrameCoder::codePlane(PacketKind kind, int plane, const uint8_t* frame,
         continue;
       }
       const uint8_t* src = row + bx * 8;
-      const int count = bx + 1 < blocksWide && !repeats[bx + 1] ? 2 : 1;
-      BlockLevels blocks[2];
+      int count = 1;
+      while (count < 4 && bx + count < blocksWide && !repeats[bx + count]) ++count;
+      BlockLevels blocks[4];
       const int done =
           levelsOfBlocks(kind, src, g.width, g.bias, ref.blockAt(bx, by), steps, count, blocks);
       for (int i = 0; i < done; ++i, ++bx, src += 8) {

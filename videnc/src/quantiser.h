@@ -69,15 +69,18 @@ inline uint64_t applySmallBlockRule(int32_t* levels, uint64_t mask) {
   // The rule needs only whether one, two or more levels are nonzero.
   const uint64_t afterFirst = mask & (mask - 1);
   if (mask == 0 || (afterFirst & (afterFirst - 1)) != 0) return mask;
-  const int32_t limit = afterFirst == 0 ? 2 : 1;
-  for (uint64_t rest = mask; rest != 0; rest &= rest - 1) {
-    const int i = __builtin_ctzll(rest);
-    if (levels[i] >= -limit && levels[i] <= limit) {
-      levels[i] = 0;
-      mask &= ~(uint64_t{1} << i);
-    }
-  }
-  return mask;
+  // Both candidates are tested before either changes, without a loop (a
+  // lone level is its own second); whether a block has one or two levels
+  // is as good as random, so a loop's exit would often be mispredicted.
+  const uint32_t limit = afterFirst == 0 ? 2 : 1;
+  const uint64_t firstBit = mask ^ afterFirst;
+  const uint64_t secondBit = afterFirst != 0 ? afterFirst : firstBit;
+  const int first = __builtin_ctzll(firstBit), second = __builtin_ctzll(secondBit);
+  const bool dropFirst = static_cast<uint32_t>(levels[first]) + limit <= 2 * limit;
+  const bool dropSecond = static_cast<uint32_t>(levels[second]) + limit <= 2 * limit;
+  if (dropFirst) levels[first] = 0;
+  if (dropSecond) levels[second] = 0;
+  return mask & ~((dropFirst ? firstBit : 0) | (dropSecond ? secondBit : 0));
 }
 
 // Bit i set where levels[i] != 0.

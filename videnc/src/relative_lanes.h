@@ -4,7 +4,7 @@
 // samples of a block coded by itself or else their difference from the
 // reference. Rows supplies the vector operations (as Ops) and what depends
 // on the width: kBlocks, loading a row of bytes and of reference samples,
-// whether any lane is set, per-block sums and constants, and where a row
+// whether any lane is set, the blocks' flags from a mask, and where a row
 // of the input goes (Output, storeRow).
 // Include only inside a file's SIMD target.
 #pragma once
@@ -17,6 +17,13 @@
 namespace brevan::videnc {
 namespace {
 namespace lanes {
+
+// Every 32-bit lane of a 128-bit block's part: the sum of the part's four.
+template <class Ops>
+inline typename Ops::V blockTotals(typename Ops::V v) {
+  v = Ops::add32(v, Ops::template shuffle32<0x4e>(v));
+  return Ops::add32(v, Ops::template shuffle32<0xb1>(v));
+}
 
 // False, with nothing written, when a reference sample of a block lies
 // outside +-kRelativeReferenceLimit (beyond 16 bits it saturates, which the
@@ -40,31 +47,31 @@ bool relativeInput(const uint8_t* src, int stride, int32_t bias, const int32_t* 
     difference[y] = Rows::sub16(samples[y], r);
   }
   if (Rows::any(outside)) return false;
-  // The mode sums over even rows and columns.
-  const V even = Rows::set32(0xffff);
+  // The mode sums over even rows and columns, and the choice, without
+  // leaving the vectors: every 32-bit lane of a block ends up with the
+  // block's totals.
+  const V even = Rows::set32(0xffff), ones = Rows::set16(1);
   V sad = zero, sum = zero;
   for (int y = 0; y < 8; y += 2) {
     sad = Rows::add16(sad, Rows::and_(Rows::abs16(difference[y]), even));
     sum = Rows::add16(sum, Rows::and_(samples[y], even));
   }
-  int32_t sads[kBlocks], sums[kBlocks], deviations[kBlocks];
-  Rows::blockSums(sad, sads);
-  Rows::blockSums(sum, sums);
-  int16_t means[kBlocks];
-  for (int b = 0; b < kBlocks; ++b) means[b] = static_cast<int16_t>(sums[b] / 16);
-  const V mean = Rows::perBlock(means);
+  const V sadTotal = blockTotals<Rows>(Rows::madd(sad, ones));
+  const V sumTotal = blockTotals<Rows>(Rows::madd(sum, ones));
+  // sum / 16, truncated toward zero, in both 16-bit halves of each lane.
+  const V mean32 = Rows::template srai32<4>(
+      Rows::add32(sumTotal, Rows::and_(Rows::template srai32<31>(sumTotal), Rows::set32(15))));
+  const V mean = Rows::or_(Rows::and_(mean32, even), Rows::template slli32<16>(mean32));
   V deviation = zero;
   for (int y = 0; y < 8; y += 2) {
     deviation =
         Rows::add16(deviation, Rows::and_(Rows::abs16(Rows::sub16(samples[y], mean)), even));
   }
-  Rows::blockSums(deviation, deviations);
-  int16_t chooseSamples[kBlocks];
-  for (int b = 0; b < kBlocks; ++b) {
-    intra[b] = prefersIntra({sads[b], deviations[b]});
-    chooseSamples[b] = intra[b] ? -1 : 0;
-  }
-  const V mask = Rows::perBlock(chooseSamples);
+  const V deviationTotal = blockTotals<Rows>(Rows::madd(deviation, ones));
+  // prefersIntra: deviation < sad - 32 and deviation > 10.
+  const V mask = Rows::and_(Rows::cmpgt32(Rows::sub32(sadTotal, Rows::set32(32)), deviationTotal),
+                            Rows::cmpgt32(deviationTotal, Rows::set32(10)));
+  Rows::blockFlags(mask, intra);
   for (int y = 0; y < 8; ++y) {
     Rows::storeRow(Rows::or_(Rows::and_(mask, samples[y]), Rows::andnot(mask, difference[y])), y,
                    output);

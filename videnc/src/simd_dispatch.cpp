@@ -6,6 +6,8 @@ namespace {
 SimdLevel processorLevel() {
 #if VIDENC_X86
   __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
+    return SimdLevel::Avx512;
   if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
 #if defined(__x86_64__)
   return SimdLevel::Sse2;
@@ -24,9 +26,10 @@ SimdLevel level = kProcessorLevel;
 
 bool sse2Enabled() { return level >= SimdLevel::Sse2; }
 bool avx2Enabled() { return level >= SimdLevel::Avx2; }
+bool avx512Enabled() { return level >= SimdLevel::Avx512; }
 
 void limitSimdPaths(SimdLevel cap) { level = cap < kProcessorLevel ? cap : kProcessorLevel; }
 
-void forceScalarPaths(bool force) { limitSimdPaths(force ? SimdLevel::Scalar : SimdLevel::Avx2); }
+void forceScalarPaths(bool force) { limitSimdPaths(force ? SimdLevel::Scalar : SimdLevel::Avx512); }
 
 }  // namespace brevan::videnc

@@ -1,5 +1,5 @@
 // Which vector paths run. Decided once from the processor (every x86_64
-// has SSE2; a 32-bit one is asked, and both are asked for AVX2), so that the
+// has SSE2; a 32-bit one is asked, and both are asked for AVX2 and AVX-512), so that the
 // library also works on processors without them; tests can cap the paths
 // to compare them with each other and with the scalar forms.
 #pragma once
@@ -12,10 +12,11 @@
 
 namespace brevan::videnc {
 
-enum class SimdLevel { Scalar, Sse2, Avx2 };
+enum class SimdLevel { Scalar, Sse2, Avx2, Avx512 };
 
 bool sse2Enabled();
 bool avx2Enabled();
+bool avx512Enabled();  // F and BW
 
 // Uses no path above `level` (and never one the processor lacks).
 void limitSimdPaths(SimdLevel level);

@@ -1,4 +1,4 @@
-// Closes the target that sse2_target_begin.h or avx2_target_begin.h opened.
+// Closes the target that a *_target_begin.h header opened.
 #if defined(VIDENC_SIMD_TARGET_PUSHED)
 #if defined(__clang__)
 #pragma clang attribute pop

@@ -51,6 +51,11 @@ struct Ops {
   static V or_(V a, V b) { return _mm_or_si128(a, b); }
   static V cmpgt16(V a, V b) { return _mm_cmpgt_epi16(a, b); }
   static V abs16(V a) { return _mm_max_epi16(a, _mm_sub_epi16(_mm_setzero_si128(), a)); }
+  static V cmpgt32(V a, V b) { return _mm_cmpgt_epi32(a, b); }
+  template <int Order>
+  static V shuffle32(V a) {
+    return _mm_shuffle_epi32(a, Order);
+  }
 };
 
 // Sum of the four 32-bit lanes.

@@ -1,5 +1,6 @@
-// The SSE2 forms of the block sample work against the scalar ones, on
-// seeded blocks and at the edge of the mode sums' 32-bit range.
+// The vector forms of the block sample work against the scalar ones, on
+// seeded blocks and at the edge of the mode sums' 32-bit range, and the
+// forms for several blocks at once against one block at a time.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -117,56 +118,78 @@ TEST(BlockSamples, RelativeInputInLanesMatchesTheModeChoiceAndDifference) {
   EXPECT_LT(accepted, 12000);
 }
 
-TEST(BlockSamples, PairedRelativeLevelsMatchTwoSingleBlocks) {
-  if (!avx2Enabled()) GTEST_SKIP() << "no AVX2 on this processor";
+// Relative levels of `count` adjacent blocks at once (many) against each
+// block alone, with references inside and beyond the lanes' limit per
+// block, so that one block may refuse the vector form by itself.
+template <class Many>
+void expectBlocksMatchSingleOnes(int count, Many many) {
+  constexpr int kWideStride = 40;  // room for four blocks and the offsets
   std::mt19937 random(47);
   const int32_t spans[] = {0, 40, 300, kRelativeReferenceLimit, kRelativeReferenceLimit + 1, 40000};
-  int paired = 0;
+  int together = 0;
   for (int trial = 0; trial < 12000; ++trial) {
-    // Each block gets its own span, so one may pass the limit alone.
-    uint8_t frame[8 * kStride];
-    int32_t reference[8 * kStride];
+    uint8_t frame[8 * kWideStride];
+    int32_t reference[8 * kWideStride];
     const int flat = static_cast<int>(random() % 256);
     for (uint8_t& b : frame)
       b = static_cast<uint8_t>(trial % 3 == 0 ? flat + random() % 7 : random());
-    for (int i = 0; i < 8 * kStride; ++i) {
-      const int32_t span = spans[(trial + (i % kStride >= 12 ? 1 : 0)) % 6];
+    for (int i = 0; i < 8 * kWideStride; ++i) {
+      const int block = std::clamp((i % kWideStride - 4) / 8, 0, count - 1);
+      const int32_t span = spans[(trial + block) % 6];
       const int32_t r = std::uniform_int_distribution<int32_t>(-span, span)(random);
       reference[i] = trial % 3 == 0 ? flat - 128 + r / 8 : r;
     }
-    if (trial % 5 == 0)
-      reference[4 + 8 * (trial % 2) + (trial / 5 % 8) * kStride] = trial % 4 < 2 ? -40000 : 40000;
+    if (trial % 5 == 0) {
+      reference[4 + 8 * (trial % count) + (trial / 5 % 8) * kWideStride] =
+          trial % 4 < 2 ? -40000 : 40000;
+    }
     const int32_t bias = trial % 2 ? 128 : 0;
 
     const QuantSteps steps(trial % kQuantCount);
-    bool singleIntra[2] = {}, pairIntra[2] = {};
-    int32_t single[2][64], pair[2][64];
-    uint64_t singleMask[2] = {}, pairMask[2];
-    bool bothDone = true;
-    for (int b = 0; b < 2; ++b) {
+    bool singleIntra[4] = {}, manyIntra[4] = {};
+    int32_t single[4][64], levels[4][64];
+    uint64_t singleMask[4] = {}, manyMask[4];
+    bool allDone = true;
+    for (int b = 0; b < count; ++b) {
       int16_t input[64], coeff[64];
-      const bool done = relativeInputSse2(frame + 3 + 8 * b, kStride, bias, reference + 4 + 8 * b,
-                                          &singleIntra[b], input);
+      const bool done = relativeInputSse2(frame + 3 + 8 * b, kWideStride, bias,
+                                          reference + 4 + 8 * b, &singleIntra[b], input);
       if (done) {
         forwardDct16Sse2(input, coeff);
         singleMask[b] = quantiseBlockSse2(coeff, steps, single[b]);
       }
-      bothDone &= done;
+      allDone &= done;
     }
-    const bool done = relativeLevelsPairAvx2(frame + 3, kStride, bias, reference + 4, steps,
-                                             pairIntra, pair[0], pair[1], pairMask);
-    ASSERT_EQ(done, bothDone) << "trial " << trial;
+    int32_t* out[4] = {levels[0], levels[1], levels[2], levels[3]};
+    const bool done =
+        many(frame + 3, kWideStride, bias, reference + 4, steps, manyIntra, out, manyMask);
+    ASSERT_EQ(done, allDone) << "trial " << trial;
     if (!done) continue;
-    ++paired;
-    for (int b = 0; b < 2; ++b) {
-      ASSERT_EQ(pairIntra[b], singleIntra[b]) << "trial " << trial << " block " << b;
-      ASSERT_EQ(pairMask[b], singleMask[b]) << "trial " << trial << " block " << b;
+    ++together;
+    for (int b = 0; b < count; ++b) {
+      ASSERT_EQ(manyIntra[b], singleIntra[b]) << "trial " << trial << " block " << b;
+      ASSERT_EQ(manyMask[b], singleMask[b]) << "trial " << trial << " block " << b;
       for (int i = 0; i < 64; ++i)
-        ASSERT_EQ(pair[b][i], single[b][i]) << "trial " << trial << " block " << b << " at " << i;
+        ASSERT_EQ(levels[b][i], single[b][i]) << "trial " << trial << " block " << b << " at " << i;
     }
   }
-  EXPECT_GT(paired, 1000);
-  EXPECT_LT(paired, 11000);
+  EXPECT_GT(together, 500);
+  EXPECT_LT(together, 11000);
+}
+
+TEST(BlockSamples, PairedRelativeLevelsMatchTwoSingleBlocks) {
+  if (!avx2Enabled()) GTEST_SKIP() << "no AVX2 on this processor";
+  expectBlocksMatchSingleOnes(
+      2, [](const uint8_t* src, int stride, int32_t bias, const int32_t* reference,
+            const QuantSteps& steps, bool* intra, int32_t* const* levels, uint64_t* nonzero) {
+        return relativeLevelsPairAvx2(src, stride, bias, reference, steps, intra, levels[0],
+                                      levels[1], nonzero);
+      });
+}
+
+TEST(BlockSamples, FourRelativeLevelsMatchFourSingleBlocks) {
+  if (!avx512Enabled()) GTEST_SKIP() << "no AVX-512 on this processor";
+  expectBlocksMatchSingleOnes(4, relativeLevelsFourAvx512);
 }
 
 }  // namespace

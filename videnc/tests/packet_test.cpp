@@ -1,7 +1,9 @@
 // Packet bits for the cases whose layout is known exactly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "block_coder.h"
@@ -61,6 +63,37 @@ TEST(BitWriterBits, PutsOfEveryWidthPastTheGrowthStepAndCopiesAgree) {
   writer.put(5, 3);
   EXPECT_EQ(writer.bitLength(), 3u);
   EXPECT_TRUE(writer.bytes() == std::vector<uint8_t>{5});
+}
+
+// The block coder writes through stretches that store a word past the last
+// full one: blocks of the longest kind (64 escapes), from every bit offset
+// and across the growth of the buffer, must come out as they do alone in a
+// fresh writer.
+TEST(BitWriterBits, LongestBlocksAtEveryOffsetAcrossGrowth) {
+  int32_t escapes[64];
+  for (int i = 0; i < 64; ++i) escapes[i] = (i % 2 ? -1 : 1) * (40 + i);
+  std::string alone;
+  {
+    BitWriter writer;
+    int32_t levels[64], prediction = 0;
+    std::copy(escapes, escapes + 64, levels);
+    writeBlock(writer, levels, prediction);
+    alone = bitString(writer);
+  }
+  ASSERT_EQ(alone.size(), kMaxBlockBits - 1);  // no intra bit here
+  BitWriter writer;
+  std::string expected;
+  for (unsigned filler = 0; expected.size() < BitWriter::kGrowWords * 32 * 2 + 5000; ++filler) {
+    const int width = 1 + static_cast<int>(filler % 7);
+    const uint32_t value = filler & ((1u << width) - 1);
+    writer.put(value, static_cast<unsigned>(width));
+    expected += lsbFirst(value, width);
+    int32_t levels[64], prediction = 0;
+    std::copy(escapes, escapes + 64, levels);
+    writeBlock(writer, levels, prediction);
+    expected += alone;
+  }
+  EXPECT_EQ(bitString(writer), expected);
 }
 
 TEST(BlockBits, RunLevelCodesWithThePositiveSignBitOne) {

@@ -17,7 +17,7 @@ namespace {
 // Caps the vector paths for the lifetime of the object.
 struct SimdCap {
   explicit SimdCap(SimdLevel level) { limitSimdPaths(level); }
-  ~SimdCap() { limitSimdPaths(SimdLevel::Avx2); }
+  ~SimdCap() { limitSimdPaths(SimdLevel::Avx512); }
 };
 
 // Packets of a sequence: absolute, then relative ones, automatic index.
@@ -53,8 +53,8 @@ Coded codedAt(SimdLevel level, const std::vector<std::vector<uint8_t>>& frames, 
 void expectSameBothWays(const std::vector<std::vector<uint8_t>>& frames, int width, int height,
                         int targetBits, int fixedQuant) {
   const Coded plain = codedAt(SimdLevel::Scalar, frames, width, height, targetBits, fixedQuant);
-  for (SimdLevel level : {SimdLevel::Sse2, SimdLevel::Avx2}) {
-    SCOPED_TRACE(level == SimdLevel::Sse2 ? "SSE2" : "AVX2");
+  for (SimdLevel level : {SimdLevel::Sse2, SimdLevel::Avx2, SimdLevel::Avx512}) {
+    SCOPED_TRACE("vector level " + std::to_string(static_cast<int>(level)));
     const Coded fast = codedAt(level, frames, width, height, targetBits, fixedQuant);
     ASSERT_EQ(fast.packets.size(), plain.packets.size());
     for (size_t i = 0; i < fast.packets.size(); ++i)
@@ -67,8 +67,8 @@ void expectSameBothWays(const std::vector<std::vector<uint8_t>>& frames, int wid
 }
 
 TEST(SimdPaths, MovingSceneGivesTheSamePacketsAtEveryIndex) {
-  // 11 chroma blocks a row: the last block of each row has no partner for
-  // the paths that transform two blocks at once.
+  // 22 luma and 11 chroma blocks a row: the last blocks of each row have
+  // no partners for the paths that transform two or four blocks at once.
   std::vector<std::vector<uint8_t>> frames;
   for (int i = 0; i < 5; ++i) frames.push_back(syntheticFrame(176, 96, i * 3));
   for (int q = 0; q < 20; ++q) {
