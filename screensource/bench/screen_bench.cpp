@@ -42,7 +42,7 @@ class SyncedScreen {
     grabber_->frame() = frame;
     source_ = std::make_unique<UpdateSource>(std::move(grabber), std::make_unique<ScriptedCursor>(),
                                              lock_);
-    source_->liftEventBudget();
+    source_->liftCycleLimits();
     source_->setBitsPerColor(kBits);
     refresh();
     sendAll();

@@ -50,7 +50,7 @@ bool UpdateSource::runCycle(PacketBuffer& packet) {
   packet.clear();
   if (!fullRefresh_.load()) poller_->step();
   if (fullRefresh_.load()) refresh(packet, areaChanged ? &now : nullptr);
-  cursorRecords(packet);
+  if (cursorRest_.readDue()) readCursor(packet);
   if (!takeEvents(packet) || packet.empty()) return false;
   packet.put8(kEndRecord);
   return true;
@@ -92,7 +92,7 @@ bool UpdateSource::takeEvents(PacketBuffer& packet) {
     if (event.kind == kTileRectEvent) {
       tileBlock(packet, event);
     } else if (event.kind == kCursorMovedEvent) {
-      cursorRecords(packet);
+      readCursor(packet);
     }
     if (stop_.load()) return false;
   }

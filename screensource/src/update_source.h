@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "change_poller.h"
+#include "cursor_rest.h"
 #include "cursor_shape_cache.h"
 #include "event_queue.h"
 #include "packet_buffer.h"
@@ -48,8 +49,12 @@ class UpdateSource : private TileGrabber {
   int pixelWidth() const { return area_.width; }
   int pixelHeight() const { return area_.height; }
   TileGrid grid() const { return grid_; }
-  // Nothing limits a cycle's events (tools and tests replay whole scenes).
-  void liftEventBudget() { budget_.reset(); }
+  // Tools and tests replay whole scenes: nothing limits a cycle's events, and every cycle reads
+  // the cursor.
+  void liftCycleLimits() {
+    budget_.reset();
+    cursorRest_.readEveryCycle();
+  }
   void requestStop() { stop_.store(true); }
   bool stopRequested() const { return stop_.load(); }
 
@@ -59,6 +64,7 @@ class UpdateSource : private TileGrabber {
   void refresh(PacketBuffer& packet, const Area* newArea);
   bool takeEvents(PacketBuffer& packet);
   void appendPosition(PacketBuffer& packet, CursorPosition position);
+  void readCursor(PacketBuffer& packet);
   void cursorRecords(PacketBuffer& packet);
   void sendShape(PacketBuffer& packet, CursorHandle handle);
   void finishShapeRecord(PacketBuffer& packet);
@@ -82,6 +88,7 @@ class UpdateSource : private TileGrabber {
   std::atomic<bool> fullRefresh_{true};
   std::atomic<bool> stop_{false};
   std::optional<std::chrono::milliseconds> budget_ = kEventBudget;
+  CursorRest cursorRest_;
   CursorHandle lastShape_ = kNoCursor;
   bool shapeSent_ = false;
   CursorPosition lastPosition_;

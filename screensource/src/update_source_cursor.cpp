@@ -40,6 +40,12 @@ void UpdateSource::appendPosition(PacketBuffer& packet, CursorPosition position)
   packet.put16(position.y & 0xFFFF);
 }
 
+void UpdateSource::readCursor(PacketBuffer& packet) {
+  const size_t before = packet.size();
+  cursorRecords(packet);
+  cursorRest_.afterRead(packet.size() != before);
+}
+
 void UpdateSource::cursorRecords(PacketBuffer& packet) {
   CursorPosition position = cursor_->position();
   if (position != lastPosition_ && shapeSent_) {

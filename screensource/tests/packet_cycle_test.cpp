@@ -31,7 +31,8 @@ CursorShape shapeOf(uint32_t colour, int hotspot) {
 
 class Session {
  public:
-  Session(int width, int height) {
+  // A replaying session lifts the cycle's limits, as the tools do; a live one keeps them.
+  Session(int width, int height, bool replaying = true) {
     auto grabber = std::make_unique<FrameGrabber>(width, height);
     auto cursor = std::make_unique<ScriptedCursor>();
     screen = grabber.get();
@@ -42,7 +43,7 @@ class Session {
     pointer->addShape(kBeam, shapeOf(0x0000FF, 4));
     pointer->addShape(kHand, shapeOf(0x00FF00, 8));
     source = std::make_unique<UpdateSource>(std::move(grabber), std::move(cursor), lock);
-    source->liftEventBudget();
+    if (replaying) source->liftCycleLimits();
   }
 
   // One cycle; the packet (empty when none was delivered) after the viewer applied it.
@@ -234,6 +235,38 @@ TEST(PacketCycle, CursorShapesComeFromTheCacheWhenTheyReturn) {
   std::vector<uint8_t> moved = s.cycle();
   EXPECT_EQ(moved, (std::vector<uint8_t>{kCursorRecord, 0x40, 20, 0, 30, kEndRecord}));
   EXPECT_TRUE(s.viewer.cursor().localActivity);
+}
+
+// A resting pointer is read on one cycle in four; a move the hooks report is sent in the next
+// cycle and makes every cycle read again.
+TEST(PacketCycle, ARestingPointerIsReadLessOften) {
+  Session live(128, 128, false), replay(128, 128);
+  auto readsOver = [](Session& s, int cycles) {
+    int before = s.pointer->positionReads();
+    for (int i = 0; i < cycles; ++i) EXPECT_TRUE(s.cycle().empty()) << "cycle " << i;
+    return s.pointer->positionReads() - before;
+  };
+  live.cycle();
+  replay.cycle();
+  EXPECT_GE(readsOver(live, CursorRest::kRestingCycles), CursorRest::kRestingCycles - 1)
+      << "the first second of a rest reads every cycle";
+  EXPECT_EQ(readsOver(live, 40), 40 / CursorRest::kReadEveryWhileResting);
+  EXPECT_EQ(readsOver(replay, CursorRest::kRestingCycles + 40), CursorRest::kRestingCycles + 40);
+
+  const std::vector<uint8_t> moved{kCursorRecord, 0, 9, 0, 7, kEndRecord};
+  live.pointer->setPosition(9, 7);
+  live.source->queue().queueEvent({kCursorMovedEvent, 9, 7, 0, 0});
+  EXPECT_EQ(live.cycle(), moved) << "a hook report is read at once";
+  EXPECT_EQ(readsOver(live, 8), 8);
+
+  // Without a report, a move after a rest shows within one period of the sparse reads.
+  readsOver(live, CursorRest::kRestingCycles + 1);
+  live.pointer->setPosition(10, 7);
+  int waited = 0;
+  while (live.cycle().empty() && ++waited < CursorRest::kReadEveryWhileResting) {
+  }
+  EXPECT_LT(waited, CursorRest::kReadEveryWhileResting);
+  EXPECT_EQ(live.viewer.cursor().position, (CursorPosition{10, 7}));
 }
 
 TEST(PixelCoderTest, QuantisesToTheBitsPerColour) {

@@ -12,7 +12,7 @@ SceneReplay::SceneReplay(int width, int height) {
   cursor_ = cursor.get();
   setArrow(kDefaultArrow);
   source_ = std::make_unique<UpdateSource>(std::move(grabber), std::move(cursor), lock_);
-  source_->liftEventBudget();
+  source_->liftCycleLimits();
 }
 
 bool SceneReplay::apply(const std::vector<SceneCommand>& commands, SceneError& error) {

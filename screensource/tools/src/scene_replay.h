@@ -1,5 +1,6 @@
 // Replays a scene through the real screen source: one UpdateSource over a FrameGrabber and a
-// ScriptedCursor, with the event budget lifted so that every cycle takes all it was given.
+// ScriptedCursor, with the cycle's limits lifted so that every cycle takes all it was given and
+// reads the cursor.
 #pragma once
 
 #include <memory>

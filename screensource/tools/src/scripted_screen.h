@@ -35,7 +35,10 @@ class FrameGrabber : public Grabber {
 // A cursor source whose position, handle, shapes and local-activity flag are set by hand.
 class ScriptedCursor : public CursorSource {
  public:
-  CursorPosition position() override { return position_; }
+  CursorPosition position() override {
+    ++positionReads_;
+    return position_;
+  }
   CursorHandle currentHandle() override { return handle_; }
   CursorHandle arrowHandle() override { return arrow_; }
   bool readShape(CursorHandle handle, CursorShape& shape) override;
@@ -49,12 +52,14 @@ class ScriptedCursor : public CursorSource {
   void addShape(CursorHandle handle, CursorShape shape) { shapes_[handle] = std::move(shape); }
   void removeShape(CursorHandle handle) { shapes_.erase(handle); }
   bool hasShape(CursorHandle handle) const { return shapes_.count(handle) != 0; }
+  int positionReads() const { return positionReads_; }
 
  private:
   CursorPosition position_{0, 0};
   CursorHandle handle_ = kNoCursor;
   CursorHandle arrow_ = 0x10003;
   bool local_ = false;
+  int positionReads_ = 0;
   std::map<CursorHandle, CursorShape> shapes_;
 };
 
