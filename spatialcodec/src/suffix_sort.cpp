@@ -28,10 +28,14 @@ class InducedSorter {
  private:
   bool isLms(int32_t i) const { return i > 0 && sType_[i] && !sType_[i - 1]; }
 
+  // Without branches: on ordinary data the types change too often to foresee.
   void classify() {
-    sType_[n_ - 1] = 1;
-    for (int32_t i = n_ - 2; i >= 0; --i)
-      sType_[i] = text_[i] < text_[i + 1] || (text_[i] == text_[i + 1] && sType_[i + 1]);
+    uint8_t type = 1;
+    sType_[n_ - 1] = type;
+    for (int32_t i = n_ - 2; i >= 0; --i) {
+      type = uint8_t((text_[i] < text_[i + 1]) | ((text_[i] == text_[i + 1]) & type));
+      sType_[i] = type;
+    }
   }
 
   // The histogram is taken once; every pass derives its bucket bounds from it.
@@ -51,8 +55,10 @@ class InducedSorter {
   bool presortLms() {
     if constexpr (std::is_same_v<Symbol, uint16_t>) {
       collectedLms_ = 0;
-      for (int32_t i = 1; i < n_; ++i)
-        if (isLms(i)) sa_[collectedLms_++] = i;
+      for (int32_t i = 1; i < n_; ++i) {  // branch-free, as in classify
+        sa_[collectedLms_] = i;
+        collectedLms_ += sType_[i] & (sType_[i - 1] ^ 1);
+      }
       return presortLmsSuffixes(text_, n_, int32_t(count_.size()), sa_, collectedLms_,
                                 sa_ + collectedLms_);
     }
