@@ -6,8 +6,10 @@ namespace brevan::spatial {
 namespace {
 
 // After the block sort most symbols sit at the very front of the list, so the
-// first few places are looked at and shifted inline, the rest by library calls.
+// first places are searched inline before a library search of the rest, and
+// the first sixteen are shifted as words.
 constexpr uint8_t kInlinePlaces = 8;
+constexpr uint8_t kWordPlaces = 8;
 constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 
 struct FrontList {
@@ -23,26 +25,42 @@ struct FrontList {
   }
   void bringToFront(uint8_t position) {
     const uint8_t value = order[position];
-    if (position >= kInlinePlaces) {
-      std::memmove(order + 1, order, position);
-      order[0] = value;
-    } else if constexpr (kLittleEndian) {
-      shiftFirstWord(position, value);
-    } else {
-      for (uint8_t p = position; p > 0; --p) order[p] = order[p - 1];
-      order[0] = value;
+    if constexpr (kLittleEndian) {
+      if (position < kWordPlaces) return shiftWord(0, position, value);
+      if (position < 2 * kWordPlaces) {
+        shiftWord(kWordPlaces, position - kWordPlaces, order[kWordPlaces - 1]);
+        return shiftWord(0, kWordPlaces - 1, value);
+      }
+      return shiftFar(position, value);
     }
+    for (uint8_t p = position; p > 0; --p) order[p] = order[p - 1];
+    order[0] = value;
   }
 
-  // The first eight places as one word: places 0..position take the value
-  // and the places before them, the others stay. No branch on the position,
-  // which after the block sort is hard to foresee.
-  void shiftFirstWord(uint8_t position, uint8_t value) {
+  // The eight places from `first` as one word: the places up to `position`
+  // take `value` and the places before them, the others stay. No branch on
+  // the position, which after the block sort is hard to foresee.
+  void shiftWord(int first, uint8_t position, uint8_t value) {
     uint64_t word;
-    std::memcpy(&word, order, sizeof word);
-    const uint64_t moved = ~uint64_t(0) >> (8 * (kInlinePlaces - 1 - position));
+    std::memcpy(&word, order + first, sizeof word);
+    const uint64_t moved = ~uint64_t(0) >> (8 * (kWordPlaces - 1 - position));
     word = (((word << 8) | value) & moved) | (word & ~moved);
-    std::memcpy(order, &word, sizeof word);
+    std::memcpy(order + first, &word, sizeof word);
+  }
+
+  // Places 0..position-1 move up one, 16 at a time from the top: each piece
+  // is read before anything below it is written. The first 16 places,
+  // read before all, go last.
+  void shiftFar(uint8_t position, uint8_t value) {
+    uint8_t front[16];
+    std::memcpy(front, order, sizeof front);
+    for (int from = position - 16; from >= 0; from -= 16) {
+      uint8_t piece[16];
+      std::memcpy(piece, order + from, sizeof piece);
+      std::memcpy(order + from + 1, piece, sizeof piece);
+    }
+    std::memcpy(order + 1, front, sizeof front);
+    order[0] = value;
   }
 };
 
