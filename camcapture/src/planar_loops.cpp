@@ -70,10 +70,10 @@ size_t colourStart([[maybe_unused]] Loops loops, [[maybe_unused]] const RowPair&
                    [[maybe_unused]] size_t blocks) {
   size_t block = 0;
 #ifdef BREVAN_CAMCAPTURE_AVX2
-  if (loops == Loops::avx2) block = colourFromAvx2(rows, cx, cz, block, blocks);
+  if (runs(loops, Loops::avx2)) block = colourFromAvx2(rows, cx, cz, block, blocks);
 #endif
 #ifdef BREVAN_CAMCAPTURE_SSE2
-  if (loops != Loops::plain) block = colourFromSse2(rows, cx, cz, block, blocks);
+  if (runs(loops, Loops::sse2)) block = colourFromSse2(rows, cx, cz, block, blocks);
 #endif
   return block;
 }
@@ -106,7 +106,7 @@ size_t doubledStart([[maybe_unused]] Loops loops, [[maybe_unused]] const uint8_t
                     [[maybe_unused]] size_t count, [[maybe_unused]] uint8_t* out) {
 #ifdef BREVAN_CAMCAPTURE_SSE2
   size_t i = 0;
-  for (; loops != Loops::plain && i + 16 <= count; i += 16) {
+  for (; runs(loops, Loops::sse2) && i + 16 <= count; i += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + i));
     sse2::store16Bytes(out + 2 * i, _mm_unpacklo_epi8(v, v));
     sse2::store16Bytes(out + 2 * i + 16, _mm_unpackhi_epi8(v, v));
@@ -184,10 +184,10 @@ size_t fullChromaStart([[maybe_unused]] const uint8_t* luma, [[maybe_unused]] co
   [[maybe_unused]] const Loops loops = loopsInUse();
   size_t i = 0;
 #ifdef BREVAN_CAMCAPTURE_AVX2
-  if (loops == Loops::avx2) i = fullChromaFromAvx2(luma, q, r3, i, pixels, out);
+  if (runs(loops, Loops::avx2)) i = fullChromaFromAvx2(luma, q, r3, i, pixels, out);
 #endif
 #ifdef BREVAN_CAMCAPTURE_SSE2
-  if (loops != Loops::plain) i = fullChromaFromSse2(luma, q, r3, i, pixels, out);
+  if (runs(loops, Loops::sse2)) i = fullChromaFromSse2(luma, q, r3, i, pixels, out);
 #endif
   return i;
 }
