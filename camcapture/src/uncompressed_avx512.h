@@ -42,9 +42,7 @@ BREVAN_AVX512_CODE inline __m512i weighed(const Pairs& pixels) {
       _mm512_madd_epi16(pixels.x0x2,
                         _mm512_set1_epi32(int32_t(uint32_t(uint16_t(C2)) << 16 | uint16_t(C0)))),
       _mm512_madd_epi16(pixels.x1, _mm512_set1_epi32(uint16_t(C1))));
-  // The zero-masked spelling of the plain shift: GCC 12's plain one warns of an uninitialised
-  // value inside its own header.
-  return _mm512_maskz_srai_epi32(__mmask16(0xFFFF), sum, 10);
+  return shiftedBy10(sum);
 }
 
 // Sixty-four pixels as four groups of sixteen.
