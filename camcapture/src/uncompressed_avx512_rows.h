@@ -1,7 +1,7 @@
-// The AVX-512 forms of the weighed uncompressed row loops (YUV and YUV22), sixty-four pixels (or
-// blocks) a step from `from` on; each returns how far it got and the narrower forms finish the row
-// (uncompressed_row_starts.h). Colour and black-and-white are within reach of the copy with AVX2
-// and have no AVX-512 form.
+// The AVX-512 forms of the uncompressed row loops that gain most from them (the weighed YUV and
+// YUV22 formulas, and black-and-white of 15/16-bit words), sixty-four pixels (or blocks) a step
+// from `from` on; each returns how far it got and the narrower forms finish the row
+// (uncompressed_row_starts.h). Colour is bound by its four-byte stores and has no AVX-512 form.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +12,18 @@
 
 #ifdef BREVAN_CAMCAPTURE_AVX2
 namespace brevan::camcapture::detail::avx512 {
+
+// Sixty-four words a step; the AVX2 form does the 24 and 32-bit pixels.
+template <int PixelBytes>
+BREVAN_AVX512_CODE size_t blackWhiteFrom(const uint8_t* row, size_t from, size_t width,
+                                         uint8_t* out) {
+  size_t x = from;
+  if constexpr (PixelBytes == 2) {
+    for (; x + 64 <= width; x += 64)
+      storeBlackWhiteOfWords(out + x, loadWords(row + x * 2), loadWords(row + x * 2 + 64));
+  }
+  return x;
+}
 
 template <int PixelBytes>
 BREVAN_AVX512_CODE size_t yuvFrom(const uint8_t* row, size_t from, size_t width, uint8_t* luma,

@@ -32,6 +32,7 @@ size_t blackWhiteStart([[maybe_unused]] Loops loops, [[maybe_unused]] const uint
                        [[maybe_unused]] size_t width, [[maybe_unused]] uint8_t* out) {
   size_t done = 0;
 #ifdef BREVAN_CAMCAPTURE_AVX2
+  if (runs(loops, Loops::avx512)) done = avx512::blackWhiteFrom<PixelBytes>(row, done, width, out);
   if (runs(loops, Loops::avx2)) done = avx2::blackWhiteFrom<PixelBytes>(row, done, width, out);
 #endif
 #ifdef BREVAN_CAMCAPTURE_SSE2

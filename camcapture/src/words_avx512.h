@@ -55,8 +55,8 @@ BREVAN_AVX512_CODE inline __m512i weighedFields(const WordFields& f) {
 template <int C0, int C1, int C2, bool Chroma>
 BREVAN_AVX512_CODE inline void storeWeighedWords(uint8_t* out, const WordFields& first,
                                                  const WordFields& next) {
-  __m512i bytes = _mm512_permutex2var_epi8(weighedFields<C0, C1, C2>(first), load64Bytes(kLowBytes.at),
-                                           weighedFields<C0, C1, C2>(next));
+  __m512i bytes = _mm512_permutex2var_epi8(
+      weighedFields<C0, C1, C2>(first), load64Bytes(kLowBytes.at), weighedFields<C0, C1, C2>(next));
   if constexpr (Chroma) bytes = _mm512_xor_si512(bytes, _mm512_set1_epi8(char(0x80)));
   store64Bytes(out, bytes);
 }
@@ -71,6 +71,18 @@ BREVAN_AVX512_CODE inline void storeTowardX2OfWords(uint8_t* out, const WordFiel
 BREVAN_AVX512_CODE inline void storeTowardX0OfWords(uint8_t* out, const WordFields& first,
                                                     const WordFields& next) {
   storeWeighedWords<512, -429, -83, true>(out, first, next);
+}
+
+// (8 f0 + 8 f1 + 8 f2) / 3 of sixty-four words, with x / 3 as (x * 0xAAAB) >> 17; the results
+// (0..248) are the low bytes.
+BREVAN_AVX512_CODE inline __m512i thirdOfSums(const WordFields& f) {
+  const __m512i sums = _mm512_slli_epi16(_mm512_add_epi16(_mm512_add_epi16(f.f0, f.f1), f.f2), 3);
+  return _mm512_srli_epi16(_mm512_mulhi_epu16(sums, _mm512_set1_epi16(short(0xAAAB))), 1);
+}
+BREVAN_AVX512_CODE inline void storeBlackWhiteOfWords(uint8_t* out, const WordFields& first,
+                                                      const WordFields& next) {
+  store64Bytes(out, _mm512_permutex2var_epi8(thirdOfSums(first), load64Bytes(kLowBytes.at),
+                                             thirdOfSums(next)));
 }
 
 }  // namespace brevan::camcapture::detail::avx512
