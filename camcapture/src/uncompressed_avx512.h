@@ -85,5 +85,43 @@ BREVAN_AVX512_CODE inline void storeTowardX0(uint8_t* out, const SixtyFour& pixe
   storeWeighed<512, -429, -83, true>(out, pixels);
 }
 
+// Sixteen pixels with X0, X1, X2 in bytes 0, 1, 2 of each lane (byte 3 is not looked at; the 24-bit
+// pixels have 0 there).
+inline constexpr ByteIndex kPixelsOf24 = byteIndex([](int i) { return 3 * (i / 4) + i % 4; });
+constexpr __mmask64 kPixelBytes = 0x7777777777777777;  // bytes 0..2 of each lane
+template <int PixelBytes>
+__m512i loadSixteen(const uint8_t* p);
+template <>
+BREVAN_AVX512_CODE inline __m512i loadSixteen<4>(const uint8_t* p) {
+  return load64Bytes(p);
+}
+template <>
+BREVAN_AVX512_CODE inline __m512i loadSixteen<3>(const uint8_t* p) {
+  return _mm512_maskz_permutexvar_epi8(kPixelBytes, load64Bytes(kPixelsOf24.at),
+                                       _mm512_maskz_loadu_epi8(0xFFFFFFFFFFFF, p));
+}
+
+// X0 + X1 + X2 per lane: byte pairs summed to 16 bits, then the pairs to 32.
+BREVAN_AVX512_CODE inline __m512i sumOf(__m512i pixels) {
+  return _mm512_madd_epi16(_mm512_maddubs_epi16(pixels, _mm512_set1_epi32(0x010101)),
+                           _mm512_set1_epi16(1));
+}
+// (X0 + X1 + X2) / 3 of thirty-two pixels (two registers of sums) in packed order (see
+// kPackedInOrder); x / 3 is (x * 0xAAAB) >> 17 for every 16-bit x.
+BREVAN_AVX512_CODE inline __m512i thirdOfPacked(__m512i sums, __m512i nextSums) {
+  const __m512i packed = _mm512_packs_epi32(sums, nextSums);
+  return _mm512_srli_epi16(_mm512_mulhi_epu16(packed, _mm512_set1_epi16(short(0xAAAB))), 1);
+}
+// (X0 + X1 + X2) / 3 of sixty-four pixels stored as bytes.
+template <int PixelBytes>
+BREVAN_AVX512_CODE inline void storeBlackWhite(uint8_t* out, const uint8_t* p) {
+  __m512i sums[4];
+  for (int group = 0; group < 4; ++group)
+    sums[group] = sumOf(loadSixteen<PixelBytes>(p + 16 * group * PixelBytes));
+  store64Bytes(
+      out, _mm512_permutex2var_epi8(thirdOfPacked(sums[0], sums[1]), load64Bytes(kPackedInOrder.at),
+                                    thirdOfPacked(sums[2], sums[3])));
+}
+
 }  // namespace brevan::camcapture::detail::avx512
 #endif

@@ -1,7 +1,7 @@
-// The AVX-512 forms of the uncompressed row loops that gain most from them (the weighed YUV and
-// YUV22 formulas, and black-and-white of 15/16-bit words), sixty-four pixels (or blocks) a step
-// from `from` on; each returns how far it got and the narrower forms finish the row
-// (uncompressed_row_starts.h). Colour is bound by its four-byte stores and has no AVX-512 form.
+// The AVX-512 forms of the uncompressed row loops that gain from them (all but the chroma of
+// YUV22 and the colour of 24 and 32-bit pixels, which the AVX2 form does), thirty-two or
+// sixty-four pixels (or blocks) a step from `from` on; each returns how far it got and the
+// narrower forms finish the row (uncompressed_row_starts.h).
 #pragma once
 
 #include <cstddef>
@@ -13,14 +13,26 @@
 #ifdef BREVAN_CAMCAPTURE_AVX2
 namespace brevan::camcapture::detail::avx512 {
 
-// Sixty-four words a step; the AVX2 form does the 24 and 32-bit pixels.
+// Thirty-two words a step; the AVX2 form does the 24 and 32-bit pixels.
+template <int PixelBytes>
+BREVAN_AVX512_CODE size_t colourFrom(const uint8_t* row, size_t from, size_t width, uint32_t* out) {
+  size_t x = from;
+  if constexpr (PixelBytes == 2) {
+    for (; x + 32 <= width; x += 32) storeColourOfWords(out + x, row + x * 2);
+  }
+  return x;
+}
+
 template <int PixelBytes>
 BREVAN_AVX512_CODE size_t blackWhiteFrom(const uint8_t* row, size_t from, size_t width,
                                          uint8_t* out) {
   size_t x = from;
-  if constexpr (PixelBytes == 2) {
-    for (; x + 64 <= width; x += 64)
+  for (; x + 64 <= width; x += 64) {
+    if constexpr (PixelBytes == 2) {
       storeBlackWhiteOfWords(out + x, loadWords(row + x * 2), loadWords(row + x * 2 + 64));
+    } else {
+      storeBlackWhite<PixelBytes>(out + x, row + x * PixelBytes);
+    }
   }
   return x;
 }

@@ -19,6 +19,7 @@ size_t colourStart([[maybe_unused]] Loops loops, [[maybe_unused]] const uint8_t*
                    [[maybe_unused]] size_t width, [[maybe_unused]] uint32_t* out) {
   size_t done = 0;
 #ifdef BREVAN_CAMCAPTURE_AVX2
+  if (runs(loops, Loops::avx512)) done = avx512::colourFrom<PixelBytes>(row, done, width, out);
   if (runs(loops, Loops::avx2)) done = avx2::colourFrom<PixelBytes>(row, done, width, out);
 #endif
 #ifdef BREVAN_CAMCAPTURE_SSE2

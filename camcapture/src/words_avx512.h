@@ -85,5 +85,18 @@ BREVAN_AVX512_CODE inline void storeBlackWhiteOfWords(uint8_t* out, const WordFi
                                              thirdOfSums(next)));
 }
 
+// Thirty-two words, reordered so that the per-quarter interleaves below give pixels 0..15, then
+// 16..31: quarter q holds pixels 4q..4q+3 and 16+4q..16+4q+3.
+inline constexpr ByteIndex kColourOrder =
+    wordIndex([](int i) { return 4 * (i / 8) + (i % 8 < 4 ? i % 8 : 16 + i % 8 - 4); });
+BREVAN_AVX512_CODE inline void storeColourOfWords(uint32_t* out, const uint8_t* p) {
+  const WordFields f =
+      fieldsOf(_mm512_permutexvar_epi16(load64Bytes(kColourOrder.at), load64Bytes(p)));
+  const __m512i lowMid = _mm512_or_si512(_mm512_slli_epi16(f.f0, 3), _mm512_slli_epi16(f.f1, 11));
+  const __m512i high = _mm512_slli_epi16(f.f2, 3);
+  store64Bytes(out, _mm512_unpacklo_epi16(lowMid, high));
+  store64Bytes(out + 16, _mm512_unpackhi_epi16(lowMid, high));
+}
+
 }  // namespace brevan::camcapture::detail::avx512
 #endif
