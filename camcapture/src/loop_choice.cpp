@@ -7,6 +7,7 @@
 namespace brevan::camcapture::detail {
 namespace {
 
+// The checks also ask whether the system saves the wider registers on a thread switch.
 bool processorHasAvx2() {
 #ifdef BREVAN_CAMCAPTURE_AVX2
   __builtin_cpu_init();
@@ -16,8 +17,22 @@ bool processorHasAvx2() {
 #endif
 }
 
+// The AVX-512 loops use 512-bit words and bytes (F, BW), byte permutes (VBMI) and the masked
+// 256-bit forms (VL).
+bool processorHasAvx512() {
+#ifdef BREVAN_CAMCAPTURE_AVX2
+  __builtin_cpu_init();
+  return processorHasAvx2() && __builtin_cpu_supports("avx512f") &&
+         __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+         __builtin_cpu_supports("avx512vbmi");
+#else
+  return false;
+#endif
+}
+
 Loops fastestAvailable() {
-  static const Loops fastest = processorHasAvx2()            ? Loops::avx2
+  static const Loops fastest = processorHasAvx512()          ? Loops::avx512
+                               : processorHasAvx2()          ? Loops::avx2
                                : loopsAvailable(Loops::sse2) ? Loops::sse2
                                                              : Loops::plain;
   return fastest;
@@ -39,6 +54,8 @@ bool loopsAvailable(Loops loops) {
 #endif
     case Loops::avx2:
       return processorHasAvx2();
+    case Loops::avx512:
+      return processorHasAvx512();
   }
   return false;
 }

@@ -4,6 +4,7 @@
 
 #include "colour_formulas.h"
 #include "colour_avx2.h"
+#include "colour_avx512.h"
 #include "colour_sse2.h"
 #include "frame_loops.h"
 #include "loop_choice.h"
@@ -24,14 +25,31 @@ ChromaPlanes chromaPlanes(bool yv12, const Picture& frame) {
   return yv12 ? ChromaPlanes{third, second} : ChromaPlanes{second, third};
 }
 
-// Two picture rows share a chroma row. The vector forms convert groups of blocks (AVX2 sixteen,
-// then SSE2 eight) and say how far they got; the plain loop finishes the rows.
+// Two picture rows share a chroma row. The vector forms convert groups of blocks (AVX-512
+// thirty-two, AVX2 sixteen, then SSE2 eight) and say how far they got; the plain loop finishes
+// the rows.
 struct RowPair {
   const uint8_t* luma[2];
   uint32_t* out[2];
 };
 
 #ifdef BREVAN_CAMCAPTURE_AVX2
+BREVAN_AVX512_CODE size_t colourFromAvx512(const RowPair& rows, const uint8_t* cx,
+                                           const uint8_t* cz, size_t block, size_t blocks) {
+  for (; block + 32 <= blocks; block += 32) {
+    const avx512::ChromaTerms terms =
+        avx512::chromaTerms(avx512::widen32(cx + block), avx512::widen32(cz + block));
+    const avx512::ChromaTerms first = avx512::doubled(terms, avx512::kFirstDoubled);
+    const avx512::ChromaTerms next = avx512::doubled(terms, avx512::kNextDoubled);
+    for (int row = 0; row < 2; ++row) {
+      const size_t x = 2 * block;
+      avx512::storeColour(rows.out[row] + x, avx512::widen32(rows.luma[row] + x), first);
+      avx512::storeColour(rows.out[row] + x + 32, avx512::widen32(rows.luma[row] + x + 32), next);
+    }
+  }
+  return block;
+}
+
 BREVAN_AVX2_CODE size_t colourFromAvx2(const RowPair& rows, const uint8_t* cx, const uint8_t* cz,
                                        size_t block, size_t blocks) {
   for (; block + 16 <= blocks; block += 16) {
@@ -70,10 +88,11 @@ size_t colourStart([[maybe_unused]] Loops loops, [[maybe_unused]] const RowPair&
                    [[maybe_unused]] size_t blocks) {
   size_t block = 0;
 #ifdef BREVAN_CAMCAPTURE_AVX2
-  if (loops == Loops::avx2) block = colourFromAvx2(rows, cx, cz, block, blocks);
+  if (runs(loops, Loops::avx512)) block = colourFromAvx512(rows, cx, cz, block, blocks);
+  if (runs(loops, Loops::avx2)) block = colourFromAvx2(rows, cx, cz, block, blocks);
 #endif
 #ifdef BREVAN_CAMCAPTURE_SSE2
-  if (loops != Loops::plain) block = colourFromSse2(rows, cx, cz, block, blocks);
+  if (runs(loops, Loops::sse2)) block = colourFromSse2(rows, cx, cz, block, blocks);
 #endif
   return block;
 }
@@ -106,7 +125,7 @@ size_t doubledStart([[maybe_unused]] Loops loops, [[maybe_unused]] const uint8_t
                     [[maybe_unused]] size_t count, [[maybe_unused]] uint8_t* out) {
 #ifdef BREVAN_CAMCAPTURE_SSE2
   size_t i = 0;
-  for (; loops != Loops::plain && i + 16 <= count; i += 16) {
+  for (; runs(loops, Loops::sse2) && i + 16 <= count; i += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + i));
     sse2::store16Bytes(out + 2 * i, _mm_unpacklo_epi8(v, v));
     sse2::store16Bytes(out + 2 * i + 16, _mm_unpackhi_epi8(v, v));
@@ -159,6 +178,15 @@ void convertPlanar(FrameKind kind, bool yv12, const Picture& frame, void* destin
 namespace {
 
 #ifdef BREVAN_CAMCAPTURE_AVX2
+BREVAN_AVX512_CODE size_t fullChromaFromAvx512(const uint8_t* luma, const uint8_t* q,
+                                               const uint8_t* r3, size_t i, size_t pixels,
+                                               uint32_t* out) {
+  for (; i + 32 <= pixels; i += 32)
+    avx512::storeColour(out + i, avx512::widen32(luma + i),
+                        avx512::chromaTerms(avx512::widen32(r3 + i), avx512::widen32(q + i)));
+  return i;
+}
+
 BREVAN_AVX2_CODE size_t fullChromaFromAvx2(const uint8_t* luma, const uint8_t* q, const uint8_t* r3,
                                            size_t i, size_t pixels, uint32_t* out) {
   for (; i + 16 <= pixels; i += 16)
@@ -184,10 +212,11 @@ size_t fullChromaStart([[maybe_unused]] const uint8_t* luma, [[maybe_unused]] co
   [[maybe_unused]] const Loops loops = loopsInUse();
   size_t i = 0;
 #ifdef BREVAN_CAMCAPTURE_AVX2
-  if (loops == Loops::avx2) i = fullChromaFromAvx2(luma, q, r3, i, pixels, out);
+  if (runs(loops, Loops::avx512)) i = fullChromaFromAvx512(luma, q, r3, i, pixels, out);
+  if (runs(loops, Loops::avx2)) i = fullChromaFromAvx2(luma, q, r3, i, pixels, out);
 #endif
 #ifdef BREVAN_CAMCAPTURE_SSE2
-  if (loops != Loops::plain) i = fullChromaFromSse2(luma, q, r3, i, pixels, out);
+  if (runs(loops, Loops::sse2)) i = fullChromaFromSse2(luma, q, r3, i, pixels, out);
 #endif
   return i;
 }

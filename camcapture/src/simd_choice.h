@@ -4,7 +4,8 @@
 //
 // x86-64 builds also have AVX2 forms, run only where the processor has AVX2 (loop_choice.cpp).
 // They are compiled for AVX2 function by function (BREVAN_AVX2_CODE) rather than by a file flag,
-// so no inline function shared with the other loops is ever built with AVX2 instructions.
+// so no inline function shared with the other loops is ever built with AVX2 instructions. The
+// AVX-512 forms (BREVAN_AVX512_CODE) are built the same way, for the processors that have them.
 #pragma once
 
 #if defined(__SSE2__) && !defined(BREVAN_CAMCAPTURE_SCALAR)
@@ -73,5 +74,23 @@ BREVAN_AVX2_CODE inline void storeUnsigned16(uint8_t* out, __m256i values) {
 }
 
 }  // namespace brevan::camcapture::detail::avx2
+
+#define BREVAN_AVX512_CODE __attribute__((target("avx2,avx512f,avx512bw,avx512vl,avx512vbmi")))
+
+namespace brevan::camcapture::detail::avx512 {
+
+BREVAN_AVX512_CODE inline __m512i load64Bytes(const uint8_t* p) { return _mm512_loadu_si512(p); }
+BREVAN_AVX512_CODE inline void store64Bytes(void* p, __m512i v) { _mm512_storeu_si512(p, v); }
+// x >> 10 per signed 32-bit lane. The zero-masked spelling of the plain shift: GCC 12's plain one
+// warns of an uninitialised value inside its own header.
+BREVAN_AVX512_CODE inline __m512i shiftedBy10(__m512i x) {
+  return _mm512_maskz_srai_epi32(__mmask16(0xFFFF), x, 10);
+}
+// Thirty-two bytes as thirty-two 16-bit lanes, in order.
+BREVAN_AVX512_CODE inline __m512i widen32(const uint8_t* p) {
+  return _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)));
+}
+
+}  // namespace brevan::camcapture::detail::avx512
 #endif
 #endif

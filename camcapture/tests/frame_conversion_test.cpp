@@ -1,6 +1,6 @@
 // The frame conversions: the known answers, what is left unconverted (destination untouched),
 // and every layout and kind against the per-pixel model on random frames and sizes, once for each
-// form of the loops (plain, SSE2, AVX2) this build and processor have.
+// form of the loops (plain, SSE2, AVX2, AVX-512) this build and processor have.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -166,7 +166,7 @@ TEST_P(EachLoopForm, MatchesThePerPixelModel) {
   for (int round = 0; round < 300; ++round) {
     FrameFormat format = kModelLayouts[round % 7];
     // Every other round wide enough for the vector groups.
-    format.width = int32_t(random() % (round % 2 == 0 ? 13 : 70) + 1);
+    format.width = int32_t(random() % (round % 2 == 0 ? 13 : 150) + 1);
     format.height = int32_t(random() % 11 + 1) * (random() % 4 == 0 ? -1 : 1);
     const FrameKind kind = kAllKinds[random() % 4];
     SCOPED_TRACE(testing::Message() << "seed " << seed << " round " << round);
@@ -175,12 +175,12 @@ TEST_P(EachLoopForm, MatchesThePerPixelModel) {
   }
 }
 
-// Rows long enough for every vector group (8 and 16 pixels, 8 and 16 blocks of 2 x 2) and each
-// tail shorter than a group after them, in every layout and kind.
+// Rows long enough for every vector group (8 to 64 pixels, 8 to 64 blocks of 2 x 2), the narrower
+// groups after a wider one, and each tail shorter than a group, in every layout and kind.
 TEST_P(EachLoopForm, WideRowsAndTheirTailsMatchTheModel) {
   const unsigned seed = std::random_device{}();
   std::mt19937 random(seed);
-  for (int width = 1; width <= 80; ++width) {
+  for (int width = 1; width <= 136; ++width) {
     for (const FrameFormat& layout : kModelLayouts) {
       for (FrameKind kind : kAllKinds) {
         FrameFormat format = layout;
@@ -195,12 +195,12 @@ TEST_P(EachLoopForm, WideRowsAndTheirTailsMatchTheModel) {
 }
 
 std::string formName(const testing::TestParamInfo<detail::Loops>& info) {
-  const char* names[] = {"plain", "sse2", "avx2"};
+  const char* names[] = {"plain", "sse2", "avx2", "avx512"};
   return names[int(info.param)];
 }
 INSTANTIATE_TEST_SUITE_P(FrameConversion, EachLoopForm,
                          testing::Values(detail::Loops::plain, detail::Loops::sse2,
-                                         detail::Loops::avx2),
+                                         detail::Loops::avx2, detail::Loops::avx512),
                          formName);
 
 }  // namespace
