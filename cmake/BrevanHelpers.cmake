@@ -248,12 +248,20 @@ function(brevan_fuzz target)
     get_filename_component(absolute ${dir} ABSOLUTE)
     list(APPEND includes -I${absolute})
   endforeach()
+  # Ninja ignores IMPLICIT_DEPENDS: every header of the include folders counts, so that a change
+  # to a header alone rebuilds the target instead of fuzzing the old code.
+  set(headers)
+  foreach(dir ${CMAKE_SOURCE_DIR}/${subsystem}/src ${ARG_INCLUDES})
+    get_filename_component(absolute ${dir} ABSOLUTE)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS ${absolute}/*.h)
+    list(APPEND headers ${found})
+  endforeach()
   set(binary ${CMAKE_CURRENT_BINARY_DIR}/fuzz/${target})
   file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/fuzz)
   add_custom_command(OUTPUT ${binary}
       COMMAND ${BREVAN_CLANGXX} -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined
               -fno-sanitize-recover=undefined ${includes} ${sources} ${ARG_LINK} -o ${binary}
-      DEPENDS ${sources}
+      DEPENDS ${sources} ${headers}
       IMPLICIT_DEPENDS CXX ${sources}
       COMMENT "Building fuzz target ${target}"
       VERBATIM)
