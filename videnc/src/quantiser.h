@@ -60,27 +60,30 @@ uint64_t quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* l
 inline uint64_t levelsWithOwnDc(uint64_t zeroLanes, int32_t dcCoeff, const QuantSteps& steps,
                                 int32_t* levels) {
   levels[0] = steps.dc.divideSmall(dcCoeff);
-  return (~zeroLanes & ~uint64_t{1}) | (levels[0] != 0 ? 1u : 0u);
+  return (~zeroLanes & ~uint64_t{1}) | static_cast<uint64_t>(levels[0] != 0);
 }
 
 // The small-block rule on levels whose nonzero ones are the bits of mask;
 // returns the bits left.
 inline uint64_t applySmallBlockRule(int32_t* levels, uint64_t mask) {
-  // The rule needs only whether one, two or more levels are nonzero.
+  // In arithmetic, not jumps: whether a block has none, one, two or more
+  // levels is as good as random, so a jump on it would often be
+  // mispredicted. With one or two levels they are the lowest and the
+  // highest bit (a lone level is both); the two positions are read and
+  // written back whatever the count, and the rule only decides whether
+  // the values written are zeros.
   const uint64_t afterFirst = mask & (mask - 1);
-  if (mask == 0 || (afterFirst & (afterFirst - 1)) != 0) return mask;
-  // Both candidates are tested before either changes, without a loop (a
-  // lone level is its own second); whether a block has one or two levels
-  // is as good as random, so a loop's exit would often be mispredicted.
-  const uint32_t limit = afterFirst == 0 ? 2 : 1;
-  const uint64_t firstBit = mask ^ afterFirst;
-  const uint64_t secondBit = afterFirst != 0 ? afterFirst : firstBit;
-  const int first = __builtin_ctzll(firstBit), second = __builtin_ctzll(secondBit);
-  const bool dropFirst = static_cast<uint32_t>(levels[first]) + limit <= 2 * limit;
-  const bool dropSecond = static_cast<uint32_t>(levels[second]) + limit <= 2 * limit;
-  if (dropFirst) levels[first] = 0;
-  if (dropSecond) levels[second] = 0;
-  return mask & ~((dropFirst ? firstBit : 0) | (dropSecond ? secondBit : 0));
+  const uint32_t oneOrTwo = (mask != 0) & ((afterFirst & (afterFirst - 1)) == 0);
+  const uint32_t limit = 1 + (afterFirst == 0);
+  const int first = __builtin_ctzll(mask | uint64_t{1} << 63);
+  const int second = 63 - __builtin_clzll(mask | 1);
+  const int32_t firstLevel = levels[first], secondLevel = levels[second];
+  const uint32_t dropFirst = oneOrTwo & (static_cast<uint32_t>(firstLevel) + limit <= 2 * limit);
+  const uint32_t dropSecond = oneOrTwo & (static_cast<uint32_t>(secondLevel) + limit <= 2 * limit);
+  // The second first: for a lone level both are the same position.
+  levels[second] = secondLevel & static_cast<int32_t>(dropSecond - 1);
+  levels[first] = firstLevel & static_cast<int32_t>(dropFirst - 1);
+  return mask & ~(uint64_t{dropFirst} << first | uint64_t{dropSecond} << second);
 }
 
 // Bit i set where levels[i] != 0.
