@@ -103,7 +103,8 @@ void quantiseFour(const __m512i* rows, const QuantSteps& steps, int32_t* const* 
                          static_cast<int16_t>(_mm_extract_epi16(quarter<2>(rows[0]), 0)),
                          static_cast<int16_t>(_mm_extract_epi16(quarter<3>(rows[0]), 0))};
   for (int b = 0; b < 4; ++b)
-    nonzero[b] = applySmallBlockRule(levels[b], levelsWithOwnDc(zeros[b], dc[b], steps, levels[b]));
+    nonzero[b] = applySmallBlockRuleWithoutJumps(
+        levels[b], levelsWithOwnDc(zeros[b], dc[b], steps, levels[b]));
 }
 
 }  // namespace

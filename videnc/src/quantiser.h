@@ -66,16 +66,34 @@ inline uint64_t levelsWithOwnDc(uint64_t zeroLanes, int32_t dcCoeff, const Quant
 // The small-block rule on levels whose nonzero ones are the bits of mask;
 // returns the bits left.
 inline uint64_t applySmallBlockRule(int32_t* levels, uint64_t mask) {
-  // Blocks of more than two levels (most of those coded by themselves)
-  // leave at once. The rest in arithmetic, not jumps: whether a difference
-  // block has none, one or two levels is as good as random, so a jump on
-  // it would often be mispredicted. With one or two levels they are the
-  // lowest and the highest bit (a lone level is both); the two positions
-  // are read and written back whatever the count, and the rule only
-  // decides whether the values written are zeros.
+  // The rule needs only whether one, two or more levels are nonzero.
   const uint64_t afterFirst = mask & (mask - 1);
-  if ((afterFirst & (afterFirst - 1)) != 0) return mask;
-  const uint32_t oneOrTwo = mask != 0;
+  if (mask == 0 || (afterFirst & (afterFirst - 1)) != 0) return mask;
+  // Both candidates are tested before either changes, without a loop (a
+  // lone level is its own second); whether a block has one or two levels
+  // is as good as random, so a loop's exit would often be mispredicted.
+  const uint32_t limit = afterFirst == 0 ? 2 : 1;
+  const uint64_t firstBit = mask ^ afterFirst;
+  const uint64_t secondBit = afterFirst != 0 ? afterFirst : firstBit;
+  const int first = __builtin_ctzll(firstBit), second = __builtin_ctzll(secondBit);
+  const bool dropFirst = static_cast<uint32_t>(levels[first]) + limit <= 2 * limit;
+  const bool dropSecond = static_cast<uint32_t>(levels[second]) + limit <= 2 * limit;
+  if (dropFirst) levels[first] = 0;
+  if (dropSecond) levels[second] = 0;
+  return mask & ~((dropFirst ? firstBit : 0) | (dropSecond ? secondBit : 0));
+}
+
+// The same without a jump on the count of levels, for difference blocks:
+// whether one of those has none, one, two or more levels is as good as
+// random, so such a jump would often be mispredicted. (Blocks coded by
+// themselves mostly have many levels, and there the jumps of the form
+// above cost less than this one's constant work.) With one or two levels
+// they are the lowest and the highest bit (a lone level is both); the two
+// positions are read and written back whatever the count, and the rule
+// only decides whether the values written are zeros.
+inline uint64_t applySmallBlockRuleWithoutJumps(int32_t* levels, uint64_t mask) {
+  const uint64_t afterFirst = mask & (mask - 1);
+  const uint32_t oneOrTwo = (mask != 0) & ((afterFirst & (afterFirst - 1)) == 0);
   const uint32_t limit = 1 + (afterFirst == 0);
   const int first = __builtin_ctzll(mask | uint64_t{1} << 63);
   const int second = 63 - __builtin_clzll(mask | 1);
