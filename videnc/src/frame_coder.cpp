@@ -200,7 +200,7 @@ void FrameCoder::codePlane(PacketKind kind, int plane, const uint8_t* frame,
           levelsOfBlocks(kind, src, g.width, g.bias, ref.blockAt(bx, by), steps, count, blocks);
       for (int i = 0; i < done; ++i, ++bx, src += 8) {
         BlockLevels& block = blocks[i];
-        if (block.isPlainNothing(dcPrediction)) {
+        if (relative && block.isPlainNothing(dcPrediction)) {
           // Intra bit and coded bit 0; the reference stays as it was.
           out.put(0, 2);
         } else {
