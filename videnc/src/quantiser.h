@@ -60,7 +60,7 @@ uint64_t quantiseBlock(const int32_t* coeff, const QuantSteps& steps, int32_t* l
 inline uint64_t levelsWithOwnDc(uint64_t zeroLanes, int32_t dcCoeff, const QuantSteps& steps,
                                 int32_t* levels) {
   levels[0] = steps.dc.divideSmall(dcCoeff);
-  return (~zeroLanes & ~uint64_t{1}) | static_cast<uint64_t>(levels[0] != 0);
+  return (~zeroLanes & ~uint64_t{1}) | (levels[0] != 0 ? 1u : 0u);
 }
 
 // The small-block rule on levels whose nonzero ones are the bits of mask;
