@@ -49,9 +49,17 @@ struct FourBlocks : avx512::Ops {
   static void storeRow(V v, int y, V* rows) { rows[y] = v; }
 };
 
-template <int B>
-inline void storeQuarterWidened(int32_t* levels, __m512i v) {
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(levels), _mm256_cvtepi16_epi32(quarter<B>(v)));
+// Row y of every block's levels, widened to 32 bits: two quarters a widening.
+inline void storeRowWidened(int32_t* const* levels, int y, __m512i v) {
+  const __m512i first = _mm512_cvtepi16_epi32(_mm512_castsi512_si256(v));
+  const __m512i second = _mm512_cvtepi16_epi32(_mm512_extracti64x4_epi64(v, 1));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(levels[0] + 8 * y), _mm512_castsi512_si256(first));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(levels[1] + 8 * y),
+                      _mm512_extracti64x4_epi64(first, 1));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(levels[2] + 8 * y),
+                      _mm512_castsi512_si256(second));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(levels[3] + 8 * y),
+                      _mm512_extracti64x4_epi64(second, 1));
 }
 
 // Whether each level is 0, as a 64-bit mask per block (bit i for natural
@@ -86,10 +94,7 @@ void quantiseFour(const __m512i* rows, const QuantSteps& steps, int32_t* const* 
   __m512i level[8];
   for (int y = 0; y < 8; ++y) {
     level[y] = divide(rows[y]);
-    storeQuarterWidened<0>(levels[0] + 8 * y, level[y]);
-    storeQuarterWidened<1>(levels[1] + 8 * y, level[y]);
-    storeQuarterWidened<2>(levels[2] + 8 * y, level[y]);
-    storeQuarterWidened<3>(levels[3] + 8 * y, level[y]);
+    storeRowWidened(levels, y, level[y]);
   }
   uint64_t zeros[4];
   zeroMasks(level, zeros);
@@ -98,7 +103,8 @@ void quantiseFour(const __m512i* rows, const QuantSteps& steps, int32_t* const* 
                          static_cast<int16_t>(_mm_extract_epi16(quarter<2>(rows[0]), 0)),
                          static_cast<int16_t>(_mm_extract_epi16(quarter<3>(rows[0]), 0))};
   for (int b = 0; b < 4; ++b)
-    nonzero[b] = applySmallBlockRule(levels[b], levelsWithOwnDc(zeros[b], dc[b], steps, levels[b]));
+    nonzero[b] = applySmallBlockRuleWithoutJumps(
+        levels[b], levelsWithOwnDc(zeros[b], dc[b], steps, levels[b]));
 }
 
 }  // namespace

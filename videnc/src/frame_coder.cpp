@@ -74,6 +74,12 @@ struct BlockLevels {
   }
   // After writeBlock: whether every level the viewer rebuilds is 0.
   bool sentAsNothing() const { return (nonzero & ~uint64_t{1}) == 0 && levels[0] == 0; }
+  // A difference block of zero levels after a DC prediction of 0: most
+  // blocks of a moving picture, which need neither the coefficient coder
+  // nor the rebuild of their reference.
+  bool isPlainNothing(int32_t dcPrediction) const {
+    return (nonzero | static_cast<uint64_t>(intra) | static_cast<uint32_t>(dcPrediction)) == 0;
+  }
 };
 
 #if VIDENC_X86
@@ -194,10 +200,15 @@ void FrameCoder::codePlane(PacketKind kind, int plane, const uint8_t* frame,
           levelsOfBlocks(kind, src, g.width, g.bias, ref.blockAt(bx, by), steps, count, blocks);
       for (int i = 0; i < done; ++i, ++bx, src += 8) {
         BlockLevels& block = blocks[i];
-        if (relative) out.putBit(block.intra);
-        writeBlock(out, block.levels, block.nonzero, dcPrediction);
-        updateReference(block.intra, block.levels, block.nonzero, steps, ref.blockAt(bx, by),
-                        g.width);
+        if (relative && block.isPlainNothing(dcPrediction)) {
+          // Intra bit and coded bit 0; the reference stays as it was.
+          out.put(0, 2);
+        } else {
+          if (relative) out.putBit(block.intra);
+          writeBlock(out, block.levels, block.nonzero, dcPrediction);
+          updateReference(block.intra, block.levels, block.nonzero, steps, ref.blockAt(bx, by),
+                          g.width);
+        }
         if (watching)
           still_.record(plane, bx, by, src, g.width, !block.intra && block.sentAsNothing(), steps);
       }

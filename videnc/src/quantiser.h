@@ -83,6 +83,29 @@ inline uint64_t applySmallBlockRule(int32_t* levels, uint64_t mask) {
   return mask & ~((dropFirst ? firstBit : 0) | (dropSecond ? secondBit : 0));
 }
 
+// The same without a jump on the count of levels, for difference blocks:
+// whether one of those has none, one, two or more levels is as good as
+// random, so such a jump would often be mispredicted. (Blocks coded by
+// themselves mostly have many levels, and there the jumps of the form
+// above cost less than this one's constant work.) With one or two levels
+// they are the lowest and the highest bit (a lone level is both); the two
+// positions are read and written back whatever the count, and the rule
+// only decides whether the values written are zeros.
+inline uint64_t applySmallBlockRuleWithoutJumps(int32_t* levels, uint64_t mask) {
+  const uint64_t afterFirst = mask & (mask - 1);
+  const uint32_t oneOrTwo = (mask != 0) & ((afterFirst & (afterFirst - 1)) == 0);
+  const uint32_t limit = 1 + (afterFirst == 0);
+  const int first = __builtin_ctzll(mask | uint64_t{1} << 63);
+  const int second = 63 - __builtin_clzll(mask | 1);
+  const int32_t firstLevel = levels[first], secondLevel = levels[second];
+  const uint32_t dropFirst = oneOrTwo & (static_cast<uint32_t>(firstLevel) + limit <= 2 * limit);
+  const uint32_t dropSecond = oneOrTwo & (static_cast<uint32_t>(secondLevel) + limit <= 2 * limit);
+  // The second first: for a lone level both are the same position.
+  levels[second] = secondLevel & static_cast<int32_t>(dropSecond - 1);
+  levels[first] = firstLevel & static_cast<int32_t>(dropFirst - 1);
+  return mask & ~(uint64_t{dropFirst} << first | uint64_t{dropSecond} << second);
+}
+
 // Bit i set where levels[i] != 0.
 uint64_t nonzeroMask(const int32_t* levels);
 

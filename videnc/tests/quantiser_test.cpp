@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <set>
 
@@ -71,15 +72,48 @@ TEST(Quantiser, SmallBlockRuleZeroesLoneAndPairedSmallLevels) {
 
 // Plain per-coefficient division and small-block rule, to hold the
 // block quantiser's shortcuts against.
-void plainQuantise(const int32_t* coeff, const QuantSteps& steps, int32_t* levels) {
+void plainSmallBlockRule(int32_t* levels) {
   int nonzero = 0;
-  for (int i = 0; i < 64; ++i) {
-    levels[i] = (i == 0 ? steps.dc : steps.ac).divide(coeff[i]);
-    nonzero += levels[i] != 0;
-  }
+  for (int i = 0; i < 64; ++i) nonzero += levels[i] != 0;
   if (nonzero == 0 || nonzero > 2) return;
   for (int i = 0; i < 64; ++i) {
     if (std::abs(levels[i]) <= (nonzero == 1 ? 2 : 1)) levels[i] = 0;
+  }
+}
+
+void plainQuantise(const int32_t* coeff, const QuantSteps& steps, int32_t* levels) {
+  for (int i = 0; i < 64; ++i) levels[i] = (i == 0 ? steps.dc : steps.ac).divide(coeff[i]);
+  plainSmallBlockRule(levels);
+}
+
+TEST(Quantiser, SmallBlockRuleMatchesPlainRuleOnFewLevelsAnywhere) {
+  // None to three small levels at any positions, the first and last
+  // included, where the rule's count and its limits decide; both forms.
+  const struct {
+    const char* label;
+    uint64_t (*rule)(int32_t*, uint64_t);
+  } forms[] = {{"with jumps", applySmallBlockRule},
+               {"without jumps", applySmallBlockRuleWithoutJumps}};
+  for (const auto& form : forms) {
+    SCOPED_TRACE(form.label);
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int32_t> position(0, 63), level(-4, 4);
+    for (int trial = 0; trial < 20000; ++trial) {
+      int32_t levels[64] = {};
+      const int count = trial % 4;
+      for (int k = 0; k < count; ++k) {
+        const int at = trial % 7 == k ? 63 * (k % 2) : position(random);
+        const int32_t value = level(random);
+        levels[at] = value != 0 ? value : 1;
+      }
+      int32_t expected[64];
+      std::copy(levels, levels + 64, expected);
+      plainSmallBlockRule(expected);
+      const uint64_t mask = form.rule(levels, nonzeroMask(levels));
+      for (int i = 0; i < 64; ++i)
+        ASSERT_EQ(levels[i], expected[i]) << "trial " << trial << " at " << i;
+      ASSERT_EQ(mask, nonzeroMask(expected)) << "trial " << trial;
+    }
   }
 }
 
