@@ -1,8 +1,9 @@
 // When the packet cycle reads the cursor. A pointer that has rested for about a second is read
-// on one cycle in four only: under Wine every read is several round trips to the servers, and an
-// idle source would spend most of its time on them. A move the hooks see still comes in at once
-// as a cursor-moved event, so the sparser reads only delay moves over windows without hooks, by
-// at most three cycles.
+// on one cycle in 25, four times a second: under Wine every read costs the thread up to a
+// millisecond of round trips to the servers, more than the rest of an idle cycle. A move the
+// hooks see still comes in at once as a cursor-moved event and makes every cycle read again, so
+// the sparser reads only delay the first move over a window without hooks, by at most a quarter
+// of a second.
 #pragma once
 
 namespace brevan::screensource {
@@ -10,7 +11,7 @@ namespace brevan::screensource {
 class CursorRest {
  public:
   static constexpr int kRestingCycles = 100;   // 10 ms apart: about a second
-  static constexpr int kReadEveryWhileResting = 4;
+  static constexpr int kReadEveryWhileResting = 25;
 
   // Asked once a cycle.
   bool readDue() {

@@ -237,7 +237,7 @@ TEST(PacketCycle, CursorShapesComeFromTheCacheWhenTheyReturn) {
   EXPECT_TRUE(s.viewer.cursor().localActivity);
 }
 
-// A resting pointer is read on one cycle in four; a move the hooks report is sent in the next
+// A resting pointer is read on one cycle in 25; a move the hooks report is sent in the next
 // cycle and makes every cycle read again.
 TEST(PacketCycle, ARestingPointerIsReadLessOften) {
   Session live(128, 128, false), replay(128, 128);
@@ -250,8 +250,10 @@ TEST(PacketCycle, ARestingPointerIsReadLessOften) {
   replay.cycle();
   EXPECT_GE(readsOver(live, CursorRest::kRestingCycles), CursorRest::kRestingCycles - 1)
       << "the first second of a rest reads every cycle";
-  EXPECT_EQ(readsOver(live, 40), 40 / CursorRest::kReadEveryWhileResting);
-  EXPECT_EQ(readsOver(replay, CursorRest::kRestingCycles + 40), CursorRest::kRestingCycles + 40);
+  const int fourPeriods = 4 * CursorRest::kReadEveryWhileResting;
+  EXPECT_EQ(readsOver(live, fourPeriods), 4);
+  EXPECT_EQ(readsOver(replay, CursorRest::kRestingCycles + fourPeriods),
+            CursorRest::kRestingCycles + fourPeriods);
 
   const std::vector<uint8_t> moved{kCursorRecord, 0, 9, 0, 7, kEndRecord};
   live.pointer->setPosition(9, 7);
