@@ -101,7 +101,7 @@ void encodeWithPlaces(uint8_t* data, size_t n) {
     const uint8_t value = data[i];
     const uint8_t next = i + 1 < n ? data[i + 1] : value;
     const int8_t nextBefore = table.placeOf[next];
-    table.bringToFront(value, place);
+    if (place != -128) table.bringToFront(value, place);  // already first: nothing moves
     data[i] = static_cast<uint8_t>(place + 128);
     place = next == value ? int8_t(-128) : int8_t(nextBefore + (nextBefore < place));
   }
