@@ -29,15 +29,25 @@ struct Components {
   int x0, x1, x2;
 };
 
-inline uint8_t lumaOf(const Components& c) {
-  return uint8_t((601 * c.x1 + 306 * c.x0 + 117 * c.x2) >> 10);
+// The weights of x0, x1 and x2 in luma and in the two chroma bytes. Every form of the loops
+// takes them from here.
+struct Weights {
+  int x0, x1, x2;
+};
+inline constexpr Weights kLuma{306, 601, 117};
+inline constexpr Weights kTowardX2{-173, -339, 512};
+inline constexpr Weights kTowardX0{512, -429, -83};
+
+inline int weighed(const Weights& w, const Components& c) {
+  return w.x1 * c.x1 + w.x0 * c.x0 + w.x2 * c.x2;
 }
+inline uint8_t lumaOf(const Components& c) { return uint8_t(weighed(kLuma, c) >> 10); }
 // "v - 128 stored as its low 8 bits": v + 128 for the values that occur.
 inline uint8_t chromaTowardX2(const Components& c) {
-  return uint8_t(((512 * c.x2 - 339 * c.x1 - 173 * c.x0) >> 10) - 128);
+  return uint8_t((weighed(kTowardX2, c) >> 10) - 128);
 }
 inline uint8_t chromaTowardX0(const Components& c) {
-  return uint8_t(((512 * c.x0 - 429 * c.x1 - 83 * c.x2) >> 10) - 128);
+  return uint8_t((weighed(kTowardX0, c) >> 10) - 128);
 }
 
 }  // namespace brevan::camcapture::detail

@@ -2,6 +2,7 @@
 // each pixel in a 32-bit lane as in uncompressed_sse2.h, so the sums and shifts are the same.
 #pragma once
 
+#include "colour_formulas.h"
 #include "simd_choice.h"
 
 #ifdef BREVAN_CAMCAPTURE_AVX2
@@ -102,13 +103,13 @@ BREVAN_AVX2_CODE inline void storeWeighed(uint8_t* out, const ThirtyTwo& pixels)
                                                 _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7)));
 }
 BREVAN_AVX2_CODE inline void storeLuma(uint8_t* out, const ThirtyTwo& pixels) {
-  storeWeighed<306, 601, 117, false>(out, pixels);
+  storeWeighed<kLuma.x0, kLuma.x1, kLuma.x2, false>(out, pixels);
 }
 BREVAN_AVX2_CODE inline void storeTowardX2(uint8_t* out, const ThirtyTwo& pixels) {
-  storeWeighed<-173, -339, 512, true>(out, pixels);
+  storeWeighed<kTowardX2.x0, kTowardX2.x1, kTowardX2.x2, true>(out, pixels);
 }
 BREVAN_AVX2_CODE inline void storeTowardX0(uint8_t* out, const ThirtyTwo& pixels) {
-  storeWeighed<512, -429, -83, true>(out, pixels);
+  storeWeighed<kTowardX0.x0, kTowardX0.x1, kTowardX0.x2, true>(out, pixels);
 }
 
 BREVAN_AVX2_CODE inline __m256i colourOf(__m256i pixels) {

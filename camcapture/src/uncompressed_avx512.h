@@ -3,6 +3,7 @@
 #pragma once
 
 #include "byte_index.h"
+#include "colour_formulas.h"
 #include "simd_choice.h"
 
 #ifdef BREVAN_CAMCAPTURE_AVX2
@@ -76,13 +77,13 @@ BREVAN_AVX512_CODE inline void storeWeighed(uint8_t* out, const SixtyFour& pixel
   store64Bytes(out, bytes);
 }
 BREVAN_AVX512_CODE inline void storeLuma(uint8_t* out, const SixtyFour& pixels) {
-  storeWeighed<306, 601, 117, false>(out, pixels);
+  storeWeighed<kLuma.x0, kLuma.x1, kLuma.x2, false>(out, pixels);
 }
 BREVAN_AVX512_CODE inline void storeTowardX2(uint8_t* out, const SixtyFour& pixels) {
-  storeWeighed<-173, -339, 512, true>(out, pixels);
+  storeWeighed<kTowardX2.x0, kTowardX2.x1, kTowardX2.x2, true>(out, pixels);
 }
 BREVAN_AVX512_CODE inline void storeTowardX0(uint8_t* out, const SixtyFour& pixels) {
-  storeWeighed<512, -429, -83, true>(out, pixels);
+  storeWeighed<kTowardX0.x0, kTowardX0.x1, kTowardX0.x2, true>(out, pixels);
 }
 
 // Sixteen pixels with X0, X1, X2 in bytes 0, 1, 2 of each lane (byte 3 is not looked at; the 24-bit

@@ -3,6 +3,7 @@
 // shifts as colour_formulas.h, so the bytes are the same.
 #pragma once
 
+#include "colour_formulas.h"
 #include "simd_choice.h"
 
 #ifdef BREVAN_CAMCAPTURE_SSE2
@@ -56,9 +57,13 @@ __m128i weighed(__m128i pixels) {
   return _mm_srai_epi32(sum, 10);
 }
 
-inline __m128i lumaOf(__m128i pixels) { return weighed<306, 601, 117>(pixels); }
-inline __m128i chromaTowardX2(__m128i pixels) { return weighed<-173, -339, 512>(pixels); }
-inline __m128i chromaTowardX0(__m128i pixels) { return weighed<512, -429, -83>(pixels); }
+inline __m128i lumaOf(__m128i pixels) { return weighed<kLuma.x0, kLuma.x1, kLuma.x2>(pixels); }
+inline __m128i chromaTowardX2(__m128i pixels) {
+  return weighed<kTowardX2.x0, kTowardX2.x1, kTowardX2.x2>(pixels);
+}
+inline __m128i chromaTowardX0(__m128i pixels) {
+  return weighed<kTowardX0.x0, kTowardX0.x1, kTowardX0.x2>(pixels);
+}
 
 // Eight results (two groups of four lanes) stored as bytes: luma is 0..255; chroma lies in
 // -128..127 and is stored as its value - 128's low 8 bits, i.e. with the top bit flipped.

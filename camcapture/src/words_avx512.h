@@ -3,6 +3,7 @@
 #pragma once
 
 #include "byte_index.h"
+#include "colour_formulas.h"
 #include "simd_choice.h"
 
 #ifdef BREVAN_CAMCAPTURE_AVX2
@@ -62,15 +63,15 @@ BREVAN_AVX512_CODE inline void storeWeighedWords(uint8_t* out, const WordFields&
 }
 BREVAN_AVX512_CODE inline void storeLumaOfWords(uint8_t* out, const WordFields& first,
                                                 const WordFields& next) {
-  storeWeighedWords<306, 601, 117, false>(out, first, next);
+  storeWeighedWords<kLuma.x0, kLuma.x1, kLuma.x2, false>(out, first, next);
 }
 BREVAN_AVX512_CODE inline void storeTowardX2OfWords(uint8_t* out, const WordFields& first,
                                                     const WordFields& next) {
-  storeWeighedWords<-173, -339, 512, true>(out, first, next);
+  storeWeighedWords<kTowardX2.x0, kTowardX2.x1, kTowardX2.x2, true>(out, first, next);
 }
 BREVAN_AVX512_CODE inline void storeTowardX0OfWords(uint8_t* out, const WordFields& first,
                                                     const WordFields& next) {
-  storeWeighedWords<512, -429, -83, true>(out, first, next);
+  storeWeighedWords<kTowardX0.x0, kTowardX0.x1, kTowardX0.x2, true>(out, first, next);
 }
 
 // (8 f0 + 8 f1 + 8 f2) / 3 of sixty-four words, with x / 3 as (x * 0xAAAB) >> 17; the results

@@ -3,6 +3,7 @@
 // (C0 f0 + C1 f1 + C2 f2) >> 7, and for every formula that sum fits a signed 16-bit lane.
 #pragma once
 
+#include "colour_formulas.h"
 #include "simd_choice.h"
 
 #ifdef BREVAN_CAMCAPTURE_SSE2
@@ -38,7 +39,8 @@ __m128i weighedFields(const WordFields& f) {
 }
 
 inline void storeLumaOfWords(uint8_t* out, const WordFields& f) {
-  store8Bytes(out, _mm_packus_epi16(weighedFields<306, 601, 117>(f), _mm_setzero_si128()));
+  const __m128i luma = weighedFields<kLuma.x0, kLuma.x1, kLuma.x2>(f);
+  store8Bytes(out, _mm_packus_epi16(luma, _mm_setzero_si128()));
 }
 // Chroma lies in -128..127 and is stored as its value - 128's low 8 bits: the top bit flipped.
 template <int C0, int C1, int C2>
@@ -47,10 +49,10 @@ void storeChromaOfWords(uint8_t* out, const WordFields& f) {
   store8Bytes(out, _mm_xor_si128(bytes, _mm_set1_epi8(char(0x80))));
 }
 inline void storeTowardX2OfWords(uint8_t* out, const WordFields& f) {
-  storeChromaOfWords<-173, -339, 512>(out, f);
+  storeChromaOfWords<kTowardX2.x0, kTowardX2.x1, kTowardX2.x2>(out, f);
 }
 inline void storeTowardX0OfWords(uint8_t* out, const WordFields& f) {
-  storeChromaOfWords<512, -429, -83>(out, f);
+  storeChromaOfWords<kTowardX0.x0, kTowardX0.x1, kTowardX0.x2>(out, f);
 }
 
 inline void storeColourOfWords(uint32_t* out, const WordFields& f) {

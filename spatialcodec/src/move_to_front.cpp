@@ -9,7 +9,7 @@ namespace {
 // first places are searched inline before a library search of the rest, and
 // the first sixteen are shifted as words.
 constexpr uint8_t kInlinePlaces = 8;
-constexpr uint8_t kWordPlaces = 8;
+constexpr uint8_t kWordPlaces = sizeof(uint64_t);
 constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 
 struct FrontList {
