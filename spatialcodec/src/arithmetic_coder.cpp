@@ -197,9 +197,11 @@ class Decoder {
   // Symbol 0 means the input ran out.
   int decode(const ArithmeticModel& model) {
     const uint32_t range = high_ - low_ + 1;
-    const uint32_t cum = ((value_ - low_ + 1) * model.cumFreq[0] - 1) / range;
-    if (cum >= model.cumFreq[0]) return 0;  // cannot happen while low <= value <= high
-    const int symbol = model.symbolBelow(cum);
+    const uint32_t total = model.cumFreq[0];
+    // The cumulative count sought is floor(target / range); range * total < 2^30.
+    const uint32_t target = (value_ - low_ + 1) * total - 1;
+    if (total * range <= target) return 0;  // cannot happen while low <= value <= high
+    const int symbol = model.symbolBelow(target, range);
     narrow(divider_, model, symbol, low_, high_);
     const Rescale r(low_, high_);
     uint32_t in;
@@ -231,16 +233,41 @@ bool arithmeticEncode(const uint8_t* in, size_t n, ByteWriter& out) {
   return encoder.code(model, kEndSymbol) && encoder.finish();
 }
 
-CodecStatus arithmeticDecode(const uint8_t* in, size_t n, ByteWriter& out) {
+struct ArithmeticDecoder::State {
+  State(const uint8_t* in, size_t n)
+      : decoder(in, n), progress(decoder.start() ? Progress::more : Progress::badInput) {}
   ArithmeticModel model;
-  Decoder decoder(in, n);
-  if (!decoder.start()) return CodecStatus::badInput;
+  Decoder decoder;
+  Progress progress;
+};
+
+ArithmeticDecoder::ArithmeticDecoder(const uint8_t* in, size_t n) : state_(new State(in, n)) {}
+
+ArithmeticDecoder::~ArithmeticDecoder() = default;
+
+ArithmeticDecoder::Progress ArithmeticDecoder::decode(uint8_t* out, size_t room, size_t& produced) {
+  State& st = *state_;
+  produced = 0;
+  if (st.progress != Progress::more) return st.progress;
+  for (; produced < room; ++produced) {
+    const int symbol = st.decoder.decode(st.model);
+    if (symbol == 0) return st.progress = Progress::badInput;
+    if (symbol == kEndSymbol) return st.progress = Progress::ended;
+    out[produced] = st.model.symbolToChar[symbol];
+    st.model.update(symbol);
+  }
+  return Progress::more;
+}
+
+CodecStatus arithmeticDecode(const uint8_t* in, size_t n, ByteWriter& out) {
+  ArithmeticDecoder decoder(in, n);
+  uint8_t piece[4096];
   for (;;) {
-    const int symbol = decoder.decode(model);
-    if (symbol == 0) return CodecStatus::badInput;
-    if (symbol == kEndSymbol) return CodecStatus::ok;
-    if (!out.put(model.symbolToChar[symbol])) return CodecStatus::tooLarge;
-    model.update(symbol);
+    size_t produced = 0;
+    const ArithmeticDecoder::Progress p = decoder.decode(piece, sizeof piece, produced);
+    if (!out.putBytes(piece, produced)) return CodecStatus::tooLarge;
+    if (p == ArithmeticDecoder::Progress::badInput) return CodecStatus::badInput;
+    if (p == ArithmeticDecoder::Progress::ended) return CodecStatus::ok;
   }
 }
 

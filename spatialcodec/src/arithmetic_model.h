@@ -59,14 +59,15 @@ struct ArithmeticModel {
     }
   }
 
-  // The symbol whose interval holds cum: the first one with cumFreq <= cum.
-  // The counts fall with s, so in the last eight the ones above cum are those
-  // before the symbol: adding up the comparisons needs no branch.
-  int symbolBelow(uint32_t cum) const {
+  // The symbol whose interval holds cum = floor(target / range): the first
+  // one with cumFreq <= cum, that is with cumFreq * range <= target, which
+  // needs no division. The counts fall with s, so in the last eight the ones
+  // above are those before the symbol: adding up the comparisons needs no branch.
+  int symbolBelow(uint32_t target, uint32_t range) const {
     int s = 1;
-    while (cumFreq[s + kLookAhead - 1] > cum) s += kLookAhead;
+    while (cumFreq[s + kLookAhead - 1] * range > target) s += kLookAhead;
     int above = 0;
-    for (int k = 0; k < kLookAhead - 1; ++k) above += cumFreq[s + k] > cum;
+    for (int k = 0; k < kLookAhead - 1; ++k) above += cumFreq[s + k] * range > target;
     return s + above;
   }
 
@@ -74,14 +75,14 @@ struct ArithmeticModel {
     if (cumFreq[0] == kMaxFrequency) halve();
     int i = symbol;
     while (freq[i] == freq[i - 1]) --i;
-    if (i < symbol) {
-      const uint8_t atI = symbolToChar[i];
-      const uint8_t atSymbol = symbolToChar[symbol];
-      symbolToChar[i] = atSymbol;
-      symbolToChar[symbol] = atI;
-      charToSymbol[atI] = symbol;
-      charToSymbol[atSymbol] = i;
-    }
+    // Swapped even when i == symbol, where the swap changes nothing: cheaper
+    // than a branch that goes either way.
+    const uint8_t atI = symbolToChar[i];
+    const uint8_t atSymbol = symbolToChar[symbol];
+    symbolToChar[i] = atSymbol;
+    symbolToChar[symbol] = atI;
+    charToSymbol[atI] = symbol;
+    charToSymbol[atSymbol] = i;
     ++freq[i];
     addOneBelow(i);
   }

@@ -50,22 +50,30 @@ struct CodedBlock {
   uint32_t rowCount = 0;
   uint32_t firstRow = 0;
   uint32_t endRow = 0;
+  size_t end = 0;  // where the next block starts
   size_t targetAt = 0;
 };
 
-CodecStatus takeBlock(const uint8_t* in, size_t n, size_t& at, ByteWriter& out, CodedBlock& b) {
-  if (n - at < 4) return CodecStatus::badInput;
+enum class Framing { whole, cutShort, bad };
+
+// Reads the block at `at` (rowCount + 12 bytes when whole); its bytes are not
+// placed yet.
+Framing readBlock(const uint8_t* in, size_t n, size_t at, CodedBlock& b) {
+  if (n - at < 4) return Framing::cutShort;
   b.rowCount = readLe32(in + at);
-  at += 4;
-  if (b.rowCount == 0 || b.rowCount > kMaxBlockBytes + 1 || n - at < size_t(b.rowCount) + 8)
-    return CodecStatus::badInput;
-  b.column = in + at;
+  if (b.rowCount == 0 || b.rowCount > kMaxBlockBytes + 1) return Framing::bad;
+  if (n - at - 4 < size_t(b.rowCount) + 8) return Framing::cutShort;
+  b.column = in + at + 4;
   b.firstRow = readLe32(b.column + b.rowCount);
   b.endRow = readLe32(b.column + b.rowCount + 4);
-  at += size_t(b.rowCount) + 8;
-  if (b.firstRow >= b.rowCount || b.endRow >= b.rowCount) return CodecStatus::badInput;
+  b.end = at + 4 + size_t(b.rowCount) + 8;
+  return b.firstRow < b.rowCount && b.endRow < b.rowCount ? Framing::whole : Framing::bad;
+}
+
+// Reserves the block's place in `out`.
+bool placeBlock(ByteWriter& out, CodedBlock& b) {
   b.targetAt = out.size();
-  return out.putRepeated(0, b.rowCount - 1) ? CodecStatus::ok : CodecStatus::tooLarge;
+  return out.putRepeated(0, b.rowCount - 1);
 }
 
 // Rows in order of their byte (the end row last), each entry with the byte
@@ -166,22 +174,36 @@ bool blockSortEncode(const uint8_t* in, size_t n, ByteWriter& out) {
   return true;
 }
 
-CodecStatus blockSortDecode(const uint8_t* in, size_t n, ByteWriter& out) {
-  std::vector<uint32_t> linkA, linkB;
-  size_t at = 0;
-  while (at < n) {
+CodecStatus BlockSortDecoder::decode(const uint8_t* in, size_t n, bool last, ByteWriter& out,
+                                     size_t& used) {
+  used = 0;
+  while (used < n) {
     CodedBlock a, b;
-    CodecStatus s = takeBlock(in, n, at, out, a);
-    if (s != CodecStatus::ok) return s;
-    if (at == n) {
-      decodeSingle(a, out.data(), linkA);
+    Framing f = readBlock(in, n, used, a);
+    if (f == Framing::bad || (f == Framing::cutShort && last)) return CodecStatus::badInput;
+    if (f == Framing::cutShort || (a.end == n && !last)) return CodecStatus::ok;  // more to come
+    if (a.end == n) {
+      if (!placeBlock(out, a)) return CodecStatus::tooLarge;
+      decodeSingle(a, out.data(), linkA_);
+      used = n;
       break;
     }
-    s = takeBlock(in, n, at, out, b);
-    if (s != CodecStatus::ok) return s;  // the whole result is dropped on error
-    decodePair(a, b, out.data(), linkA, linkB);
+    f = readBlock(in, n, a.end, b);
+    if (f == Framing::cutShort && !last) return CodecStatus::ok;
+    // The checks in the order of the blocks: a's place before b's framing.
+    if (!placeBlock(out, a)) return CodecStatus::tooLarge;
+    if (f != Framing::whole) return CodecStatus::badInput;  // the whole result is dropped
+    if (!placeBlock(out, b)) return CodecStatus::tooLarge;
+    decodePair(a, b, out.data(), linkA_, linkB_);
+    used = b.end;
   }
   return CodecStatus::ok;
+}
+
+CodecStatus blockSortDecode(const uint8_t* in, size_t n, ByteWriter& out) {
+  BlockSortDecoder decoder;
+  size_t used = 0;
+  return decoder.decode(in, n, true, out, used);
 }
 
 }  // namespace brevan::spatial

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "byte_writer.h"
 #include "codec_status.h"
@@ -29,5 +30,17 @@ bool blockSortEncode(const uint8_t* in, size_t n, ByteWriter& out);
 // badInput for a block longer than 50,000 bytes, a block cut short, or rows
 // outside the block.
 CodecStatus blockSortDecode(const uint8_t* in, size_t n, ByteWriter& out);
+
+// The decoder of a form that arrives in pieces.
+class BlockSortDecoder {
+ public:
+  // Decodes the whole blocks at the front of in[0, n), two at a time unless
+  // `last` says no more will come; `used` is the bytes they took. The
+  // statuses of blockSortDecode, a block cut short being one only when last.
+  CodecStatus decode(const uint8_t* in, size_t n, bool last, ByteWriter& out, size_t& used);
+
+ private:
+  std::vector<uint32_t> linkA_, linkB_;
+};
 
 }  // namespace brevan::spatial

@@ -60,6 +60,16 @@ class ByteWriter {
     return putBytes(b, 4);
   }
 
+  // Drops the first `count` bytes written, which count against the limit as
+  // before: the limit bounds all that the stage writes, kept or not.
+  void discardFront(size_t count) {
+    if (count == 0) return;
+    std::memmove(data_, data_ + count, pos_ - count);
+    pos_ -= count;
+    limit_ -= count;
+    cap_ = std::min(cap_, limit_);  // the room left may now be less than the storage
+  }
+
   size_t size() const { return pos_; }
   uint8_t* data() { return data_; }
 

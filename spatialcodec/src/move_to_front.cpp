@@ -123,13 +123,20 @@ void moveToFrontEncode(uint8_t* data, size_t n) {
 #endif
 }
 
-void moveToFrontDecode(uint8_t* data, size_t n) {
+MoveToFrontDecoder::MoveToFrontDecoder() { std::memcpy(order_, FrontList().order, sizeof order_); }
+
+// The list is worked on as a local, which the stores into `data` cannot touch.
+void MoveToFrontDecoder::decode(uint8_t* data, size_t n) {
   FrontList list;
+  std::memcpy(list.order, order_, sizeof order_);
   for (size_t i = 0; i < n; ++i) {
     const uint8_t position = data[i];
     data[i] = list.order[position];
     list.bringToFront(position);
   }
+  std::memcpy(order_, list.order, sizeof order_);
 }
+
+void moveToFrontDecode(uint8_t* data, size_t n) { MoveToFrontDecoder().decode(data, n); }
 
 }  // namespace brevan::spatial

@@ -51,21 +51,32 @@ bool runLengthEncode(const uint8_t* in, size_t n, ByteWriter& out) {
   return true;
 }
 
-CodecStatus runLengthDecode(const uint8_t* in, size_t n, ByteWriter& out) {
-  uint8_t prev = 0;
+CodecStatus RunLengthDecoder::decode(const uint8_t* in, size_t n, ByteWriter& out, size_t& used) {
   size_t i = 0;
-  while (i < n) {
-    const size_t run = repeatAt(in, i, n, prev);
+  for (;;) {
+    const size_t run = repeatAt(in, i, n, prev_);
     if (!out.putBytes(in + i, run - i, n - i)) return CodecStatus::tooLarge;
-    if (run == n) break;
-    const uint8_t c = in[run];
-    if (run + 1 == n) return out.put(c) ? CodecStatus::badInput : CodecStatus::tooLarge;
+    if (run > i) prev_ = in[run - 1];
+    if (run + 1 >= n) {
+      used = run;
+      return CodecStatus::ok;
+    }
     // The repeated byte and its further copies in one fill.
-    if (!out.putRepeated(c, size_t(in[run + 1]) + 1)) return CodecStatus::tooLarge;
+    if (!out.putRepeated(prev_, size_t(in[run + 1]) + 1)) return CodecStatus::tooLarge;
     i = run + 2;
-    prev = c;
   }
-  return CodecStatus::ok;
+}
+
+CodecStatus RunLengthDecoder::finish(const uint8_t* left, size_t n, ByteWriter& out) {
+  if (n == 0) return CodecStatus::ok;
+  return out.put(left[0]) ? CodecStatus::badInput : CodecStatus::tooLarge;
+}
+
+CodecStatus runLengthDecode(const uint8_t* in, size_t n, ByteWriter& out) {
+  RunLengthDecoder decoder;
+  size_t used = 0;
+  const CodecStatus s = decoder.decode(in, n, out, used);
+  return s == CodecStatus::ok ? RunLengthDecoder::finish(in + used, n - used, out) : s;
 }
 
 }  // namespace brevan::spatial

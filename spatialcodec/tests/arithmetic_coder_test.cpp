@@ -244,10 +244,15 @@ TEST(ArithmeticCoder, ModelKeepsThePlainModelsCountsAndSearch) {
       plain.update(symbol);
       if (step % 997 == 0 || step < 300) expectSameModel(fast, plain, step);
       if (step % 4001 == 0) {
+        // The search takes the count as floor(target / range), over the
+        // ranges the coder can have; both ends of each count's targets.
         for (uint32_t cum = 0; cum < plain.cumFreq[0]; ++cum) {
           int expected = 1;
           while (plain.cumFreq[expected] > cum) ++expected;
-          ASSERT_EQ(fast.symbolBelow(cum), expected) << cum;
+          for (const uint32_t range : {16385u, 40001u + pick % 9973, 65536u}) {
+            ASSERT_EQ(fast.symbolBelow(cum * range, range), expected) << cum;
+            ASSERT_EQ(fast.symbolBelow(cum * range + range - 1, range), expected) << cum;
+          }
         }
       }
     }

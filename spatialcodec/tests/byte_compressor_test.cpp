@@ -9,6 +9,7 @@
 #include "byte_compressor.h"
 #include "move_to_front.h"
 #include "run_length.h"
+#include "staged_decompress.h"
 #include "test_support.h"
 
 namespace brevan::spatial {
@@ -342,6 +343,55 @@ TEST(ByteCompressor, CorruptStreamsNeverEscapeTheirLimit) {
   }
   SCOPED_TRACE("seed 99");
   EXPECT_GT(rejected, 0);
+}
+
+// The arithmetic code of a block-sorted form.
+Bytes codedFromSorted(Bytes sorted) {
+  moveToFrontEncode(sorted.data(), sorted.size());
+  return arith(rle(sorted));
+}
+
+// The one-pass decoder against the stages run one after another, on streams
+// of several blocks under limits that stop each stage: streams damaged
+// outright, and sound arithmetic codes of a block-sorted form cut short or
+// damaged (in a block's framing too), where a later stage can fail before an
+// earlier one.
+TEST(ByteCompressor, OnePassDecoderMatchesTheStagesOnDamagedStreams) {
+  Bytes runs;
+  for (uint32_t k = 0; runs.size() < 150000; ++k) runs.insert(runs.end(), k * 37 % 700, uint8_t(k));
+  const Bytes inputs[] = {testing::readFile("/usr/share/common-licenses/GPL-3", 130000),
+                          testing::concat(runs, testing::randomBytes(70000, 5, 3)),
+                          bytesOf("abc")};
+  std::mt19937 rng(7);
+  for (const Bytes& in : inputs) {
+    const Bytes sorted = bwt(rle(in));
+    const Bytes coded = codedFromSorted(sorted);
+    std::vector<Bytes> streams = {coded};
+    for (const size_t framing : {size_t(3), sorted.size() - 1}) {  // first length, last endRow
+      streams.push_back(sorted);
+      streams.back()[framing] = 0x7F;
+      streams.back() = codedFromSorted(streams.back());
+    }
+    for (int k = 0; k < 16; ++k) {
+      Bytes damaged = sorted;
+      if (k % 2 == 0)
+        damaged.resize(rng() % sorted.size());
+      else
+        damaged[rng() % sorted.size()] ^= uint8_t(1 + rng() % 255);
+      streams.push_back(codedFromSorted(damaged));
+      streams.push_back(coded);
+      streams.back()[rng() % coded.size()] ^= uint8_t(1 + rng() % 255);
+    }
+    for (const Bytes& stream : streams) {
+      for (const size_t limit : {kNoLimit, in.size(), in.size() - 1, in.size() / 3, size_t(100)}) {
+        Bytes onePass, staged;
+        const CodecStatus s = decompress(stream, onePass, limit);
+        ASSERT_EQ(s, testing::stagedDecompress(stream.data(), stream.size(), limit, staged))
+            << "input of " << in.size() << ", stream of " << stream.size() << ", limit " << limit;
+        if (s == CodecStatus::ok) ASSERT_EQ(onePass, staged);
+      }
+    }
+  }
 }
 
 }  // namespace
