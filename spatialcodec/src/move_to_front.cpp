@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 namespace brevan::spatial {
 namespace {
 
@@ -13,7 +17,7 @@ constexpr uint8_t kWordPlaces = sizeof(uint64_t);
 constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 
 struct FrontList {
-  uint8_t order[256];
+  alignas(16) uint8_t order[256];
   FrontList() {
     for (int i = 0; i < 256; ++i) order[i] = static_cast<uint8_t>(i);
   }
@@ -108,6 +112,75 @@ void encodeWithPlaces(uint8_t* data, size_t n) {
 }
 #endif
 
+#if defined(__x86_64__) || defined(__i386__)
+// The decoder with the first sixteen places in a vector register: bringing
+// one of them to the front is a single byte shuffle, which the next byte's
+// move waits on for one cycle instead of a store and a load. Farther places
+// are kept in memory as aligned sixteen-byte pieces, each shifted up a place
+// with the last byte of the piece below.
+struct FrontShuffles {
+  uint8_t control[16][16];  // place p to the front, places before it up one
+  uint8_t upTo[16][16];     // lanes 0..p set
+};
+
+constexpr FrontShuffles frontShuffles() {
+  FrontShuffles t{};
+  for (int p = 0; p < 16; ++p) {
+    for (int i = 0; i < 16; ++i) {
+      t.control[p][i] = uint8_t(i == 0 ? p : i <= p ? i - 1 : i);
+      t.upTo[p][i] = i <= p ? 0xFF : 0;
+    }
+  }
+  return t;
+}
+
+alignas(16) constexpr FrontShuffles kFrontShuffles = frontShuffles();
+
+__attribute__((target("ssse3"))) inline __m128i loadPiece(const uint8_t* p) {
+  return _mm_load_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// Places 16..position up one, the last place of `front` going to place 16.
+__attribute__((target("ssse3"))) void shiftPieces(uint8_t* order, uint8_t position,
+                                                  __m128i front) {
+  const int last = position >> 4;
+  __m128i below = front;
+  for (int piece = 1; piece < last; ++piece) {
+    const __m128i here = loadPiece(order + 16 * piece);
+    _mm_store_si128(reinterpret_cast<__m128i*>(order + 16 * piece), _mm_alignr_epi8(here, below, 15));
+    below = here;
+  }
+  const __m128i here = loadPiece(order + 16 * last);
+  const __m128i moved = loadPiece(kFrontShuffles.upTo[position & 15]);
+  const __m128i shifted = _mm_alignr_epi8(here, below, 15);
+  _mm_store_si128(reinterpret_cast<__m128i*>(order + 16 * last),
+                  _mm_or_si128(_mm_and_si128(moved, shifted), _mm_andnot_si128(moved, here)));
+}
+
+__attribute__((target("ssse3"))) void decodeWithFrontVector(FrontList& list, uint8_t* data,
+                                                            size_t n) {
+  __m128i front = loadPiece(list.order);
+  for (size_t i = 0; i < n; ++i) {
+    const uint8_t position = data[i];
+    if (position < 16) {
+      front = _mm_shuffle_epi8(front, loadPiece(kFrontShuffles.control[position]));
+      data[i] = static_cast<uint8_t>(_mm_cvtsi128_si32(front));
+    } else {
+      const uint8_t value = list.order[position];
+      shiftPieces(list.order, position, front);
+      front = _mm_or_si128(_mm_slli_si128(front, 1), _mm_cvtsi32_si128(value));
+      data[i] = value;
+    }
+  }
+  _mm_store_si128(reinterpret_cast<__m128i*>(list.order), front);
+}
+
+bool hasByteShuffles() {
+  static const bool has = __builtin_cpu_supports("ssse3");
+  return has;
+}
+#endif
+
 }  // namespace
 
 void moveToFrontEncode(uint8_t* data, size_t n) {
@@ -129,6 +202,13 @@ MoveToFrontDecoder::MoveToFrontDecoder() { std::memcpy(order_, FrontList().order
 void MoveToFrontDecoder::decode(uint8_t* data, size_t n) {
   FrontList list;
   std::memcpy(list.order, order_, sizeof order_);
+#if defined(__x86_64__) || defined(__i386__)
+  if (hasByteShuffles()) {
+    decodeWithFrontVector(list, data, n);
+    std::memcpy(order_, list.order, sizeof order_);
+    return;
+  }
+#endif
   for (size_t i = 0; i < n; ++i) {
     const uint8_t position = data[i];
     data[i] = list.order[position];
