@@ -173,14 +173,14 @@ class BitSource {
     for (; available_ <= 56; available_ += 8) {
       uint64_t byte = 0;
       if (at_ < end_)
-        byte = reversed_.of[*at_++];
+        byte = reversed_->of[*at_++];
       else
         ++missingBytes_;
       word_ |= byte << (56 - available_);
     }
   }
 
-  const BitReversal& reversed_ = bitReversal();
+  const BitReversal* reversed_ = &bitReversal();
   const uint8_t* at_;
   const uint8_t* end_;
   uint64_t word_ = 0;
@@ -202,7 +202,7 @@ class Decoder {
     const uint32_t target = (value_ - low_ + 1) * total - 1;
     if (total * range <= target) return 0;  // cannot happen while low <= value <= high
     const int symbol = model.symbolBelow(target, range);
-    narrow(divider_, model, symbol, low_, high_);
+    narrow(*divider_, model, symbol, low_, high_);
     const Rescale r(low_, high_);
     uint32_t in;
     if (!bits_.take(r.shift(), in)) return 0;
@@ -213,7 +213,7 @@ class Decoder {
   }
 
  private:
-  const TotalReciprocals& divider_ = totalReciprocals();
+  const TotalReciprocals* divider_ = &totalReciprocals();
   BitSource bits_;
   uint32_t low_ = 0;
   uint32_t high_ = kTopValue;
@@ -249,14 +249,20 @@ ArithmeticDecoder::Progress ArithmeticDecoder::decode(uint8_t* out, size_t room,
   State& st = *state_;
   produced = 0;
   if (st.progress != Progress::more) return st.progress;
+  // A copy the stores into `out` cannot touch, so that its state stays in
+  // registers from one symbol to the next.
+  Decoder decoder = st.decoder;
   for (; produced < room; ++produced) {
-    const int symbol = st.decoder.decode(st.model);
-    if (symbol == 0) return st.progress = Progress::badInput;
-    if (symbol == kEndSymbol) return st.progress = Progress::ended;
+    const int symbol = decoder.decode(st.model);
+    if (symbol == 0 || symbol == kEndSymbol) {
+      st.progress = symbol == 0 ? Progress::badInput : Progress::ended;
+      break;
+    }
     out[produced] = st.model.symbolToChar[symbol];
     st.model.update(symbol);
   }
-  return Progress::more;
+  st.decoder = decoder;
+  return st.progress;
 }
 
 CodecStatus arithmeticDecode(const uint8_t* in, size_t n, ByteWriter& out) {

@@ -67,6 +67,7 @@ struct ArithmeticModel {
     int s = 1;
     while (cumFreq[s + kLookAhead - 1] * range > target) s += kLookAhead;
     int above = 0;
+#pragma GCC unroll 8
     for (int k = 0; k < kLookAhead - 1; ++k) above += cumFreq[s + k] * range > target;
     return s + above;
   }

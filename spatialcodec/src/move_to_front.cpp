@@ -196,14 +196,16 @@ void moveToFrontEncode(uint8_t* data, size_t n) {
 #endif
 }
 
-MoveToFrontDecoder::MoveToFrontDecoder() { std::memcpy(order_, FrontList().order, sizeof order_); }
+MoveToFrontDecoder::MoveToFrontDecoder(bool plainOnly) : plainOnly_(plainOnly) {
+  std::memcpy(order_, FrontList().order, sizeof order_);
+}
 
 // The list is worked on as a local, which the stores into `data` cannot touch.
 void MoveToFrontDecoder::decode(uint8_t* data, size_t n) {
   FrontList list;
   std::memcpy(list.order, order_, sizeof order_);
 #if defined(__x86_64__) || defined(__i386__)
-  if (hasByteShuffles()) {
+  if (!plainOnly_ && hasByteShuffles()) {
     decodeWithFrontVector(list, data, n);
     std::memcpy(order_, list.order, sizeof order_);
     return;

@@ -49,5 +49,19 @@ TEST(MoveToFront, MatchesThePlainListBothWays) {
   }
 }
 
+// Both forms of the decoder, given the stream in pieces of every size.
+TEST(MoveToFront, DecodersKeepTheirListBetweenPieces) {
+  for (const bool plainOnly : {false, true}) {
+    uint32_t cut = 1;
+    for (const Bytes& in : varied()) {
+      Bytes data = referenceMoveToFront(in);
+      MoveToFrontDecoder decoder(plainOnly);
+      for (size_t at = 0; at < data.size(); at += cut, cut = cut * 7 % 61 + 1)
+        decoder.decode(data.data() + at, std::min<size_t>(cut, data.size() - at));
+      ASSERT_EQ(data, in) << in.size() << (plainOnly ? " plain" : "");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace brevan::spatial
