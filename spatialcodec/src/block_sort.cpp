@@ -40,9 +40,9 @@ bool encodeBlock(const uint8_t* data, int32_t n, ByteWriter& out, std::vector<ui
   return out.putLe32(firstRow) && out.putLe32(endRow);
 }
 
-// Each link entry holds the next row above its byte, so every step of the
-// walk through the block costs one load.
-constexpr uint32_t kRowShift = 8;
+// A block has at most 50,001 rows, so a row number fits in 16 bits: the link
+// tables of the blocks walked together stay small enough for the cache.
+using Row = uint16_t;
 
 // A block as read from the stream, with the place reserved for its bytes.
 struct CodedBlock {
@@ -76,10 +76,10 @@ bool placeBlock(ByteWriter& out, CodedBlock& b) {
   return out.putRepeated(0, b.rowCount - 1);
 }
 
-// Rows in order of their byte (the end row last), each entry with the byte
-// of its row. Four partial counts keep runs of one byte from serialising on
-// a single counter.
-void buildLinks(const CodedBlock& b, std::vector<uint32_t>& link) {
+// Rows in order of their byte (the end row last): the row that follows each
+// row in the text. Four partial counts keep runs of one byte from
+// serialising on a single counter.
+void buildLinks(const CodedBlock& b, std::vector<Row>& link) {
   uint32_t partial[4][257] = {};
   uint32_t r = 0;
   for (; r + 4 <= b.rowCount; r += 4)
@@ -94,59 +94,71 @@ void buildLinks(const CodedBlock& b, std::vector<uint32_t>& link) {
     sum += partial[0][c] + partial[1][c] + partial[2][c] + partial[3][c];
   }
   link.resize(b.rowCount);
-  uint32_t* out = link.data();
+  Row* out = link.data();
   for (r = 0; r < b.rowCount; ++r) {
     const uint32_t symbol = r == b.endRow ? 256 : b.column[r];
-    out[next[symbol]++] = r << kRowShift | b.column[r];
+    out[next[symbol]++] = Row(r);
   }
 }
 
-uint32_t firstEntry(const CodedBlock& b) { return b.firstRow << kRowShift | b.column[b.firstRow]; }
+// One block's walk through its links, which a few blocks take in turns: each
+// step waits on a load, and the blocks' chains do not depend on each other.
+struct Walk {
+  const uint8_t* column;
+  const Row* link;
+  uint8_t* target;
+  uint32_t length;
+  uint32_t row;
+};
 
-// Follows one block's links for `steps` bytes; returns where it stopped.
-uint32_t walk(uint32_t entry, const uint32_t* link, uint8_t* target, uint32_t steps) {
+// The walks' state is held in locals for the loop: the stores of bytes
+// could otherwise overwrite it as far as the compiler knows, and every step
+// would reload it.
+template <int kWalks>
+void walkTogether(Walk* walks, uint32_t steps) {
+  const uint8_t* column[kWalks];
+  const Row* link[kWalks];
+  uint8_t* target[kWalks];
+  uint32_t row[kWalks];
+  for (int k = 0; k < kWalks; ++k) {
+    column[k] = walks[k].column;
+    link[k] = walks[k].link;
+    target[k] = walks[k].target;
+    row[k] = walks[k].row;
+  }
   for (uint32_t i = 0; i < steps; ++i) {
-    target[i] = static_cast<uint8_t>(entry);
-    entry = link[entry >> kRowShift];
+#pragma GCC unroll 4
+    for (int k = 0; k < kWalks; ++k) {
+      target[k][i] = column[k][row[k]];
+      row[k] = link[k][row[k]];
+    }
   }
-  return entry;
+  for (int k = 0; k < kWalks; ++k) walks[k].row = row[k];
 }
 
-// Two blocks' walks interleaved: each step waits on a load, and the two
-// chains do not depend on each other.
-void walkTogether(uint32_t& a, const uint32_t* linkA, uint8_t* targetA, uint32_t& b,
-                  const uint32_t* linkB, uint8_t* targetB, uint32_t steps) {
-  for (uint32_t i = 0; i < steps; ++i) {
-    targetA[i] = static_cast<uint8_t>(a);
-    targetB[i] = static_cast<uint8_t>(b);
-    a = linkA[a >> kRowShift];
-    b = linkB[b >> kRowShift];
+// Decodes the blocks (each rowCount - 1 bytes) into their reserved places,
+// walking them together while the shortest lasts.
+void decodeBlocks(const CodedBlock* blocks, int count, uint8_t* data, std::vector<Row>* links) {
+  Walk walks[kWalkedTogether];
+  uint32_t shortest = ~uint32_t(0);
+  for (int k = 0; k < count; ++k) {
+    buildLinks(blocks[k], links[k]);
+    walks[k] = {blocks[k].column, links[k].data(), data + blocks[k].targetAt,
+                blocks[k].rowCount - 1, blocks[k].firstRow};
+    shortest = std::min(shortest, walks[k].length);
   }
-}
-
-// Decodes blocks a and b (each rowCount - 1 bytes) into their reserved places.
-void decodePair(const CodedBlock& a, const CodedBlock& b, uint8_t* data,
-                std::vector<uint32_t>& linkA, std::vector<uint32_t>& linkB) {
-  buildLinks(a, linkA);
-  buildLinks(b, linkB);
-  const uint32_t lengthA = a.rowCount - 1;
-  const uint32_t lengthB = b.rowCount - 1;
-  const uint32_t common = std::min(lengthA, lengthB);
-  uint8_t* targetA = data + a.targetAt;
-  uint8_t* targetB = data + b.targetAt;
-  uint32_t entryA = firstEntry(a);
-  uint32_t entryB = firstEntry(b);
-  walkTogether(entryA, linkA.data(), targetA, entryB, linkB.data(), targetB, common);
-  walk(entryA, linkA.data(), targetA + common, lengthA - common);
-  walk(entryB, linkB.data(), targetB + common, lengthB - common);
-  perturbBlock(targetA, lengthA, true);
-  perturbBlock(targetB, lengthB, true);
-}
-
-void decodeSingle(const CodedBlock& a, uint8_t* data, std::vector<uint32_t>& link) {
-  buildLinks(a, link);
-  walk(firstEntry(a), link.data(), data + a.targetAt, a.rowCount - 1);
-  perturbBlock(data + a.targetAt, a.rowCount - 1, true);
+  uint32_t done = 0;
+  if (count == kWalkedTogether) {
+    walkTogether<kWalkedTogether>(walks, shortest);
+    done = shortest;
+  }
+  for (int k = 0; k < count; ++k) {
+    Walk rest = walks[k];
+    rest.target += done;
+    rest.length -= done;
+    walkTogether<1>(&rest, rest.length);
+    perturbBlock(walks[k].target, walks[k].length, true);
+  }
 }
 
 }  // namespace
@@ -178,24 +190,25 @@ CodecStatus BlockSortDecoder::decode(const uint8_t* in, size_t n, bool last, Byt
                                      size_t& used) {
   used = 0;
   while (used < n) {
-    CodedBlock a, b;
-    Framing f = readBlock(in, n, used, a);
-    if (f == Framing::bad || (f == Framing::cutShort && last)) return CodecStatus::badInput;
-    if (f == Framing::cutShort || (a.end == n && !last)) return CodecStatus::ok;  // more to come
-    if (a.end == n) {
-      if (!placeBlock(out, a)) return CodecStatus::tooLarge;
-      decodeSingle(a, out.data(), linkA_);
-      used = n;
-      break;
+    // A group of whole blocks, ended by the group's size, the input's end or
+    // a block that is not whole.
+    CodedBlock group[kWalkedTogether];
+    int count = 0;
+    size_t at = used;
+    Framing f = Framing::whole;
+    while (count < kWalkedTogether && at < n) {
+      f = readBlock(in, n, at, group[count]);
+      if (f != Framing::whole) break;
+      at = group[count++].end;
     }
-    f = readBlock(in, n, a.end, b);
-    if (f == Framing::cutShort && !last) return CodecStatus::ok;
-    // The checks in the order of the blocks: a's place before b's framing.
-    if (!placeBlock(out, a)) return CodecStatus::tooLarge;
+    if (!last && (f == Framing::cutShort || count < kWalkedTogether)) return CodecStatus::ok;
+    // The checks in the order of the blocks: each block's place before the
+    // next block's framing.
+    for (int k = 0; k < count; ++k)
+      if (!placeBlock(out, group[k])) return CodecStatus::tooLarge;
     if (f != Framing::whole) return CodecStatus::badInput;  // the whole result is dropped
-    if (!placeBlock(out, b)) return CodecStatus::tooLarge;
-    decodePair(a, b, out.data(), linkA_, linkB_);
-    used = b.end;
+    decodeBlocks(group, count, out.data(), links_);
+    used = at;
   }
   return CodecStatus::ok;
 }

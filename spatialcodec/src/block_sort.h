@@ -19,6 +19,7 @@ namespace brevan::spatial {
 
 constexpr size_t kMaxBlockBytes = 50000;
 constexpr size_t kBlockOverhead = 13;  // blockLength, "?", firstRow, endRow
+constexpr int kWalkedTogether = 4;     // blocks the decoder walks in turns
 
 size_t blockSortBound(size_t n);
 
@@ -40,7 +41,7 @@ class BlockSortDecoder {
   CodecStatus decode(const uint8_t* in, size_t n, bool last, ByteWriter& out, size_t& used);
 
  private:
-  std::vector<uint32_t> linkA_, linkB_;
+  std::vector<uint16_t> links_[kWalkedTogether];
 };
 
 }  // namespace brevan::spatial

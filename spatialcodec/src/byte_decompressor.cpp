@@ -1,6 +1,6 @@
 // Decompression as one pass: the arithmetic coder's bytes go through the
 // other stages a piece at a time, so that no stage holds more than a piece or
-// two blocks and the work stays in the cache.
+// a few blocks and the work stays in the cache.
 #include <algorithm>
 
 #include "arithmetic_coder.h"
@@ -15,7 +15,8 @@ namespace brevan::spatial {
 namespace {
 
 constexpr size_t kPiece = 8192;  // arithmetic-coded bytes taken at a time
-constexpr size_t kTwoBlocks = 2 * (kMaxBlockBytes + kBlockOverhead);
+// The blocks the block-sort decoder takes at once, in the form and decoded.
+constexpr size_t kGroupBytes = kWalkedTogether * (kMaxBlockBytes + kBlockOverhead);
 
 // The stages after the arithmetic coder. A stage that fails takes nothing
 // more, while the stages before it go on to the end: the first stage in
@@ -24,8 +25,8 @@ constexpr size_t kTwoBlocks = 2 * (kMaxBlockBytes + kBlockOverhead);
 class LaterStages {
  public:
   LaterStages(size_t limit, std::vector<uint8_t>& out, size_t outHint)
-      : sorted_(sortedBytes_, blockSortedLimit(limit), kTwoBlocks + 2 * kPiece),
-        blocks_(blockBytes_, innerRunLengthLimit(limit), kTwoBlocks),
+      : sorted_(sortedBytes_, blockSortedLimit(limit), kGroupBytes + 2 * kPiece),
+        blocks_(blockBytes_, innerRunLengthLimit(limit), kGroupBytes),
         out_(out, limit, outHint) {}
 
   // Takes the arithmetic coder's next bytes at piece + 1; piece[0] is free
