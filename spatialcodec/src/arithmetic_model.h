@@ -46,6 +46,10 @@ struct ArithmeticModel {
   // hold it); zeros past the end let the search below look eight symbols
   // ahead and the update add to eight counts at once.
   alignas(16) uint16_t cumFreq[kSymbolCount + 1 + kLookAhead + kLanes] = {};
+  // The first symbol of each frequency some symbol has: where an update
+  // finds the symbol to swap with, without walking the run of equal counts.
+  // Entries of frequencies no symbol has are stale and never read.
+  uint16_t firstOf[kMaxFrequency + 2] = {};
 
   ArithmeticModel() {
     for (int c = 0; c < 256; ++c) {
@@ -57,6 +61,7 @@ struct ArithmeticModel {
       freq[s] = s == 0 ? 0 : 1;
       cumFreq[s] = uint16_t(kSymbolCount - s);
     }
+    firstOf[1] = 1;
   }
 
   // The symbol whose interval holds cum = floor(target / range): the first
@@ -74,8 +79,13 @@ struct ArithmeticModel {
 
   void update(int symbol) {
     if (cumFreq[0] == kMaxFrequency) halve();
-    int i = symbol;
-    while (freq[i] == freq[i - 1]) --i;
+    // The count goes up for the first symbol of the run of equal counts, so
+    // that the order stays sorted: the run of f now starts a place later, and
+    // the symbol starts the run of f + 1 unless the one before it has f + 1.
+    const uint32_t f = freq[symbol];
+    const int i = firstOf[f];
+    firstOf[f] = uint16_t(i + 1);
+    firstOf[f + 1] = freq[i - 1] == f + 1 ? firstOf[f + 1] : uint16_t(i);
     // Swapped even when i == symbol, where the swap changes nothing: cheaper
     // than a branch that goes either way.
     const uint8_t atI = symbolToChar[i];
@@ -108,6 +118,7 @@ struct ArithmeticModel {
       cumFreq[s] = uint16_t(sum);
       sum += freq[s];
     }
+    for (int s = kSymbolCount; s >= 1; --s) firstOf[freq[s]] = uint16_t(s);
   }
 };
 
