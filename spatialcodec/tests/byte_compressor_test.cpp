@@ -388,7 +388,9 @@ TEST(ByteCompressor, OnePassDecoderMatchesTheStagesOnDamagedStreams) {
         const CodecStatus s = decompress(stream, onePass, limit);
         ASSERT_EQ(s, testing::stagedDecompress(stream.data(), stream.size(), limit, staged))
             << "input of " << in.size() << ", stream of " << stream.size() << ", limit " << limit;
-        if (s == CodecStatus::ok) ASSERT_EQ(onePass, staged);
+        if (s == CodecStatus::ok) {
+          ASSERT_EQ(onePass, staged);
+        }
       }
     }
   }
