@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
 #include <immintrin.h>
 #endif
 
@@ -112,8 +112,10 @@ void encodeWithPlaces(uint8_t* data, size_t n) {
 }
 #endif
 
-#if defined(__x86_64__) || defined(__i386__)
-// The decoder with the first sixteen places in a vector register: bringing
+#if defined(__x86_64__)
+// On x86-64 (where the 32-bit Windows build keeps the plain loop, as the
+// other codecs do), the decoder with the first sixteen places in a vector
+// register, for processors with byte shuffles: bringing
 // one of them to the front is a single byte shuffle, which the next byte's
 // move waits on for one cycle instead of a store and a load. Farther places
 // are kept in memory as aligned sixteen-byte pieces, each shifted up a place
@@ -204,7 +206,7 @@ MoveToFrontDecoder::MoveToFrontDecoder(bool plainOnly) : plainOnly_(plainOnly) {
 void MoveToFrontDecoder::decode(uint8_t* data, size_t n) {
   FrontList list;
   std::memcpy(list.order, order_, sizeof order_);
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
   if (!plainOnly_ && hasByteShuffles()) {
     decodeWithFrontVector(list, data, n);
     std::memcpy(order_, list.order, sizeof order_);
