@@ -23,7 +23,7 @@ bool encodeBlock(const uint8_t* data, int32_t n, ByteWriter& out, std::vector<ui
 
   if (!out.putLe32(uint32_t(n) + 1)) return false;
   const size_t columnAt = out.size();
-  if (!out.putRepeated(0, size_t(n) + 1)) return false;
+  if (!out.extend(size_t(n) + 1)) return false;
   uint8_t* column = out.data() + columnAt;
   uint32_t firstRow = 0;
   uint32_t endRow = 0;
@@ -70,10 +70,10 @@ Framing readBlock(const uint8_t* in, size_t n, size_t at, CodedBlock& b) {
   return b.firstRow < b.rowCount && b.endRow < b.rowCount ? Framing::whole : Framing::bad;
 }
 
-// Reserves the block's place in `out`.
+// Reserves the block's place in `out`, which its walk fills.
 bool placeBlock(ByteWriter& out, CodedBlock& b) {
   b.targetAt = out.size();
-  return out.putRepeated(0, b.rowCount - 1);
+  return out.extend(b.rowCount - 1);
 }
 
 // Rows in order of their byte (the end row last): the row that follows each

@@ -38,6 +38,14 @@ class ByteWriter {
     return true;
   }
 
+  // Room for `count` bytes that the caller writes in place at once (the
+  // storage holds zeros or old bytes there until then).
+  bool extend(size_t count) {
+    if (cap_ - pos_ < count && !grow(count)) return false;
+    pos_ += count;
+    return true;
+  }
+
   bool putBytes(const uint8_t* p, size_t count) {
     if (cap_ - pos_ < count && !grow(count)) return false;
     if (count != 0) std::memcpy(data_ + pos_, p, count);
