@@ -1,6 +1,7 @@
 #include "arithmetic_coder.h"
 
 #include "arithmetic_model.h"
+#include "byte_runs.h"
 
 namespace brevan::spatial {
 namespace {
@@ -153,6 +154,16 @@ class Encoder {
 };
 
 // Hands out bits most significant first from a 64-bit word filled a byte at a time.
+// The bits of each of eight bytes in reverse order.
+inline uint64_t reversedBytes(uint64_t x) {
+  x = ((x >> 1) & 0x5555555555555555u) | ((x & 0x5555555555555555u) << 1);
+  x = ((x >> 2) & 0x3333333333333333u) | ((x & 0x3333333333333333u) << 2);
+  return ((x >> 4) & 0x0F0F0F0F0F0F0F0Fu) | ((x & 0x0F0F0F0F0F0F0F0Fu) << 4);
+}
+
+// Eight bytes read little-endian, the first of them moved to the top.
+inline uint64_t firstByteOnTop(uint64_t x) { return __builtin_bswap64(x); }
+
 class BitSource {
  public:
   BitSource(const uint8_t* in, size_t n) : at_(in), end_(in + n) {}
@@ -169,7 +180,17 @@ class BitSource {
   }
 
  private:
+  // Whole bytes up to 64 bits. Eight bytes at once where the input has them:
+  // a byte that fits only in part is taken again, whole, next time, and its
+  // bits land where they already are.
   void refill() {
+    if (kLittleEndianBytes && end_ - at_ >= 8) {
+      const int bytes = (64 - available_) >> 3;
+      word_ |= firstByteOnTop(reversedBytes(load64(at_))) >> available_;
+      at_ += bytes;
+      available_ += 8 * bytes;
+      return;
+    }
     for (; available_ <= 56; available_ += 8) {
       uint64_t byte = 0;
       if (at_ < end_)
