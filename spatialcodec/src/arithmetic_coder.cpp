@@ -44,22 +44,16 @@ inline uint32_t rescaled(uint32_t x, const Rescale& r, uint32_t fill) {
 
 inline uint32_t ones(int count) { return (uint32_t(1) << count) - 1; }
 
-// Bits packed from the least significant bit of each byte up.
-struct BitReversal {
-  uint8_t of[256];
-  BitReversal() {
-    for (int b = 0; b < 256; ++b) {
-      int r = 0;
-      for (int i = 0; i < 8; ++i) r |= ((b >> i) & 1) << (7 - i);
-      of[b] = uint8_t(r);
-    }
-  }
-};
-
-inline const BitReversal& bitReversal() {
-  static const BitReversal table;
-  return table;
+// The bits of each of eight bytes in reverse order (bits are packed from the
+// least significant bit of each byte up).
+inline uint64_t reversedBytes(uint64_t x) {
+  x = ((x >> 1) & 0x5555555555555555u) | ((x & 0x5555555555555555u) << 1);
+  x = ((x >> 2) & 0x3333333333333333u) | ((x & 0x3333333333333333u) << 2);
+  return ((x >> 4) & 0x0F0F0F0F0F0F0F0Fu) | ((x & 0x0F0F0F0F0F0F0F0Fu) << 4);
 }
+
+// Eight bytes read little-endian, the first of them moved to the top.
+inline uint64_t firstByteOnTop(uint64_t x) { return __builtin_bswap64(x); }
 
 inline uint64_t ones64(uint32_t count) { return (uint64_t(1) << count) - 1; }
 
@@ -102,8 +96,8 @@ class BitSink {
   // The last byte is always written, holding whatever bits are pending.
   bool flush() {
     for (; pending_ >= 8; pending_ -= 8)
-      if (!out_.put(reversed_.of[uint8_t(word_ >> (pending_ - 8))])) return false;
-    return out_.put(reversed_.of[uint8_t(word_ << (8 - pending_))]);
+      if (!out_.put(uint8_t(reversedBytes(word_ >> (pending_ - 8))))) return false;
+    return out_.put(uint8_t(reversedBytes(word_ << (8 - pending_))));
   }
 
  private:
@@ -115,13 +109,12 @@ class BitSink {
     pending_ += count;
     if (pending_ < 32) return true;
     pending_ -= 32;
-    const uint32_t full = uint32_t(word_ >> pending_);
-    const uint8_t bytes[4] = {reversed_.of[uint8_t(full >> 24)], reversed_.of[uint8_t(full >> 16)],
-                              reversed_.of[uint8_t(full >> 8)], reversed_.of[uint8_t(full)]};
+    const uint32_t full = uint32_t(reversedBytes(word_ >> pending_));
+    const uint8_t bytes[4] = {uint8_t(full >> 24), uint8_t(full >> 16), uint8_t(full >> 8),
+                              uint8_t(full)};
     return out_.putBytes(bytes, 4);
   }
 
-  const BitReversal& reversed_ = bitReversal();
   ByteWriter& out_;
   uint64_t word_ = 0;
   uint32_t pending_ = 0;
@@ -153,17 +146,7 @@ class Encoder {
   uint32_t high_ = kTopValue;
 };
 
-// Hands out bits most significant first from a 64-bit word filled a byte at a time.
-// The bits of each of eight bytes in reverse order.
-inline uint64_t reversedBytes(uint64_t x) {
-  x = ((x >> 1) & 0x5555555555555555u) | ((x & 0x5555555555555555u) << 1);
-  x = ((x >> 2) & 0x3333333333333333u) | ((x & 0x3333333333333333u) << 2);
-  return ((x >> 4) & 0x0F0F0F0F0F0F0F0Fu) | ((x & 0x0F0F0F0F0F0F0F0Fu) << 4);
-}
-
-// Eight bytes read little-endian, the first of them moved to the top.
-inline uint64_t firstByteOnTop(uint64_t x) { return __builtin_bswap64(x); }
-
+// Hands out bits most significant first from a 64-bit word of whole bytes.
 class BitSource {
  public:
   BitSource(const uint8_t* in, size_t n) : at_(in), end_(in + n) {}
@@ -194,14 +177,13 @@ class BitSource {
     for (; available_ <= 56; available_ += 8) {
       uint64_t byte = 0;
       if (at_ < end_)
-        byte = reversed_->of[*at_++];
+        byte = reversedBytes(*at_++);
       else
         ++missingBytes_;
       word_ |= byte << (56 - available_);
     }
   }
 
-  const BitReversal* reversed_ = &bitReversal();
   const uint8_t* at_;
   const uint8_t* end_;
   uint64_t word_ = 0;

@@ -112,14 +112,22 @@ void encodeWithPlaces(uint8_t* data, size_t n) {
 }
 #endif
 
+void decodeWithList(FrontList& list, uint8_t* data, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    const uint8_t position = data[i];
+    data[i] = list.order[position];
+    list.bringToFront(position);
+  }
+}
+
 #if defined(__x86_64__)
-// On x86-64 (where the 32-bit Windows build keeps the plain loop, as the
-// other codecs do), the decoder with the first sixteen places in a vector
-// register, for processors with byte shuffles: bringing
-// one of them to the front is a single byte shuffle, which the next byte's
-// move waits on for one cycle instead of a store and a load. Farther places
-// are kept in memory as aligned sixteen-byte pieces, each shifted up a place
-// with the last byte of the piece below.
+// The decoder for x86-64 processors with byte shuffles (the 32-bit Windows
+// build keeps the plain loop, as the other codecs do). The first sixteen
+// places live in a vector register: bringing one of them to the front is a
+// single byte shuffle, which the next byte's move waits on for one cycle
+// instead of a store and a load. Farther places are kept in memory as aligned
+// sixteen-byte pieces, each shifted up a place with the last byte of the
+// piece below.
 struct FrontShuffles {
   uint8_t control[16][16];  // place p to the front, places before it up one
   uint8_t upTo[16][16];     // lanes 0..p set
@@ -207,17 +215,11 @@ void MoveToFrontDecoder::decode(uint8_t* data, size_t n) {
   FrontList list;
   std::memcpy(list.order, order_, sizeof order_);
 #if defined(__x86_64__)
-  if (!plainOnly_ && hasByteShuffles()) {
+  if (!plainOnly_ && hasByteShuffles())
     decodeWithFrontVector(list, data, n);
-    std::memcpy(order_, list.order, sizeof order_);
-    return;
-  }
+  else
 #endif
-  for (size_t i = 0; i < n; ++i) {
-    const uint8_t position = data[i];
-    data[i] = list.order[position];
-    list.bringToFront(position);
-  }
+    decodeWithList(list, data, n);
   std::memcpy(order_, list.order, sizeof order_);
 }
 
