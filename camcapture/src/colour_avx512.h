@@ -35,31 +35,41 @@ BREVAN_AVX512_CODE inline ChromaTerms doubled(const ChromaTerms& t, const ByteIn
           _mm512_permutexvar_epi16(index, t.high)};
 }
 
-// After the packs, 128-bit quarter q of the first register holds the low bytes of pixels
-// 8q..8q+7, then their high bytes; the second register (from 64 on) their middle bytes. Each
+// After the packs, 128-bit quarter q of lowHigh holds the low bytes of pixels 8q..8q+7, then
+// their high bytes; the middle bytes of two runs of thirty-two pixels share one pack (from 64 on),
+// the first run's in the first eight bytes of each quarter, the second's in the last eight. Each
 // 0x00RRGGBB of pixels 16 half .. 16 half + 15 takes its three bytes from there; byte 3 is zeroed.
-template <int Half>
+template <int Half, int Run>
 constexpr ByteIndex colourPlaces() {
   return byteIndex([](int i) {
     const int pixel = 16 * Half + i / 4, inQuarter = 16 * (pixel / 8) + pixel % 8;
-    const int place[] = {inQuarter, 64 + inQuarter, inQuarter + 8, 0};
+    const int place[] = {inQuarter, 64 + inQuarter + 8 * Run, inQuarter + 8, 0};
     return place[i % 4];
   });
 }
-inline constexpr ByteIndex kFirstColours = colourPlaces<0>();
-inline constexpr ByteIndex kNextColours = colourPlaces<1>();
+inline constexpr ByteIndex kColourPlaces[2][2] = {{colourPlaces<0, 0>(), colourPlaces<1, 0>()},
+                                                  {colourPlaces<0, 1>(), colourPlaces<1, 1>()}};
 constexpr __mmask64 kColourBytes = 0x7777777777777777;  // bytes 0..2 of each value
 
-// Thirty-two 0x00RRGGBB values from luma and terms in pixel order.
-BREVAN_AVX512_CODE inline void storeColour(uint32_t* out, __m512i luma, const ChromaTerms& t) {
-  const __m512i lowHigh =
-      _mm512_packus_epi16(_mm512_add_epi16(luma, t.low), _mm512_add_epi16(luma, t.high));
-  const __m512i mid = _mm512_sub_epi16(luma, t.mid);
-  const __m512i midBytes = _mm512_packus_epi16(mid, mid);
-  store64Bytes(out, _mm512_maskz_permutex2var_epi8(kColourBytes, lowHigh,
-                                                   load64Bytes(kFirstColours.at), midBytes));
-  store64Bytes(out + 16, _mm512_maskz_permutex2var_epi8(kColourBytes, lowHigh,
-                                                        load64Bytes(kNextColours.at), midBytes));
+// Two runs of thirty-two 0x00RRGGBB values, each from its luma and terms, in pixel order.
+struct ColourRun {
+  uint32_t* out;
+  __m512i luma;
+  const ChromaTerms& terms;
+};
+BREVAN_AVX512_CODE inline void storeColours(const ColourRun (&runs)[2]) {
+  const __m512i midBytes = _mm512_packus_epi16(_mm512_sub_epi16(runs[0].luma, runs[0].terms.mid),
+                                               _mm512_sub_epi16(runs[1].luma, runs[1].terms.mid));
+  for (int run = 0; run < 2; ++run) {
+    const __m512i luma = runs[run].luma;
+    const ChromaTerms& t = runs[run].terms;
+    const __m512i lowHigh =
+        _mm512_packus_epi16(_mm512_add_epi16(luma, t.low), _mm512_add_epi16(luma, t.high));
+    for (int half = 0; half < 2; ++half)
+      store64Bytes(runs[run].out + 16 * half,
+                   _mm512_maskz_permutex2var_epi8(
+                       kColourBytes, lowHigh, load64Bytes(kColourPlaces[run][half].at), midBytes));
+  }
 }
 
 }  // namespace brevan::camcapture::detail::avx512

@@ -1,5 +1,5 @@
 // Which forms of the conversion loops run: the plain per-pixel loops, their SSE2, AVX2 or AVX-512
-// forms (each wider form hands the rest of a row to the narrower ones). The fastest the
+// forms (each wider form hands what it does not convert to the narrower ones). The fastest the
 // build and the processor have is chosen once; tests run each form in turn.
 #pragma once
 

@@ -25,100 +25,125 @@ ChromaPlanes chromaPlanes(bool yv12, const Picture& frame) {
   return yv12 ? ChromaPlanes{third, second} : ChromaPlanes{second, third};
 }
 
-// Two picture rows share a chroma row. The vector forms convert groups of blocks (AVX-512
-// thirty-two, AVX2 sixteen, then SSE2 eight) and say how far they got; the plain loop finishes
-// the rows.
+// Two picture rows share a chroma row; the chroma terms are worked out once per 2 x 2 block and
+// shared by its four pixels. A loop works on its own copy of a row pair's pointers: a vector store
+// may alias any memory, so pointers read through a reference would be read again after each store.
 struct RowPair {
   const uint8_t* luma[2];
   uint32_t* out[2];
+  const uint8_t* cx;
+  const uint8_t* cz;
 };
 
-#ifdef BREVAN_CAMCAPTURE_AVX2
-BREVAN_AVX512_CODE size_t colourFromAvx512(const RowPair& rows, const uint8_t* cx,
-                                           const uint8_t* cz, size_t block, size_t blocks) {
-  for (; block + 32 <= blocks; block += 32) {
-    const avx512::ChromaTerms terms =
-        avx512::chromaTerms(avx512::widen32(cx + block), avx512::widen32(cz + block));
-    const avx512::ChromaTerms first = avx512::doubled(terms, avx512::kFirstDoubled);
-    const avx512::ChromaTerms next = avx512::doubled(terms, avx512::kNextDoubled);
-    for (int row = 0; row < 2; ++row) {
-      const size_t x = 2 * block;
-      avx512::storeColour(rows.out[row] + x, avx512::widen32(rows.luma[row] + x), first);
-      avx512::storeColour(rows.out[row] + x + 32, avx512::widen32(rows.luma[row] + x + 32), next);
-    }
+RowPair rowPair(const ChromaPlanes& chroma, const Picture& frame, uint32_t* out, size_t y) {
+  const size_t at = y * frame.width, chromaRow = (y / 2) * (frame.width / 2);
+  return {{frame.bytes + at, frame.bytes + at + frame.width},
+          {out + at, out + at + frame.width},
+          chroma.cx + chromaRow,
+          chroma.cz + chromaRow};
+}
+
+// Each form converts groups of blocks (AVX-512 thirty-two, AVX2 sixteen, SSE2 eight, plain one)
+// of both rows. A form takes a whole picture whose rows hold at least one group, and ends each row
+// with a group that overlaps the one before it (writing some pixels twice, with the same values):
+// one more group costs less than handing the last blocks of every row to narrower loops. The
+// vector forms are flattened, so that their groups run inline in the loop rather than as a call
+// each.
+template <class Group>
+[[gnu::always_inline]] inline void colourByGroups(const ChromaPlanes& chroma, const Picture& frame,
+                                                  uint32_t* out) {
+  const ChromaPlanes planes = chroma;
+  const Picture picture = frame;
+  const size_t blocks = picture.width / 2;
+  for (size_t y = 0; y < picture.height; y += 2) {
+    const RowPair rows = rowPair(planes, picture, out, y);
+    size_t block = 0;
+    for (; block + Group::kBlocks <= blocks; block += Group::kBlocks) Group::convert(rows, block);
+    if (block < blocks) Group::convert(rows, blocks - Group::kBlocks);
   }
-  return block;
 }
 
-BREVAN_AVX2_CODE size_t colourFromAvx2(const RowPair& rows, const uint8_t* cx, const uint8_t* cz,
-                                       size_t block, size_t blocks) {
-  for (; block + 16 <= blocks; block += 16) {
-    const avx2::ChromaTerms terms =
-        avx2::chromaTerms(avx2::widenBlocks(cx + block), avx2::widenBlocks(cz + block));
-    const avx2::ChromaTerms first = avx2::firstDoubled(terms), next = avx2::nextDoubled(terms);
-    for (int row = 0; row < 2; ++row) {
-      const size_t x = 2 * block;
-      avx2::storeColour(rows.out[row] + x, avx2::widenGroup(rows.luma[row] + x), first);
-      avx2::storeColour(rows.out[row] + x + 16, avx2::widenGroup(rows.luma[row] + x + 16), next);
-    }
-  }
-  return block;
-}
-#endif
-
-#ifdef BREVAN_CAMCAPTURE_SSE2
-size_t colourFromSse2(const RowPair& rows, const uint8_t* cx, const uint8_t* cz, size_t block,
-                      size_t blocks) {
-  for (; block + 8 <= blocks; block += 8) {
-    const sse2::ChromaTerms terms =
-        sse2::chromaTerms(sse2::widen8(cx + block), sse2::widen8(cz + block));
-    const sse2::ChromaTerms first = sse2::firstDoubled(terms), next = sse2::nextDoubled(terms);
-    for (int row = 0; row < 2; ++row) {
-      const size_t x = 2 * block;
-      sse2::storeColour(rows.out[row] + x, sse2::widen8(rows.luma[row] + x), first);
-      sse2::storeColour(rows.out[row] + x + 8, sse2::widen8(rows.luma[row] + x + 8), next);
-    }
-  }
-  return block;
-}
-#endif
-
-size_t colourStart([[maybe_unused]] Loops loops, [[maybe_unused]] const RowPair& rows,
-                   [[maybe_unused]] const uint8_t* cx, [[maybe_unused]] const uint8_t* cz,
-                   [[maybe_unused]] size_t blocks) {
-  size_t block = 0;
-#ifdef BREVAN_CAMCAPTURE_AVX2
-  if (runs(loops, Loops::avx512)) block = colourFromAvx512(rows, cx, cz, block, blocks);
-  if (runs(loops, Loops::avx2)) block = colourFromAvx2(rows, cx, cz, block, blocks);
-#endif
-#ifdef BREVAN_CAMCAPTURE_SSE2
-  if (runs(loops, Loops::sse2)) block = colourFromSse2(rows, cx, cz, block, blocks);
-#endif
-  return block;
-}
-
-// The chroma terms are worked out once per 2 x 2 block and shared by its four pixels.
-void colourRowPair(Loops loops, const RowPair& rows, const uint8_t* cx, const uint8_t* cz,
-                   size_t blocks) {
-  for (size_t block = colourStart(loops, rows, cx, cz, blocks); block < blocks; ++block) {
-    const ChromaTerms terms = chromaTerms(cx[block], cz[block]);
+struct PlainColour {
+  static constexpr size_t kBlocks = 1;
+  static void convert(const RowPair& rows, size_t block) {
+    const ChromaTerms terms = chromaTerms(rows.cx[block], rows.cz[block]);
     for (int row = 0; row < 2; ++row) {
       rows.out[row][2 * block] = colourFromTerms(rows.luma[row][2 * block], terms);
       rows.out[row][2 * block + 1] = colourFromTerms(rows.luma[row][2 * block + 1], terms);
     }
   }
+};
+
+#ifdef BREVAN_CAMCAPTURE_AVX2
+struct Avx512Colour {
+  static constexpr size_t kBlocks = 32;
+  BREVAN_AVX512_CODE static void convert(const RowPair& rows, size_t block) {
+    const avx512::ChromaTerms terms =
+        avx512::chromaTerms(avx512::widen32(rows.cx + block), avx512::widen32(rows.cz + block));
+    const avx512::ChromaTerms first = avx512::doubled(terms, avx512::kFirstDoubled);
+    const avx512::ChromaTerms next = avx512::doubled(terms, avx512::kNextDoubled);
+    const size_t x = 2 * block;
+    avx512::storeColours({{rows.out[0] + x, avx512::widen32(rows.luma[0] + x), first},
+                          {rows.out[1] + x, avx512::widen32(rows.luma[1] + x), first}});
+    avx512::storeColours({{rows.out[0] + x + 32, avx512::widen32(rows.luma[0] + x + 32), next},
+                          {rows.out[1] + x + 32, avx512::widen32(rows.luma[1] + x + 32), next}});
+  }
+};
+[[gnu::flatten]] BREVAN_AVX512_CODE void colourFromAvx512(const ChromaPlanes& chroma,
+                                                          const Picture& frame, uint32_t* out) {
+  colourByGroups<Avx512Colour>(chroma, frame, out);
 }
 
-// Sizes are even here.
-void toColour(Loops loops, const ChromaPlanes& chroma, const Picture& frame, uint32_t* out) {
-  const size_t chromaWidth = frame.width / 2;
-  for (size_t y = 0; y < frame.height; y += 2) {
-    const size_t at = y * frame.width;
-    const RowPair rows{{frame.bytes + at, frame.bytes + at + frame.width},
-                       {out + at, out + at + frame.width}};
-    const size_t chromaRow = (y / 2) * chromaWidth;
-    colourRowPair(loops, rows, chroma.cx + chromaRow, chroma.cz + chromaRow, chromaWidth);
+struct Avx2Colour {
+  static constexpr size_t kBlocks = 16;
+  BREVAN_AVX2_CODE static void convert(const RowPair& rows, size_t block) {
+    const avx2::ChromaTerms terms =
+        avx2::chromaTerms(avx2::widenBlocks(rows.cx + block), avx2::widenBlocks(rows.cz + block));
+    const avx2::ChromaTerms first = avx2::firstDoubled(terms), next = avx2::nextDoubled(terms);
+    const size_t x = 2 * block;
+    for (int row = 0; row < 2; ++row) {
+      avx2::storeColour(rows.out[row] + x, avx2::widenGroup(rows.luma[row] + x), first);
+      avx2::storeColour(rows.out[row] + x + 16, avx2::widenGroup(rows.luma[row] + x + 16), next);
+    }
   }
+};
+[[gnu::flatten]] BREVAN_AVX2_CODE void colourFromAvx2(const ChromaPlanes& chroma,
+                                                      const Picture& frame, uint32_t* out) {
+  colourByGroups<Avx2Colour>(chroma, frame, out);
+}
+#endif
+
+#ifdef BREVAN_CAMCAPTURE_SSE2
+struct Sse2Colour {
+  static constexpr size_t kBlocks = 8;
+  static void convert(const RowPair& rows, size_t block) {
+    const sse2::ChromaTerms terms =
+        sse2::chromaTerms(sse2::widen8(rows.cx + block), sse2::widen8(rows.cz + block));
+    const sse2::ChromaTerms first = sse2::firstDoubled(terms), next = sse2::nextDoubled(terms);
+    const size_t x = 2 * block;
+    for (int row = 0; row < 2; ++row) {
+      sse2::storeColour(rows.out[row] + x, sse2::widen8(rows.luma[row] + x), first);
+      sse2::storeColour(rows.out[row] + x + 8, sse2::widen8(rows.luma[row] + x + 8), next);
+    }
+  }
+};
+#endif
+
+// Sizes are even here.
+void toColour([[maybe_unused]] Loops loops, const ChromaPlanes& chroma, const Picture& frame,
+              uint32_t* out) {
+  [[maybe_unused]] const size_t blocks = frame.width / 2;
+#ifdef BREVAN_CAMCAPTURE_AVX2
+  if (runs(loops, Loops::avx512) && blocks >= Avx512Colour::kBlocks)
+    return colourFromAvx512(chroma, frame, out);
+  if (runs(loops, Loops::avx2) && blocks >= Avx2Colour::kBlocks)
+    return colourFromAvx2(chroma, frame, out);
+#endif
+#ifdef BREVAN_CAMCAPTURE_SSE2
+  if (runs(loops, Loops::sse2) && blocks >= Sse2Colour::kBlocks)
+    return colourByGroups<Sse2Colour>(chroma, frame, out);
+#endif
+  colourByGroups<PlainColour>(chroma, frame, out);
 }
 
 size_t doubledStart([[maybe_unused]] Loops loops, [[maybe_unused]] const uint8_t* samples,
@@ -178,12 +203,18 @@ void convertPlanar(FrameKind kind, bool yv12, const Picture& frame, void* destin
 namespace {
 
 #ifdef BREVAN_CAMCAPTURE_AVX2
-BREVAN_AVX512_CODE size_t fullChromaFromAvx512(const uint8_t* luma, const uint8_t* q,
-                                               const uint8_t* r3, size_t i, size_t pixels,
-                                               uint32_t* out) {
-  for (; i + 32 <= pixels; i += 32)
-    avx512::storeColour(out + i, avx512::widen32(luma + i),
-                        avx512::chromaTerms(avx512::widen32(r3 + i), avx512::widen32(q + i)));
+[[gnu::flatten]] BREVAN_AVX512_CODE size_t fullChromaFromAvx512(const uint8_t* luma,
+                                                                const uint8_t* q, const uint8_t* r3,
+                                                                size_t i, size_t pixels,
+                                                                uint32_t* out) {
+  for (; i + 64 <= pixels; i += 64) {
+    const avx512::ChromaTerms first =
+        avx512::chromaTerms(avx512::widen32(r3 + i), avx512::widen32(q + i));
+    const avx512::ChromaTerms next =
+        avx512::chromaTerms(avx512::widen32(r3 + i + 32), avx512::widen32(q + i + 32));
+    avx512::storeColours({{out + i, avx512::widen32(luma + i), first},
+                          {out + i + 32, avx512::widen32(luma + i + 32), next}});
+  }
   return i;
 }
 
