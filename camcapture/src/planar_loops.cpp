@@ -26,8 +26,7 @@ ChromaPlanes chromaPlanes(bool yv12, const Picture& frame) {
 }
 
 // Two picture rows share a chroma row; the chroma terms are worked out once per 2 x 2 block and
-// shared by its four pixels. A loop works on its own copy of a row pair's pointers: a vector store
-// may alias any memory, so pointers read through a reference would be read again after each store.
+// shared by its four pixels.
 struct RowPair {
   const uint8_t* luma[2];
   uint32_t* out[2];
@@ -48,7 +47,8 @@ RowPair rowPair(const ChromaPlanes& chroma, const Picture& frame, uint32_t* out,
 // with a group that overlaps the one before it (writing some pixels twice, with the same values):
 // one more group costs less than handing the last blocks of every row to narrower loops. The
 // vector forms are flattened, so that their groups run inline in the loop rather than as a call
-// each.
+// each, and the loop works on its own copies of the pointers: a vector store may alias any
+// memory, so pointers read through a reference would be read again after every store.
 template <class Group>
 [[gnu::always_inline]] inline void colourByGroups(const ChromaPlanes& chroma, const Picture& frame,
                                                   uint32_t* out) {
