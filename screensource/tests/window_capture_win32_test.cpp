@@ -195,13 +195,24 @@ bool clickToEndPick() {
 }
 
 TEST_F(WindowCapture, PickHighlightsTheTitledTopLevelWindowAndErasesExactly) {
+  // The highlight lies inside the picked window, so the screen is compared there: windows of
+  // other programs coming and going elsewhere on the shared screen do not count.
   auto desktop = makeDesktopGrabber();
-  const Area screen = desktop->currentArea();
   auto screenNow = [&] {
-    const uint32_t* now = desktop->grab(0, 0, screen.width, screen.height);
-    return std::vector<uint32_t>(now, now + size_t(screen.width) * screen.height);
+    const uint32_t* now = desktop->grab(kWindowLeft, kWindowTop, kWindowWidth, kWindowHeight);
+    return std::vector<uint32_t>(now, now + size_t(kWindowWidth) * kWindowHeight);
   };
-  const std::vector<uint32_t> before = screenNow();
+  // What the pick must leave behind, once it has been still for a tenth of a second: a paint
+  // still on its way (the window program's answer to an earlier test) lands first, rather than
+  // under the highlight, where erasing would invert it.
+  std::vector<uint32_t> before = screenNow();
+  int stillFor = 0;
+  ASSERT_TRUE(pumpUntil(3s, [&] {
+    std::vector<uint32_t> now = screenNow();
+    stillFor = now == before ? stillFor + 1 : 0;
+    before = std::move(now);
+    return stillFor >= 10;
+  })) << "the screen does not settle";
   SetCursorPos(kWindowLeft + kChildLeft + 5, kWindowTop + kChildTop + 5);  // over the child
   ASSERT_EQ(findNamedWindow(L"no such window " + kTag), nullptr);          // nothing found so far
   EXPECT_EQ(startPick(), nullptr);
