@@ -176,7 +176,8 @@ TEST_P(EachLoopForm, MatchesThePerPixelModel) {
 }
 
 // Rows long enough for every vector group (8 to 64 pixels, 8 to 64 blocks of 2 x 2), the narrower
-// groups after a wider one, and each tail shorter than a group, in every layout and kind.
+// groups after a wider one, and each tail shorter than a group (or, in planar colour, the
+// overlapping group that ends the row), in every layout and kind.
 TEST_P(EachLoopForm, WideRowsAndTheirTailsMatchTheModel) {
   const unsigned seed = std::random_device{}();
   std::mt19937 random(seed);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "byte_runs.h"
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
@@ -14,7 +16,6 @@ namespace {
 // the first sixteen are shifted as words.
 constexpr uint8_t kInlinePlaces = 8;
 constexpr uint8_t kWordPlaces = sizeof(uint64_t);
-constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
 
 struct FrontList {
   alignas(16) uint8_t order[256];
@@ -29,7 +30,7 @@ struct FrontList {
   }
   void bringToFront(uint8_t position) {
     const uint8_t value = order[position];
-    if constexpr (kLittleEndian) {
+    if constexpr (kLittleEndianBytes) {
       if (position < kWordPlaces) return shiftWord(0, position, value);
       if (position < 2 * kWordPlaces) {
         shiftWord(kWordPlaces, position - kWordPlaces, order[kWordPlaces - 1]);
@@ -45,8 +46,7 @@ struct FrontList {
   // take `value` and the places before them, the others stay. No branch on
   // the position, which after the block sort is hard to foresee.
   void shiftWord(int first, uint8_t position, uint8_t value) {
-    uint64_t word;
-    std::memcpy(&word, order + first, sizeof word);
+    uint64_t word = load64(order + first);
     const uint64_t moved = ~uint64_t(0) >> (8 * (kWordPlaces - 1 - position));
     word = (((word << 8) | value) & moved) | (word & ~moved);
     std::memcpy(order + first, &word, sizeof word);
@@ -151,13 +151,13 @@ __attribute__((target("ssse3"))) inline __m128i loadPiece(const uint8_t* p) {
 }
 
 // Places 16..position up one, the last place of `front` going to place 16.
-__attribute__((target("ssse3"))) void shiftPieces(uint8_t* order, uint8_t position,
-                                                  __m128i front) {
+__attribute__((target("ssse3"))) void shiftPieces(uint8_t* order, uint8_t position, __m128i front) {
   const int last = position >> 4;
   __m128i below = front;
   for (int piece = 1; piece < last; ++piece) {
     const __m128i here = loadPiece(order + 16 * piece);
-    _mm_store_si128(reinterpret_cast<__m128i*>(order + 16 * piece), _mm_alignr_epi8(here, below, 15));
+    _mm_store_si128(reinterpret_cast<__m128i*>(order + 16 * piece),
+                    _mm_alignr_epi8(here, below, 15));
     below = here;
   }
   const __m128i here = loadPiece(order + 16 * last);
